@@ -1,0 +1,209 @@
+#include "platform/foundation/PropertyList.h"
+
+#include <plist/plist.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <system_error>
+
+#include "platform/foundation/Process.h"
+
+namespace ios {
+
+namespace {
+
+struct PlistDeleter {
+    void operator()(plist_t node) const { plist_free(node); }
+};
+using PlistPtr = std::unique_ptr<void, PlistDeleter>;
+
+constexpr int kMaxDepth = 256;  // deeper nesting is treated as corrupt
+
+std::optional<Value> toValue(plist_t node, int depth) {
+    if (!node || depth > kMaxDepth) return std::nullopt;
+    switch (plist_get_node_type(node)) {
+    case PLIST_BOOLEAN: {
+        uint8_t b = 0;
+        plist_get_bool_val(node, &b);
+        return Value(b != 0);
+    }
+    case PLIST_UINT: {
+        uint64_t u = 0;
+        plist_get_uint_val(node, &u);
+        return Value(static_cast<std::int64_t>(u));  // negative integers are stored two's complement
+    }
+    case PLIST_REAL: {
+        double d = 0;
+        plist_get_real_val(node, &d);
+        return Value(d);
+    }
+    case PLIST_STRING: {
+        char* s = nullptr;
+        plist_get_string_val(node, &s);
+        std::string text = s ? s : "";
+        free(s);
+        return Value(std::move(text));
+    }
+    case PLIST_DATA: {
+        char* bytes = nullptr;
+        uint64_t length = 0;
+        plist_get_data_val(node, &bytes, &length);
+        Data data(bytes, bytes + (bytes ? length : 0));
+        free(bytes);
+        return Value(std::move(data));
+    }
+    case PLIST_DATE: {
+        int32_t sec = 0, usec = 0;
+        plist_get_date_val(node, &sec, &usec);
+        return Value(Date{sec + usec / 1e6});
+    }
+    case PLIST_ARRAY: {
+        Array array;
+        uint32_t n = plist_array_get_size(node);
+        for (uint32_t i = 0; i < n; ++i) {
+            auto item = toValue(plist_array_get_item(node, i), depth + 1);
+            if (!item) return std::nullopt;
+            array.push_back(std::move(*item));
+        }
+        return Value(std::move(array));
+    }
+    case PLIST_DICT: {
+        Dictionary dict;
+        plist_dict_iter iter = nullptr;
+        plist_dict_new_iter(node, &iter);
+        if (!iter) return Value(std::move(dict));
+        while (true) {
+            char* key = nullptr;
+            plist_t item = nullptr;
+            plist_dict_next_item(node, iter, &key, &item);
+            if (!item) {
+                free(key);
+                break;
+            }
+            auto value = toValue(item, depth + 1);
+            std::string k = key ? key : "";
+            free(key);
+            if (!value) {
+                free(iter);
+                return std::nullopt;
+            }
+            dict.insert_or_assign(std::move(k), std::move(*value));
+        }
+        free(iter);
+        return Value(std::move(dict));
+    }
+    case PLIST_UID: {
+        uint64_t u = 0;
+        plist_get_uid_val(node, &u);
+        return Value(static_cast<std::int64_t>(u));
+    }
+    default: return std::nullopt;
+    }
+}
+
+plist_t fromValue(const Value& value) {
+    switch (value.kind()) {
+    case Value::Kind::None: return nullptr;
+    case Value::Kind::Bool: return plist_new_bool(value.boolValue());
+    case Value::Kind::Integer: return plist_new_uint(static_cast<uint64_t>(value.integerValue()));
+    case Value::Kind::Real: return plist_new_real(value.doubleValue());
+    case Value::Kind::String: return plist_new_string(value.string()->c_str());
+    case Value::Kind::Data: {
+        const Data& d = *value.data();
+        return plist_new_data(reinterpret_cast<const char*>(d.data()), d.size());
+    }
+    case Value::Kind::Date: {
+        double s = value.date()->secondsSinceReferenceDate;
+        auto sec = static_cast<int32_t>(s);
+        return plist_new_date(sec, static_cast<int32_t>((s - sec) * 1e6));
+    }
+    case Value::Kind::Array: {
+        plist_t array = plist_new_array();
+        for (const auto& item : *value.array())
+            if (plist_t node = fromValue(item)) plist_array_append_item(array, node);
+        return array;
+    }
+    case Value::Kind::Dictionary: {
+        plist_t dict = plist_new_dict();
+        for (const auto& [key, item] : *value.dictionary())
+            if (plist_t node = fromValue(item)) plist_dict_set_item(dict, key.c_str(), node);
+        return dict;
+    }
+    }
+    return nullptr;
+}
+
+bool looksLikePlist(const Data& bytes) {
+    if (bytes.size() >= 8 && std::memcmp(bytes.data(), "bplist00", 8) == 0) return true;
+    // XML: the first non-blank character opens a tag.
+    for (std::uint8_t b : bytes) {
+        if (b == ' ' || b == '\t' || b == '\r' || b == '\n') continue;
+        if (b == 0xEF) continue;  // byte-order mark
+        return b == '<' || b == 0xBB || b == 0xBF;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::optional<Value> propertyListFromData(const Data& bytes) {
+    if (bytes.empty() || bytes.size() > UINT32_MAX || !looksLikePlist(bytes)) return std::nullopt;
+    plist_t root = nullptr;
+    plist_from_memory(reinterpret_cast<const char*>(bytes.data()), static_cast<uint32_t>(bytes.size()), &root);
+    PlistPtr owner(root);
+    return toValue(root, 0);
+}
+
+Data propertyListData(const Value& value, PlistFormat format) {
+    PlistPtr root(fromValue(value));
+    if (!root) return {};
+    char* out = nullptr;
+    uint32_t length = 0;
+    if (format == PlistFormat::Binary) {
+        plist_to_bin(root.get(), &out, &length);
+    } else {
+        plist_to_xml(root.get(), &out, &length);
+    }
+    Data data(out, out + (out ? length : 0));
+    free(out);
+    return data;
+}
+
+std::optional<Value> readPropertyListFile(const std::filesystem::path& hostPath) {
+    std::ifstream in(hostPath, std::ios::binary);
+    if (!in) return std::nullopt;
+    Data bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return std::nullopt;
+    return propertyListFromData(bytes);
+}
+
+bool writePropertyListFile(const Value& value, const std::filesystem::path& hostPath, PlistFormat format) {
+    Data bytes = propertyListData(value, format);
+    if (bytes.empty()) return false;
+    std::error_code ec;
+    std::filesystem::create_directories(hostPath.parent_path(), ec);
+    auto temporary = hostPath;
+    temporary += ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        if (!out) return false;
+    }
+    std::filesystem::rename(temporary, hostPath, ec);
+    return !ec;
+}
+
+std::optional<Dictionary> dictionaryWithContentsOfFile(const std::string& path) {
+    auto value = readPropertyListFile(devicePath(path));
+    if (!value || !value->isDictionary()) return std::nullopt;
+    return std::move(*value->dictionary());
+}
+
+bool writeDictionaryToFile(const Dictionary& dictionary, const std::string& path, PlistFormat format) {
+    return writePropertyListFile(Value(dictionary), devicePath(path), format);
+}
+
+}  // namespace ios
