@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/TestProcess.h"
+
+namespace {
+
+using ios::Value;
+
+class PropertyListTest : public ::testing::Test {
+protected:
+    ios::testing::TestProcess process;
+    void writeBytes(const std::string& devicePath, const std::string& bytes) {
+        auto path = ios::devicePath(devicePath);
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+    ios::Dictionary sample() {
+        return {{"enableAll", true},
+                {"gestureOption", 4},
+                {"negative", -7},
+                {"ratio", 0.75},
+                {"name", "iCloud"},
+                {"avatar", ios::Data{0, 1, 2, 255}},
+                {"when", ios::Date{1000}},  // XML dates keep whole seconds
+                {"list", ios::Array{Value(1), Value("two")}},
+                {"nested", ios::Dictionary{{"App3", "com.example.app"}}}};
+    }
+};
+
+TEST_F(PropertyListTest, RoundTripsEveryKindInBothFormats) {
+    for (auto format : {ios::PlistFormat::XML, ios::PlistFormat::Binary}) {
+        const std::string path = "/var/mobile/Library/Preferences/roundtrip.plist";
+        ASSERT_TRUE(ios::writeDictionaryToFile(sample(), path, format));
+        auto read = ios::dictionaryWithContentsOfFile(path);
+        ASSERT_TRUE(read);
+        EXPECT_EQ(*read, sample());
+    }
+}
+
+TEST_F(PropertyListTest, DeviceVarPathsAndPrivateVarPathsNameTheSameFile) {
+    ASSERT_TRUE(ios::writeDictionaryToFile({{"k", "v"}}, "/private/var/mobile/Library/Preferences/x.plist"));
+    auto read = ios::dictionaryWithContentsOfFile("/var/mobile/Library/Preferences/x.plist");
+    ASSERT_TRUE(read);
+    EXPECT_EQ((*read)["k"], Value("v"));
+}
+
+TEST_F(PropertyListTest, BadFilesReadAsNone) {
+    EXPECT_FALSE(ios::dictionaryWithContentsOfFile("/var/mobile/missing.plist"));
+    writeBytes("/var/mobile/garbage.plist", "this is not a property list");
+    EXPECT_FALSE(ios::dictionaryWithContentsOfFile("/var/mobile/garbage.plist"));
+    writeBytes("/var/mobile/empty.plist", "");
+    EXPECT_FALSE(ios::dictionaryWithContentsOfFile("/var/mobile/empty.plist"));
+    writeBytes("/var/mobile/array.plist",
+               "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><string>a</string></array></plist>");
+    EXPECT_FALSE(ios::dictionaryWithContentsOfFile("/var/mobile/array.plist"));  // not a dictionary
+    writeBytes("/var/mobile/cut.plist", "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>a</key><stri");
+    EXPECT_FALSE(ios::dictionaryWithContentsOfFile("/var/mobile/cut.plist"));
+
+    // A binary list cut short anywhere reads as none, never as a crash.
+    auto bytes = ios::propertyListData(Value(sample()), ios::PlistFormat::Binary);
+    for (std::size_t n = 0; n < bytes.size(); n += 3)
+        EXPECT_FALSE(ios::propertyListFromData(ios::Data(bytes.begin(), bytes.begin() + static_cast<long>(n)))) << n;
+}
+
+TEST_F(PropertyListTest, ReadsXmlWrittenByHand) {
+    writeBytes("/var/mobile/hand.plist", R"(<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
+<plist version="1.0">
+<dict>
+  <key>flintWaveColor</key><string>#FF0000</string>
+  <key>appearanceMode</key><integer>2</integer>
+  <key>enableWave</key><true/>
+</dict>
+</plist>)");
+    auto read = ios::dictionaryWithContentsOfFile("/var/mobile/hand.plist");
+    ASSERT_TRUE(read);
+    EXPECT_EQ((*read)["flintWaveColor"], Value("#FF0000"));
+    EXPECT_EQ((*read)["appearanceMode"].integerValue(), 2);
+    EXPECT_TRUE((*read)["enableWave"].boolValue());
+}
+
+}  // namespace
