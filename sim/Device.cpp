@@ -1,1 +1,90 @@
-namespace flint::sim {}
+#include "sim/Device.h"
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+
+#include "platform/foundation/PropertyList.h"
+#include "platform/springboard/HomeScreen.h"
+#include "startup/FlintPreferences.h"
+#include "startup/LoadRoutine.h"
+
+namespace flint::sim {
+
+ios::Value parsePreferenceValue(const std::string& text) {
+    if (text == "true" || text == "YES") return true;
+    if (text == "false" || text == "NO") return false;
+    if (!text.empty()) {
+        char* end = nullptr;
+        long long integer = std::strtoll(text.c_str(), &end, 10);
+        if (*end == '\0' && text.find_first_not_of("+-0123456789") == std::string::npos)
+            return static_cast<std::int64_t>(integer);
+        double real = std::strtod(text.c_str(), &end);
+        if (*end == '\0' && text.find_first_not_of("+-0123456789.eE") == std::string::npos) return real;
+    }
+    return text;
+}
+
+std::optional<std::pair<std::string, ios::Value>> parseAssignment(const std::string& text) {
+    auto eq = text.find('=');
+    if (eq == std::string::npos || eq == 0) return std::nullopt;
+    return std::make_pair(text.substr(0, eq), parsePreferenceValue(text.substr(eq + 1)));
+}
+
+std::string preferenceFilePath(PreferenceFile file) {
+    return file == PreferenceFile::Colors ? kColorFilePath : kSlotFilePath;
+}
+
+Device::Device(BootOptions options) : m_options(std::move(options)) {
+    m_root = m_options.root;
+    if (m_root.empty()) {
+        std::string pattern = (std::filesystem::temp_directory_path() / "flint-sim-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a device root");
+        m_root = pattern;
+        m_temporaryRoot = true;
+    }
+    ios::Process::Options processOptions;
+    processOptions.executablePath = m_options.executable;
+    processOptions.deviceRoot = m_root;
+    if (auto profile = ios::deviceProfileNamed(m_options.profile)) processOptions.profile = *profile;
+    else throw std::runtime_error("unknown device profile: " + m_options.profile);
+    processOptions.startedBySimulator = true;
+    m_process = std::make_unique<ios::Process>(std::move(processOptions));
+
+    if (!m_options.preferences.empty()) {
+        auto domain = ios::dictionaryWithContentsOfFile(kSlotFilePath).value_or(ios::Dictionary{});
+        for (const auto& [key, value] : m_options.preferences) domain[key] = value;
+        ios::writeDictionaryToFile(domain, kSlotFilePath);
+    }
+}
+
+Device::~Device() {
+    // The library stays loaded, as an injected library stays for the life of its process.
+    m_process.reset();
+    if (m_temporaryRoot) {
+        std::error_code ec;
+        std::filesystem::remove_all(m_root, ec);
+    }
+}
+
+bool Device::loadLibrary(std::string& error) {
+    std::string path = m_options.libraryPath.empty() ? FLINT_LIBRARY_PATH : m_options.libraryPath;
+    m_library = dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
+    if (!m_library) {
+        const char* message = dlerror();
+        error = message ? message : "dlopen failed";
+        return false;
+    }
+    return true;
+}
+
+const LoadReport* Device::loadReport() const {
+    if (!m_library) return nullptr;
+    using ReportFunction = const LoadReport* (*)();
+    auto report = reinterpret_cast<ReportFunction>(dlsym(m_library, "FlintLoadReport"));
+    return report ? report() : nullptr;
+}
+
+void Device::layoutStatusBar() { ios::HomeScreen::shared().layoutStatusBar(); }
+
+}  // namespace flint::sim

@@ -1,0 +1,61 @@
+#pragma once
+// A simulated phone for flint-sim: a device root, one process booted on it, and the library
+// loaded into that process the way the injection loader loads it.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/foundation/Process.h"
+#include "platform/foundation/Value.h"
+
+namespace flint { struct LoadReport; }
+
+namespace flint::sim {
+
+inline constexpr const char* kHomeScreenExecutable = "/System/Library/CoreServices/SpringBoard.app/SpringBoard";
+
+// "true"/"false" → bool, whole numbers → integer, decimals → real, anything else → text.
+ios::Value parsePreferenceValue(const std::string& text);
+// "KEY=VALUE" → (KEY, value); none when there is no "=" or no key.
+std::optional<std::pair<std::string, ios::Value>> parseAssignment(const std::string& text);
+
+struct BootOptions {
+    std::string executable = kHomeScreenExecutable;
+    std::filesystem::path root;  // empty: a fresh temporary device root
+    std::string profile = "iphone-x";
+    std::vector<std::pair<std::string, ios::Value>> preferences;  // written before boot
+    std::string libraryPath;  // empty: the libFlint.so of this build
+};
+
+class Device {
+public:
+    explicit Device(BootOptions options);
+    ~Device();
+
+    ios::Process& process() { return *m_process; }
+    const std::filesystem::path& root() const { return m_root; }
+    bool temporaryRoot() const { return m_temporaryRoot; }
+
+    // dlopen()s the library; its initialiser runs the load routine. False with a message on failure.
+    bool loadLibrary(std::string& error);
+    // What the load routine did, read from the loaded library.
+    const LoadReport* loadReport() const;
+    // The home screen lays out its status bar.
+    void layoutStatusBar();
+
+private:
+    BootOptions m_options;
+    std::filesystem::path m_root;
+    bool m_temporaryRoot = false;
+    std::unique_ptr<ios::Process> m_process;
+    void* m_library = nullptr;
+};
+
+// Preference files as the settings pane writes them.
+enum class PreferenceFile { Domain, Colors };
+std::string preferenceFilePath(PreferenceFile file);
+
+}  // namespace flint::sim

@@ -1,0 +1,124 @@
+// flint-sim run as a separate program: it boots a process, dlopen()s libFlint.so (whose
+// initialiser runs the load routine) and lays out the status bar.
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+
+#include "sim/Device.h"
+
+namespace {
+
+struct SimRun {
+    int status = -1;
+    std::string out;
+};
+
+SimRun runSim(const std::string& arguments) {
+    SimRun run;
+    std::string command = std::string(FLINT_SIM_PATH) + " " + arguments + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return run;
+    std::array<char, 4096> buffer;
+    std::size_t n;
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.out.append(buffer.data(), n);
+    int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+nlohmann::json boot(const std::string& arguments) {
+    SimRun run = runSim("boot --json " + arguments);
+    EXPECT_EQ(run.status, 0) << run.out;
+    return nlohmann::json::parse(run.out, nullptr, false);
+}
+
+class TempRoot : public ::testing::Test {
+protected:
+    std::filesystem::path root;
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "flint-simtest-XXXXXX").string();
+        ASSERT_TRUE(mkdtemp(pattern.data()));
+        root = pattern;
+    }
+    void TearDown() override { std::filesystem::remove_all(root); }
+};
+
+TEST(SimBoot, HomeScreenWithMasterSwitchGetsHookAccessorsAndATap) {
+    auto result = boot("--executable /System/Library/CoreServices/SpringBoard.app/SpringBoard --pref enableAll=true");
+    ASSERT_FALSE(result.is_discarded());
+    EXPECT_TRUE(result["qualified"]);
+    EXPECT_TRUE(result["hookInstalled"]);
+    EXPECT_EQ(result["properties"].size(), 362u);
+    EXPECT_EQ(result["properties"][0], "flintWindow");
+    ASSERT_EQ(result["recognizers"].size(), 1u);
+    EXPECT_EQ(result["recognizers"][0]["kind"], "tap");
+    EXPECT_EQ(result["recognizers"][0]["tapsRequired"], 1);
+    EXPECT_EQ(result["recognizers"][0]["action"], "launchFlintWindow");
+}
+
+TEST(SimBoot, SwipeOptionsAndOutOfRangeOptions) {
+    auto left = boot("--executable /Applications/Notes.app/Notes --pref enableAll=true --pref gestureOption=4");
+    ASSERT_EQ(left["recognizers"].size(), 1u);
+    EXPECT_EQ(left["recognizers"][0]["kind"], "swipe");
+    EXPECT_EQ(left["recognizers"][0]["direction"], "left");
+    auto none = boot("--executable /Applications/Notes.app/Notes --pref enableAll=true --pref gestureOption=-1");
+    EXPECT_TRUE(none["hookInstalled"]);
+    EXPECT_TRUE(none["recognizers"].empty());
+}
+
+TEST(SimBoot, DaemonsAndTheSwitchedOffLibraryAddNothing) {
+    auto daemon = boot("--executable /usr/libexec/backboardd --pref enableAll=true");
+    EXPECT_FALSE(daemon["qualified"]);
+    EXPECT_FALSE(daemon["hookInstalled"]);
+    EXPECT_TRUE(daemon["properties"].empty());
+    auto off = boot("--executable /System/Library/CoreServices/SpringBoard.app/SpringBoard");
+    EXPECT_TRUE(off["qualified"]);
+    EXPECT_FALSE(off["hookInstalled"]);
+    EXPECT_TRUE(off["recognizers"].empty());
+}
+
+TEST(SimDemo, PrintsTheInstalledHook) {
+    SimRun run = runSim("demo");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("Status-bar hook installed: yes"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Property accessors added: 362"), std::string::npos) << run.out;
+}
+
+using SimPrefs = TempRoot;
+TEST_F(SimPrefs, SettingsPaneWritesReadBackAndReachTheNextBoot) {
+    std::string r = "--root " + root.string();
+    ASSERT_EQ(runSim("prefs " + r + " set enableAll=true gestureOption=2 userNameString=Ada").status, 0);
+    SimRun got = runSim("prefs " + r + " get userNameString");
+    EXPECT_EQ(got.status, 0);
+    EXPECT_EQ(got.out, "Ada\n");
+    EXPECT_NE(runSim("prefs " + r + " get missingKey").status, 0);
+    ASSERT_EQ(runSim("prefs " + r + " --file colors set flintWaveColor=#FF0000").status, 0);
+    EXPECT_EQ(runSim("prefs " + r + " --file colors get flintWaveColor").out, "#FF0000\n");
+
+    auto result = boot(r + " --executable /System/Library/CoreServices/SpringBoard.app/SpringBoard");
+    EXPECT_TRUE(result["hookInstalled"]);
+    ASSERT_EQ(result["recognizers"].size(), 1u);
+    EXPECT_EQ(result["recognizers"][0]["tapsRequired"], 3);
+
+    ASSERT_EQ(runSim("prefs " + r + " unset enableAll").status, 0);
+    EXPECT_FALSE(boot(r + " --executable /System/Library/CoreServices/SpringBoard.app/SpringBoard")["hookInstalled"]);
+    EXPECT_EQ(runSim("prefs " + r + " set novalue").status, 2);
+}
+
+TEST(SimValues, AssignmentsParseIntoPropertyListKinds) {
+    using flint::sim::parseAssignment;
+    EXPECT_EQ(parseAssignment("enableAll=true")->second, ios::Value(true));
+    EXPECT_EQ(parseAssignment("gestureOption=-1")->second, ios::Value(-1));
+    EXPECT_EQ(parseAssignment("ratio=0.5")->second, ios::Value(0.5));
+    EXPECT_EQ(parseAssignment("screenshotTimerString=10s")->second, ios::Value("10s"));
+    EXPECT_EQ(parseAssignment("url=https://a.example/?q=1")->second, ios::Value("https://a.example/?q=1"));
+    EXPECT_EQ(parseAssignment("empty=")->second, ios::Value(""));
+    EXPECT_FALSE(parseAssignment("=value"));
+    EXPECT_FALSE(parseAssignment("novalue"));
+}
+
+}  // namespace
