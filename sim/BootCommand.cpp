@@ -86,6 +86,11 @@ int runBoot(const BootOptions& options, bool json, std::ostream& out, std::ostre
     // The value the layout pass read: the stored one, else the registered default 0.
     result["gestureOption"] = domain["gestureOption"].isNone() ? nlohmann::json(0) : toJson(domain["gestureOption"]);
     result["statusBarLayoutPasses"] = bar->layoutPassCount();
+    result["slots"] = nlohmann::json::array();
+    for (int n = 1; n <= 6; ++n) {
+        auto slot = device.exportedSlot(n);
+        result["slots"].push_back(slot ? nlohmann::json(*slot) : nlohmann::json(nullptr));
+    }
 
     if (json) {
         out << result.dump() << "\n";
@@ -100,6 +105,9 @@ int runBoot(const BootOptions& options, bool json, std::ostream& out, std::ostre
     out << "Actions added: " << report->actions.size() << "\n";
     out << "Property accessors added: " << report->properties.size() << " (" << report->properties.size() / 2
         << " properties)\n";
+    out << "Application slots:";
+    for (const auto& slot : result["slots"]) out << " " << (slot.is_string() ? slot.get<std::string>() : "(missing)");
+    out << "\n";
     out << "gestureOption: " << result["gestureOption"].dump() << "\n";
     out << "Status bar laid out " << bar->layoutPassCount() << " time(s); recognisers: ";
     if (result["recognizers"].empty()) out << "none";

@@ -35,6 +35,16 @@ std::string preferenceFilePath(PreferenceFile file) {
     return file == PreferenceFile::Colors ? kColorFilePath : kSlotFilePath;
 }
 
+void installBundle(const std::filesystem::path& root) {
+    auto target = root / "Library/Application Support/Flint.bundle";
+    std::error_code ec;
+    std::filesystem::create_directories(target, ec);
+    for (const auto& entry : std::filesystem::directory_iterator(FLINT_BUNDLE_DIR, ec)) {
+        auto destination = target / entry.path().filename();
+        if (!std::filesystem::exists(destination)) std::filesystem::copy_file(entry.path(), destination, ec);
+    }
+}
+
 Device::Device(BootOptions options) : m_options(std::move(options)) {
     m_root = m_options.root;
     if (m_root.empty()) {
@@ -50,6 +60,7 @@ Device::Device(BootOptions options) : m_options(std::move(options)) {
     else throw std::runtime_error("unknown device profile: " + m_options.profile);
     processOptions.startedBySimulator = true;
     m_process = std::make_unique<ios::Process>(std::move(processOptions));
+    installBundle(m_root);
 
     if (!m_options.preferences.empty()) {
         auto domain = ios::dictionaryWithContentsOfFile(kSlotFilePath).value_or(ios::Dictionary{});
@@ -83,6 +94,12 @@ const LoadReport* Device::loadReport() const {
     using ReportFunction = const LoadReport* (*)();
     auto report = reinterpret_cast<ReportFunction>(dlsym(m_library, "FlintLoadReport"));
     return report ? report() : nullptr;
+}
+
+std::optional<std::string> Device::exportedSlot(int n) const {
+    if (!m_library) return std::nullopt;
+    auto* slot = static_cast<const std::string*>(dlsym(m_library, ("bundleID" + std::to_string(n)).c_str()));
+    return slot ? std::optional<std::string>(*slot) : std::nullopt;
 }
 
 void Device::layoutStatusBar() { ios::HomeScreen::shared().layoutStatusBar(); }

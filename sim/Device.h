@@ -43,6 +43,8 @@ public:
     bool loadLibrary(std::string& error);
     // What the load routine did, read from the loaded library.
     const LoadReport* loadReport() const;
+    // The library's exported application slot `bundleID<n>`, found by name.
+    std::optional<std::string> exportedSlot(int n) const;
     // The home screen lays out its status bar.
     void layoutStatusBar();
 
@@ -53,6 +55,10 @@ private:
     std::unique_ptr<ios::Process> m_process;
     void* m_library = nullptr;
 };
+
+// Copies the bundle images this build drew into a device root's
+// "/Library/Application Support/Flint.bundle/", keeping images already there.
+void installBundle(const std::filesystem::path& root);
 
 // Preference files as the settings pane writes them.
 enum class PreferenceFile { Domain, Colors };

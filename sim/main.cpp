@@ -5,9 +5,15 @@
 #include <iostream>
 
 #include "sim/BootCommand.h"
+#include "sim/CompositorScene.h"
+#include "sim/ContactSheet.h"
+#include "sim/NetInfo.h"
 
 int main(int argc, char** argv) {
     using namespace flint::sim;
+    // netinfo parses its own options.
+    if (argc > 1 && std::string(argv[1]) == "netinfo") return runNetInfo(argc - 1, argv + 1);
+
     CLI::App app{"flint-sim: a simulated phone running Flint"};
     app.require_subcommand(0, 1);
 
@@ -37,6 +43,19 @@ int main(int argc, char** argv) {
     prefs->add_option("action", action, "get KEY…, set KEY=VALUE…, unset KEY…, list")->required();
     prefs->add_option("arguments", prefsArgs, "keys or assignments");
 
+    auto* scene = app.add_subcommand("scene", "render the compositor's test scene (every layer feature) to a PNG");
+    std::string sceneOut = "compositor-scene.png";
+    double sceneScale = 3;
+    scene->add_option("--out", sceneOut, "PNG to write");
+    scene->add_option("--scale", sceneScale, "pixels per point");
+
+    auto* sheet = app.add_subcommand("contact-sheet", "draw every image of the bundle in one labelled PNG");
+    std::string sheetOut = "contact-sheet.png", bundleDir = FLINT_BUNDLE_DIR;
+    sheet->add_option("--out", sheetOut, "PNG to write");
+    sheet->add_option("--bundle", bundleDir, "bundle folder (default: the images this build drew)");
+
+    app.add_subcommand("netinfo", "print every device and network query (see flint-sim netinfo --help)")->allow_extras();
+
     CLI11_PARSE(app, argc, argv);
 
     try {
@@ -51,6 +70,16 @@ int main(int argc, char** argv) {
                 bootOptions.preferences.push_back(*assignment);
             }
             return runBoot(bootOptions, json, std::cout, std::cerr);
+        }
+        if (*scene) {
+            int status = writeCompositorScene(sceneOut, sceneScale);
+            if (status == 0) std::cout << "wrote " << sceneOut << "\n";
+            return status;
+        }
+        if (*sheet) {
+            int status = writeContactSheet(bundleDir, sheetOut);
+            if (status == 0) std::cout << "wrote " << sheetOut << "\n";
+            return status;
         }
         if (*prefs)
             return runPrefs(prefsRoot, prefsFile == "colors" ? PreferenceFile::Colors : PreferenceFile::Domain, action,

@@ -4,18 +4,23 @@
 #include "platform/foundation/PropertyList.h"
 #include "platform/services/HBPreferences.h"
 
-std::string bundleID1 = "com.apple.camera";
-std::string bundleID2 = "com.apple.mobileslideshow";
-std::string bundleID3 = "com.apple.mobilephone";
-std::string bundleID4 = "com.apple.AppStore";
-std::string bundleID5 = "com.apple.news";
-std::string bundleID6 = "com.apple.mobiletimer";
+// The library's initialiser runs the load routine, which may already replace slots and colour
+// dictionaries; these globals are therefore initialised ahead of every default-priority
+// initialiser of the library, the load routine's included.
+#define FLINT_EARLY __attribute__((init_priority(101)))
+
+std::string bundleID1 FLINT_EARLY = "com.apple.camera";
+std::string bundleID2 FLINT_EARLY = "com.apple.mobileslideshow";
+std::string bundleID3 FLINT_EARLY = "com.apple.mobilephone";
+std::string bundleID4 FLINT_EARLY = "com.apple.AppStore";
+std::string bundleID5 FLINT_EARLY = "com.apple.news";
+std::string bundleID6 FLINT_EARLY = "com.apple.mobiletimer";
 
 namespace flint {
 
 namespace {
 
-std::shared_ptr<const ios::Dictionary> g_colors = std::make_shared<const ios::Dictionary>();
+std::shared_ptr<const ios::Dictionary> g_colors FLINT_EARLY = std::make_shared<const ios::Dictionary>();
 objc::Ref<ios::HBPreferences> g_preferences;
 
 void colorsChanged(ios::CFNotificationCenterRef, void*, const std::string&, const void*, const ios::Value*) {

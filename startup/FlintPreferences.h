@@ -11,13 +11,15 @@
 
 namespace ios { class HBPreferences; }
 
-// The application slots, exported under their own names.
+// The application slots, exported under their own (unmangled) names.
+extern "C" {
 extern std::string bundleID1;
 extern std::string bundleID2;
 extern std::string bundleID3;
 extern std::string bundleID4;
 extern std::string bundleID5;
 extern std::string bundleID6;
+}
 
 namespace flint {
 

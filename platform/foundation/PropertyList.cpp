@@ -21,6 +21,34 @@ using PlistPtr = std::unique_ptr<void, PlistDeleter>;
 
 constexpr int kMaxDepth = 256;  // deeper nesting is treated as corrupt
 
+// Text in a property list is Unicode; bytes that are not UTF-8 (a damaged or hand-made binary
+// list) are replaced by U+FFFD so that whatever was read can be written back.
+std::string validUtf8(const char* bytes, std::size_t length) {
+    static const std::uint32_t minimum[] = {0, 0x80, 0x800, 0x10000};
+    std::string out;
+    out.reserve(length);
+    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(bytes[k]); };
+    for (std::size_t i = 0; i < length;) {
+        unsigned char c = byte(i);
+        std::size_t extra = c < 0x80 ? 0 : (c >> 5) == 0x6 ? 1 : (c >> 4) == 0xE ? 2 : (c >> 3) == 0x1E ? 3 : 4;
+        bool ok = extra < 4 && i + extra < length;
+        std::uint32_t cp = extra < 4 ? (c & (0x7F >> extra)) : 0;
+        for (std::size_t k = 1; ok && k <= extra; ++k) {
+            if ((byte(i + k) & 0xC0) != 0x80) ok = false;
+            else cp = (cp << 6) | (byte(i + k) & 0x3F);
+        }
+        if (ok && (cp < minimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
+        if (ok) {
+            out.append(bytes + i, extra + 1);
+            i += extra + 1;
+        } else {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        }
+    }
+    return out;
+}
+
 std::optional<Value> toValue(plist_t node, int depth) {
     if (!node || depth > kMaxDepth) return std::nullopt;
     switch (plist_get_node_type(node)) {
@@ -40,19 +68,15 @@ std::optional<Value> toValue(plist_t node, int depth) {
         return Value(d);
     }
     case PLIST_STRING: {
-        char* s = nullptr;
-        plist_get_string_val(node, &s);
-        std::string text = s ? s : "";
-        free(s);
-        return Value(std::move(text));
+        // By pointer and length: a binary list may hold a string with NUL bytes inside.
+        uint64_t length = 0;
+        const char* s = plist_get_string_ptr(node, &length);
+        return Value(s ? validUtf8(s, static_cast<std::size_t>(length)) : std::string());
     }
     case PLIST_DATA: {
-        char* bytes = nullptr;
         uint64_t length = 0;
-        plist_get_data_val(node, &bytes, &length);
-        Data data(bytes, bytes + (bytes ? length : 0));
-        free(bytes);
-        return Value(std::move(data));
+        const char* bytes = plist_get_data_ptr(node, &length);
+        return Value(bytes ? Data(bytes, bytes + length) : Data());
     }
     case PLIST_DATE: {
         int32_t sec = 0, usec = 0;
@@ -83,7 +107,7 @@ std::optional<Value> toValue(plist_t node, int depth) {
                 break;
             }
             auto value = toValue(item, depth + 1);
-            std::string k = key ? key : "";
+            std::string k = key ? validUtf8(key, std::strlen(key)) : "";
             free(key);
             if (!value) {
                 free(iter);

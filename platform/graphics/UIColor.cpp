@@ -50,6 +50,13 @@ objc::Ref<UIColor> UIColor::blackColor() { return colorWithRed(0, 0, 0, 1); }
 objc::Ref<UIColor> UIColor::clearColor() { return colorWithRed(0, 0, 0, 0); }
 objc::Ref<UIColor> UIColor::redColor() { return colorWithRed(1, 0, 0, 1); }
 objc::Ref<UIColor> UIColor::orangeColor() { return colorWithRed(1, 0.5, 0, 1); }
+objc::Ref<UIColor> UIColor::greenColor() { return colorWithRed(0, 1, 0, 1); }
+objc::Ref<UIColor> UIColor::blueColor() { return colorWithRed(0, 0, 1, 1); }
+objc::Ref<UIColor> UIColor::yellowColor() { return colorWithRed(1, 1, 0, 1); }
+objc::Ref<UIColor> UIColor::grayColor() { return colorWithWhite(0.5, 1); }
+objc::Ref<UIColor> UIColor::lightGrayColor() { return colorWithWhite(2.0 / 3.0, 1); }
+objc::Ref<UIColor> UIColor::darkGrayColor() { return colorWithWhite(1.0 / 3.0, 1); }
+objc::Ref<UIColor> UIColor::systemBlueColor() { return colorWithRed(0, 122.0 / 255, 1, 1); }
 
 bool UIColor::getRed(double* r, double* g, double* b, double* a) const {
     if (r) *r = m_r;

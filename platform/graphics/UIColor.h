@@ -16,6 +16,14 @@ public:
     static objc::Ref<UIColor> clearColor();
     static objc::Ref<UIColor> redColor();
     static objc::Ref<UIColor> orangeColor();
+    static objc::Ref<UIColor> greenColor();
+    static objc::Ref<UIColor> blueColor();
+    static objc::Ref<UIColor> yellowColor();
+    static objc::Ref<UIColor> grayColor();       // white 0.5
+    static objc::Ref<UIColor> lightGrayColor();  // white 2/3
+    static objc::Ref<UIColor> darkGrayColor();   // white 1/3
+    // The default tint of controls.
+    static objc::Ref<UIColor> systemBlueColor();
 
     double red() const { return m_r; }
     double green() const { return m_g; }

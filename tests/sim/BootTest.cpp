@@ -104,6 +104,15 @@ TEST_F(SimPrefs, SettingsPaneWritesReadBackAndReachTheNextBoot) {
     ASSERT_EQ(result["recognizers"].size(), 1u);
     EXPECT_EQ(result["recognizers"][0]["tapsRequired"], 3);
 
+    EXPECT_EQ(result["slots"][2], "com.apple.mobilephone");
+
+    // Slots stored before the process starts apply from load on, through the exported globals.
+    ASSERT_EQ(runSim("prefs " + r + " set App3=com.example.notes").status, 0);
+    result = boot(r + " --executable /System/Library/CoreServices/SpringBoard.app/SpringBoard");
+    ASSERT_EQ(result["slots"].size(), 6u);
+    EXPECT_EQ(result["slots"][0], "com.apple.camera");
+    EXPECT_EQ(result["slots"][2], "com.example.notes");
+
     ASSERT_EQ(runSim("prefs " + r + " unset enableAll").status, 0);
     EXPECT_FALSE(boot(r + " --executable /System/Library/CoreServices/SpringBoard.app/SpringBoard")["hookInstalled"]);
     EXPECT_EQ(runSim("prefs " + r + " set novalue").status, 2);

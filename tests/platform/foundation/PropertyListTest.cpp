@@ -82,4 +82,14 @@ TEST_F(PropertyListTest, ReadsXmlWrittenByHand) {
     EXPECT_TRUE((*read)["enableWave"].boolValue());
 }
 
+TEST_F(PropertyListTest, TextThatIsNotUtf8IsRepairedSoItCanBeWrittenBack) {
+    writeBytes("/var/mobile/bad-text.plist",
+               "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>k</key><string>\x95wo \xC3\xA9</string></dict></plist>");
+    auto read = ios::dictionaryWithContentsOfFile("/var/mobile/bad-text.plist");
+    ASSERT_TRUE(read);
+    EXPECT_EQ((*read)["k"], Value("\xEF\xBF\xBDwo \xC3\xA9"));  // valid sequences are kept
+    for (auto format : {ios::PlistFormat::XML, ios::PlistFormat::Binary})
+        EXPECT_EQ(ios::propertyListFromData(ios::propertyListData(Value(*read), format)), Value(*read));
+}
+
 }  // namespace

@@ -35,7 +35,7 @@ TEST(ColorParser, AnythingElseGivesTheFallback) {
 }
 
 TEST(ColorParser, EmbeddedNulIsNotAColour) {
-    expectColor(ios::LCPParseColorString(std::string("#FF\0000", 7), "#131314"), 0x13, 0x13, 0x14, 1);
+    expectColor(ios::LCPParseColorString(std::string("#FF\0" "0000", 8), "#131314"), 0x13, 0x13, 0x14, 1);
 }
 
 }  // namespace

@@ -1,0 +1,234 @@
+// Compositing a phone screen of about 100 layers (cards with rounded clipped corners, images,
+// text, a shape, a gradient, a few shadows and a full-width dark backdrop), at @2x and @3x; and
+// painting a full-screen cached bitmap through the compositor against a plain Cairo paint of the
+// same surface.
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <filesystem>
+#include <memory>
+
+#include "platform/foundation/Process.h"
+#include "platform/graphics/CGContext.h"
+#include "platform/graphics/UIImage.h"
+#include "platform/quartz/CABackdropLayer.h"
+#include "platform/quartz/CACompositor.h"
+#include "platform/quartz/CAGradientLayer.h"
+#include "platform/quartz/CAShapeLayer.h"
+#include "platform/quartz/CATextLayer.h"
+
+using namespace ios;
+
+namespace {
+
+constexpr double W = 375, H = 812;
+
+UIColorRef rgb(double r, double g, double b, double a = 1) { return UIColor::colorWithRed(r, g, b, a); }
+
+int countLayers(const CALayer& l) {
+    int n = 1 + (l.mask() ? countLayers(*l.mask()) : 0);
+    for (auto& s : l.sublayers()) n += countLayers(*s);
+    return n;
+}
+
+struct Screen {
+    objc::Ref<CALayer> root;
+    bool withBackdrop;
+
+    explicit Screen(bool backdrop) : withBackdrop(backdrop) {
+        root = CALayer::layer();
+        root->setFrame({{0, 0}, {W, H}});
+        auto wallpaper = CAGradientLayer::layer();
+        wallpaper->setFrame({{0, 0}, {W, H}});
+        wallpaper->setColors({rgb(0.1, 0.1, 0.3), rgb(0.8, 0.4, 0.3)});
+        root->addSublayer(wallpaper);
+        auto icon = UIImage::imageWithSize({50, 50}, 2, [](CGContext& c) {
+            c.setFillColor(0.2, 0.6, 0.9, 1);
+            c.fillEllipseInRect({{0, 0}, {50, 50}});
+        });
+        auto glyph = UIImage::imageWithSize({25, 25}, 2, [](CGContext& c) {
+            c.setFillColor(0, 0, 0, 1);
+            c.fillRect({{5, 5}, {15, 15}});
+        });
+        // The quick panel's look: a blurred backdrop, then the cards on it.
+        auto base = root;
+        if (backdrop) {
+            auto blur = CABackdropLayer::layerWithStyle(CABackdropStyle::Dark);
+            blur->setFrame({{0, 0}, {W, H}});
+            root->addSublayer(blur);
+            base = blur;
+        }
+        for (int i = 0; i < 8; ++i) {
+            auto card = CALayer::layer();
+            card->setFrame({{15 + (i % 2) * 180.0, 60 + (i / 2) * 180.0}, {165, 165}});
+            card->setBackgroundColor(rgb(0.12, 0.12, 0.13, 0.9));
+            card->setCornerRadius(15);
+            card->setMasksToBounds(true);
+            base->addSublayer(card);
+            for (int j = 0; j < 4; ++j) {
+                auto button = CALayer::layer();
+                button->setFrame({{10 + (j % 2) * 95.0, 10 + (j / 2) * 95.0}, {50, 50}});
+                button->setBackgroundColor(rgb(0.3, 0.3, 0.32));
+                button->setCornerRadius(25);
+                card->addSublayer(button);
+                auto image = CALayer::layer();
+                image->setFrame({{12.5, 12.5}, {25, 25}});
+                image->setContents(j % 2 ? icon : glyph);
+                image->setContentsScale(2);
+                if (j % 2 == 0) image->setContentsTintColor(rgb(1, 1, 1));
+                image->setContentsGravity(kCAGravityResizeAspect);
+                button->addSublayer(image);
+            }
+            auto title = CATextLayer::layer();
+            title->setFrame({{10, 70}, {145, 22}});
+            title->setString(i % 2 ? "Wi-Fi" : "Cellular");
+            title->setFontSize(15);
+            title->setAlignmentMode(kCAAlignmentCenter);
+            card->addSublayer(title);
+            if (i == 0) {
+                card->setShadowOpacity(0.4);
+                card->setShadowRadius(6);
+                card->setMasksToBounds(false);
+            }
+        }
+        // A status bar's worth of small items.
+        for (int i = 0; i < 16; ++i) {
+            auto item = CALayer::layer();
+            item->setFrame({{10 + i * 22.0, 14}, {16, 16}});
+            item->setBackgroundColor(rgb(1, 1, 1, 0.8));
+            item->setCornerRadius(i % 2 ? 8 : 3);
+            base->addSublayer(item);
+        }
+        auto wave = CAShapeLayer::layer();
+        wave->setFrame({{0, H - 120}, {W, 50}});
+        auto path = CGPathCreateMutable();
+        path->moveTo({0, 25});
+        for (int x = 0; x <= W; x += 5) path->lineTo({double(x), 25 + 15 * std::sin(x / 30.0)});
+        wave->setPath(path);
+        wave->setFillColor(nullptr);
+        wave->setStrokeColor(rgb(1, 1, 1));
+        wave->setLineWidth(4);
+        base->addSublayer(wave);
+        auto bottom = CALayer::layer();
+        bottom->setFrame({{112.5, H - 60}, {150, 50}});
+        bottom->setBackgroundColor(rgb(0.12, 0.12, 0.13));
+        bottom->setCornerRadius(25);
+        base->addSublayer(bottom);
+    }
+};
+
+struct BenchProcess {
+    std::filesystem::path root;
+    std::unique_ptr<Process> process;
+    BenchProcess() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "flint-bench-XXXXXX").string();
+        if (mkdtemp(pattern.data())) root = pattern;
+        Process::Options options;
+        options.deviceRoot = root;
+        process = std::make_unique<Process>(std::move(options));
+    }
+    ~BenchProcess() {
+        process.reset();
+        std::error_code ec;
+        std::filesystem::remove_all(root, ec);
+    }
+};
+
+void compositeScreen(benchmark::State& state, double scale, bool backdrop) {
+    BenchProcess p;
+    Screen screen(backdrop);
+    int w = int(std::ceil(W * scale)), h = int(std::ceil(H * scale));
+    cairo_surface_t* target = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    cairo_t* cr = cairo_create(target);
+    cairo_scale(cr, scale, scale);
+    for (auto _ : state) {
+        cairo_save(cr);
+        cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+        cairo_paint(cr);
+        cairo_restore(cr);
+        CACompositor::drawLayerTree(*screen.root, cr);
+        cairo_surface_flush(target);
+        benchmark::DoNotOptimize(cairo_image_surface_get_data(target));
+    }
+    state.counters["layers"] = countLayers(*screen.root);
+    cairo_destroy(cr);
+    cairo_surface_destroy(target);
+}
+
+void BM_CompositeScreen2x(benchmark::State& s) { compositeScreen(s, 2, true); }
+void BM_CompositeScreen3x(benchmark::State& s) { compositeScreen(s, 3, true); }
+void BM_CompositeScreenNoBackdrop2x(benchmark::State& s) { compositeScreen(s, 2, false); }
+void BM_CompositeScreenNoBackdrop3x(benchmark::State& s) { compositeScreen(s, 3, false); }
+
+struct FullScreenBitmap : CALayerDelegate {
+    bool respondsToDrawLayer() const override { return true; }
+    void drawLayerInContext(CALayer& layer, CGContext& c) override {
+        for (int i = 0; i < 40; ++i) {
+            c.setStrokeColor(i / 40.0, 0.5, 1 - i / 40.0, 1);
+            c.setLineWidth(6);
+            c.moveToPoint(0, i * 20.0);
+            c.addLineToPoint(W, i * 20.0 + 100);
+            c.strokePath();
+        }
+    }
+};
+
+// A drawing canvas: one full-screen layer whose backing store is already up to date.
+void BM_PaintCachedBitmapThroughCompositor(benchmark::State& state) {
+    BenchProcess p;
+    const double scale = 3;
+    auto canvas = CALayer::layer();
+    canvas->setFrame({{0, 0}, {W, H}});
+    canvas->setContentsScale(scale);
+    auto painter = std::make_shared<FullScreenBitmap>();
+    canvas->setDelegate(painter);
+    canvas->setNeedsDisplay();
+    canvas->displayIfNeeded();
+    int w = int(std::ceil(W * scale)), h = int(std::ceil(H * scale));
+    cairo_surface_t* target = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    cairo_t* cr = cairo_create(target);
+    cairo_scale(cr, scale, scale);
+    for (auto _ : state) {
+        CACompositor::drawLayerTree(*canvas, cr);
+        cairo_surface_flush(target);
+        benchmark::DoNotOptimize(cairo_image_surface_get_data(target));
+    }
+    cairo_destroy(cr);
+    cairo_surface_destroy(target);
+}
+
+// The same surface painted straight onto the same target with Cairo.
+void BM_PaintCachedBitmapPlainCairo(benchmark::State& state) {
+    BenchProcess p;
+    const double scale = 3;
+    auto canvas = CALayer::layer();
+    canvas->setFrame({{0, 0}, {W, H}});
+    canvas->setContentsScale(scale);
+    auto painter = std::make_shared<FullScreenBitmap>();
+    canvas->setDelegate(painter);
+    canvas->setNeedsDisplay();
+    canvas->displayIfNeeded();
+    int w = int(std::ceil(W * scale)), h = int(std::ceil(H * scale));
+    cairo_surface_t* target = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    cairo_t* cr = cairo_create(target);
+    for (auto _ : state) {
+        cairo_set_source_surface(cr, canvas->backingStore(), 0, 0);
+        cairo_paint(cr);
+        cairo_surface_flush(target);
+        benchmark::DoNotOptimize(cairo_image_surface_get_data(target));
+    }
+    cairo_destroy(cr);
+    cairo_surface_destroy(target);
+}
+
+}  // namespace
+
+BENCHMARK(BM_CompositeScreen2x)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CompositeScreen3x)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CompositeScreenNoBackdrop2x)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CompositeScreenNoBackdrop3x)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintCachedBitmapThroughCompositor)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintCachedBitmapPlainCairo)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

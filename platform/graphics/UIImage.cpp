@@ -1,0 +1,413 @@
+#include "platform/graphics/UIImage.h"
+
+#include <csetjmp>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include <jpeglib.h>
+#include <png.h>
+
+#include "platform/foundation/Process.h"
+#include "platform/graphics/CGContext.h"
+#include "platform/graphics/UIGraphics.h"
+
+namespace ios {
+
+OBJC_CLASS_DEFINE(UIImage, objc::Object)
+
+namespace {
+
+// Larger images are refused: the platform would run out of memory long before.
+constexpr long long kMaxPixels = 50'000'000;
+constexpr int kMaxDimension = 32767;
+
+bool acceptableSize(long long w, long long h) {
+    return w > 0 && h > 0 && w <= kMaxDimension && h <= kMaxDimension && w * h <= kMaxPixels;
+}
+
+std::uint8_t premultiply(std::uint8_t c, std::uint8_t a) { return static_cast<std::uint8_t>((c * a + 127) / 255); }
+
+cairo_surface_t* decodePNG(const std::uint8_t* bytes, std::size_t size) {
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, bytes, size)) return nullptr;
+    if (!acceptableSize(image.width, image.height)) {
+        png_image_free(&image);
+        return nullptr;
+    }
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<std::uint8_t> rgba(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr)) {
+        png_image_free(&image);
+        return nullptr;
+    }
+    int w = static_cast<int>(image.width), h = static_cast<int>(image.height);
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        return nullptr;
+    }
+    cairo_surface_flush(surface);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    int stride = cairo_image_surface_get_stride(surface);
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
+        const std::uint8_t* src = rgba.data() + static_cast<std::size_t>(y) * w * 4;
+        for (int x = 0; x < w; ++x, src += 4) {
+            std::uint8_t a = src[3];
+            row[x] = (std::uint32_t(a) << 24) | (std::uint32_t(premultiply(src[0], a)) << 16) |
+                     (std::uint32_t(premultiply(src[1], a)) << 8) | premultiply(src[2], a);
+        }
+    }
+    cairo_surface_mark_dirty(surface);
+    return surface;
+}
+
+struct JpegError {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+};
+
+void jpegErrorExit(j_common_ptr info) { std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1); }
+void jpegQuiet(j_common_ptr) {}
+
+struct JpegDecodeState {
+    jpeg_decompress_struct info;
+    JpegError error;
+    cairo_surface_t* surface = nullptr;
+    std::vector<JSAMPLE> row;
+};
+
+cairo_surface_t* decodeJPEG(const std::uint8_t* bytes, std::size_t size) {
+    // Everything the error path must release lives in one heap object, so longjmp skips no
+    // destructor of a local.
+    auto* state = new JpegDecodeState();
+    jpeg_decompress_struct& info = state->info;
+    info.err = jpeg_std_error(&state->error.manager);
+    state->error.manager.error_exit = jpegErrorExit;
+    state->error.manager.output_message = jpegQuiet;
+    if (setjmp(state->error.jump)) {
+        jpeg_destroy_decompress(&state->info);
+        if (state->surface) cairo_surface_destroy(state->surface);
+        delete state;
+        return nullptr;
+    }
+    jpeg_create_decompress(&info);
+    info.mem->max_memory_to_use = 512L * 1024 * 1024;
+    jpeg_mem_src(&info, bytes, static_cast<unsigned long>(size));
+    if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) std::longjmp(state->error.jump, 1);
+    bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+    if (!acceptableSize(info.image_width, info.image_height)) std::longjmp(state->error.jump, 1);
+    jpeg_start_decompress(&info);
+    int w = static_cast<int>(info.output_width), h = static_cast<int>(info.output_height);
+    if (!acceptableSize(w, h)) std::longjmp(state->error.jump, 1);
+    state->surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+    if (cairo_surface_status(state->surface) != CAIRO_STATUS_SUCCESS) std::longjmp(state->error.jump, 1);
+    cairo_surface_flush(state->surface);
+    unsigned char* data = cairo_image_surface_get_data(state->surface);
+    int stride = cairo_image_surface_get_stride(state->surface);
+    int components = info.output_components;
+    state->row.assign(static_cast<std::size_t>(w) * components, 0);
+    while (info.output_scanline < info.output_height) {
+        int y = static_cast<int>(info.output_scanline);
+        JSAMPROW rowPointer = state->row.data();
+        jpeg_read_scanlines(&info, &rowPointer, 1);
+        auto* out = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
+        const JSAMPLE* src = state->row.data();
+        for (int x = 0; x < w; ++x, src += components) {
+            std::uint32_t r, g, b;
+            if (cmyk) {
+                // Adobe writes inverted CMYK.
+                unsigned k = src[3];
+                r = src[0] * k / 255;
+                g = src[1] * k / 255;
+                b = src[2] * k / 255;
+            } else if (components >= 3) {
+                r = src[0], g = src[1], b = src[2];
+            } else {
+                r = g = b = src[0];
+            }
+            out[x] = 0xFF000000u | (r << 16) | (g << 8) | b;
+        }
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    cairo_surface_mark_dirty(state->surface);
+    cairo_surface_t* result = state->surface;
+    delete state;
+    return result;
+}
+
+bool isPNG(const std::uint8_t* b, std::size_t n) {
+    static const std::uint8_t sig[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    return n >= 8 && std::memcmp(b, sig, 8) == 0;
+}
+bool isJPEG(const std::uint8_t* b, std::size_t n) { return n >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF; }
+
+cairo_status_t appendToVector(void* closure, const unsigned char* data, unsigned int length) {
+    auto* out = static_cast<UIImage::Data*>(closure);
+    out->insert(out->end(), data, data + length);
+    return CAIRO_STATUS_SUCCESS;
+}
+
+bool readFile(const std::filesystem::path& path, UIImage::Data& out) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return false;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+// "name@3x" → 3; 0 when the stem has no scale suffix.
+int scaleSuffix(const std::string& stem) {
+    if (stem.size() < 3 || stem.back() != 'x') return 0;
+    std::size_t at = stem.rfind('@');
+    if (at == std::string::npos || at + 2 >= stem.size()) return 0;
+    int n = 0;
+    for (std::size_t i = at + 1; i + 1 < stem.size(); ++i) {
+        if (stem[i] < '0' || stem[i] > '9') return 0;
+        n = n * 10 + (stem[i] - '0');
+        if (n > 10) return 0;
+    }
+    return n;
+}
+
+}  // namespace
+
+std::shared_ptr<cairo_surface_t> adoptSurface(cairo_surface_t* surface) {
+    return std::shared_ptr<cairo_surface_t>(surface, [](cairo_surface_t* s) {
+        if (s) cairo_surface_destroy(s);
+    });
+}
+
+void UIImage::init(std::shared_ptr<cairo_surface_t> surface, CGFloat scale, UIImageRenderingMode mode) {
+    m_surface = std::move(surface);
+    m_scale = scale > 0 && std::isfinite(scale) ? scale : 1;
+    m_mode = mode;
+}
+
+objc::Ref<UIImage> UIImage::imageWithData(const std::uint8_t* bytes, std::size_t size, CGFloat scale) {
+    if (!bytes || size == 0) return nullptr;
+    cairo_surface_t* surface = nullptr;
+    if (isPNG(bytes, size)) surface = decodePNG(bytes, size);
+    else if (isJPEG(bytes, size)) surface = decodeJPEG(bytes, size);
+    if (!surface) return nullptr;
+    return objc::make<UIImage>(adoptSurface(surface), scale, UIImageRenderingMode::Automatic);
+}
+
+objc::Ref<UIImage> UIImage::imageWithData(const Data& bytes, CGFloat scale) {
+    return imageWithData(bytes.data(), bytes.size(), scale);
+}
+
+objc::Ref<UIImage> UIImage::imageWithSurface(cairo_surface_t* surface, CGFloat scale, UIImageRenderingMode mode) {
+    if (!surface || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS ||
+        cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE)
+        return nullptr;
+    cairo_format_t format = cairo_image_surface_get_format(surface);
+    if (format != CAIRO_FORMAT_ARGB32 && format != CAIRO_FORMAT_RGB24) return nullptr;
+    cairo_surface_flush(surface);
+    return objc::make<UIImage>(adoptSurface(cairo_surface_reference(surface)), scale, mode);
+}
+
+objc::Ref<UIImage> UIImage::imageWithSize(CGSize size, CGFloat scale, const std::function<void(CGContext&)>& draw,
+                                          bool opaque) {
+    if (!(scale > 0) || !std::isfinite(scale)) scale = 1;
+    if (!(size.width > 0) || !(size.height > 0)) return nullptr;
+    double pw = std::ceil(size.width * scale - 1e-9), ph = std::ceil(size.height * scale - 1e-9);
+    if (!acceptableSize(static_cast<long long>(pw), static_cast<long long>(ph))) return nullptr;
+    cairo_surface_t* surface = cairo_image_surface_create(opaque ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32,
+                                                          static_cast<int>(pw), static_cast<int>(ph));
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        return nullptr;
+    }
+    {
+        CGContext context(surface, scale);
+        if (draw) draw(context);
+    }
+    cairo_surface_flush(surface);
+    return objc::make<UIImage>(adoptSurface(surface), scale, UIImageRenderingMode::Automatic);
+}
+
+objc::Ref<UIImage> UIImage::imageWithContentsOfHostFile(const std::filesystem::path& path, CGFloat screenScale) {
+    std::string stem = path.stem().string();
+    std::string ext = path.extension().string();
+    std::filesystem::path dir = path.parent_path();
+    Data bytes;
+    auto load = [&](const std::filesystem::path& file, CGFloat scale) -> objc::Ref<UIImage> {
+        if (!readFile(file, bytes)) return nullptr;
+        return imageWithData(bytes, scale);
+    };
+    if (int n = scaleSuffix(stem)) return load(path, n);
+    // A 1x screen takes the plain file first; others their own variant first.
+    int screen = static_cast<int>(std::lround(screenScale));
+    if (screen <= 1)
+        if (auto image = load(path, 1)) return image;
+    std::vector<int> scales;
+    if (screen > 1) scales.push_back(screen);
+    for (int s : {3, 2})
+        if (s != screen) scales.push_back(s);
+    for (int s : scales) {
+        auto variant = dir / (stem + "@" + std::to_string(s) + "x" + ext);
+        if (auto image = load(variant, s)) return image;
+    }
+    return load(path, 1);
+}
+
+objc::Ref<UIImage> UIImage::imageWithContentsOfFile(const std::string& path) {
+    if (path.empty()) return nullptr;
+    if (Process* process = Process::current())
+        return imageWithContentsOfHostFile(devicePath(path), process->profile().scale);
+    return imageWithContentsOfHostFile(path, 1);
+}
+
+CGSize UIImage::size() const { return {pixelWidth() / m_scale, pixelHeight() / m_scale}; }
+int UIImage::pixelWidth() const { return m_surface ? cairo_image_surface_get_width(m_surface.get()) : 0; }
+int UIImage::pixelHeight() const { return m_surface ? cairo_image_surface_get_height(m_surface.get()) : 0; }
+bool UIImage::isOpaque() const {
+    return m_surface && cairo_image_surface_get_format(m_surface.get()) == CAIRO_FORMAT_RGB24;
+}
+
+objc::Ref<UIImage> UIImage::imageWithRenderingMode(UIImageRenderingMode mode) const {
+    return objc::make<UIImage>(m_surface, m_scale, mode);
+}
+
+void UIImage::drawInRect(const CGRect& rect) const {
+    if (CGContextRef context = UIGraphicsGetCurrentContext()) context->drawImage(rect, *this);
+}
+
+void UIImage::drawInRect(const CGRect& rect, CGBlendMode mode, CGFloat alpha) const {
+    CGContextRef context = UIGraphicsGetCurrentContext();
+    if (!context) return;
+    context->saveGState();
+    context->setBlendMode(mode);
+    context->setAlpha(alpha);
+    context->drawImage(rect, *this);
+    context->restoreGState();
+}
+
+void UIImage::drawAtPoint(const CGPoint& point) const { drawInRect({point, size()}); }
+
+void UIImage::paint(cairo_t* cr, const CGRect& rect, CGFloat alpha, const UIColor* templateTint) const {
+    int pw = pixelWidth(), ph = pixelHeight();
+    if (!cr || pw == 0 || ph == 0 || !(alpha > 0)) return;
+    CGRect r = CGRectStandardize(rect);
+    if (!(r.size.width > 0) || !(r.size.height > 0) || !std::isfinite(r.size.width + r.size.height + r.origin.x + r.origin.y))
+        return;
+    cairo_save(cr);
+    cairo_rectangle(cr, r.origin.x, r.origin.y, r.size.width, r.size.height);
+    cairo_clip(cr);
+    cairo_translate(cr, r.origin.x, r.origin.y);
+    cairo_scale(cr, r.size.width / pw, r.size.height / ph);
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(m_surface.get());
+    // Pad the edges so a scaled image does not fade out towards its border.
+    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+    cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
+    alpha = std::min(alpha, 1.0);
+    if (templateTint) {
+        cairo_set_source_rgba(cr, templateTint->red(), templateTint->green(), templateTint->blue(),
+                              templateTint->alpha() * alpha);
+        cairo_mask(cr, pattern);
+    } else {
+        cairo_set_source(cr, pattern);
+        if (alpha >= 1) cairo_paint(cr);
+        else cairo_paint_with_alpha(cr, alpha);
+    }
+    cairo_pattern_destroy(pattern);
+    cairo_restore(cr);
+}
+
+UIImage::Data UIImage::pngRepresentation() const {
+    Data out;
+    if (!m_surface || pixelWidth() == 0 || pixelHeight() == 0) return out;
+    if (cairo_surface_write_to_png_stream(m_surface.get(), appendToVector, &out) != CAIRO_STATUS_SUCCESS) out.clear();
+    return out;
+}
+
+UIImage::Data UIImage::jpegRepresentation(CGFloat quality) const {
+    Data out;
+    int w = pixelWidth(), h = pixelHeight();
+    if (w == 0 || h == 0) return out;
+    cairo_surface_flush(m_surface.get());
+    const unsigned char* data = cairo_image_surface_get_data(m_surface.get());
+    int stride = cairo_image_surface_get_stride(m_surface.get());
+
+    jpeg_compress_struct info;
+    JpegError error;
+    info.err = jpeg_std_error(&error.manager);
+    error.manager.error_exit = jpegErrorExit;
+    error.manager.output_message = jpegQuiet;
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    std::vector<JSAMPLE> row(static_cast<std::size_t>(w) * 3);
+    if (setjmp(error.jump)) {
+        jpeg_destroy_compress(&info);
+        std::free(buffer);
+        return {};
+    }
+    jpeg_create_compress(&info);
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = w;
+    info.image_height = h;
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, static_cast<int>(std::lround(std::clamp(quality, 0.0, 1.0) * 100)), TRUE);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        auto* src = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::size_t>(info.next_scanline) * stride);
+        // Transparent parts come out black, as the premultiplied pixels are.
+        for (int x = 0; x < w; ++x) {
+            row[x * 3] = (src[x] >> 16) & 0xFF;
+            row[x * 3 + 1] = (src[x] >> 8) & 0xFF;
+            row[x * 3 + 2] = src[x] & 0xFF;
+        }
+        JSAMPROW rowPointer = row.data();
+        jpeg_write_scanlines(&info, &rowPointer, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    out.assign(buffer, buffer + size);
+    std::free(buffer);
+    return out;
+}
+
+bool UIImage::writePNG(const std::filesystem::path& hostPath) const {
+    Data bytes = pngRepresentation();
+    if (bytes.empty()) return false;
+    std::ofstream out(hostPath, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+UIImage::RGBA UIImage::pixelAt(int x, int y) const {
+    if (!m_surface || x < 0 || y < 0 || x >= pixelWidth() || y >= pixelHeight()) return {};
+    cairo_surface_flush(m_surface.get());
+    const unsigned char* data = cairo_image_surface_get_data(m_surface.get());
+    int stride = cairo_image_surface_get_stride(m_surface.get());
+    std::uint32_t p = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::size_t>(y) * stride)[x];
+    std::uint8_t a = isOpaque() ? 255 : static_cast<std::uint8_t>(p >> 24);
+    if (a == 0) return {};
+    auto un = [a](std::uint32_t c) { return static_cast<std::uint8_t>(std::min<std::uint32_t>(255, (c * 255 + a / 2) / a)); };
+    return {un((p >> 16) & 0xFF), un((p >> 8) & 0xFF), un(p & 0xFF), a};
+}
+
+UIImage::RGBA UIImage::pixelAtPoint(CGPoint p) const {
+    return pixelAt(static_cast<int>(std::floor(p.x * m_scale)), static_cast<int>(std::floor(p.y * m_scale)));
+}
+
+UIImage::Data UIImagePNGRepresentation(const objc::Ref<UIImage>& image) {
+    return image ? image->pngRepresentation() : UIImage::Data{};
+}
+
+UIImage::Data UIImageJPEGRepresentation(const objc::Ref<UIImage>& image, CGFloat quality) {
+    return image ? image->jpegRepresentation(quality) : UIImage::Data{};
+}
+
+}  // namespace ios

@@ -1,0 +1,107 @@
+#pragma once
+// Bitmap images: pixels (a Cairo image surface, premultiplied ARGB32, or RGB24 when opaque), a
+// scale (pixels per point) and a rendering mode. Images are immutable; copies with another
+// rendering mode share the pixels.
+//
+// Loading: imageWithContentsOfFile takes a device path and prefers the "name@Nx.ext" variant
+// for the screen's scale N (N > 1), then @3x, @2x and the plain name; a 1x screen takes the plain
+// name first. PNG or JPEG is told by content.
+// Undecodable or truncated bytes give none, never a crash.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <cairo.h>
+
+#include "platform/graphics/CGGeometry.h"
+#include "platform/graphics/UIColor.h"
+#include "platform/objc/Runtime.h"
+
+namespace ios {
+
+class CGContext;
+enum class CGBlendMode;
+
+enum class UIImageRenderingMode { Automatic = 0, AlwaysOriginal = 1, AlwaysTemplate = 2 };
+
+class UIImage : public objc::Object {
+    OBJC_CLASS_DECLARE(UIImage)
+public:
+    using Data = std::vector<std::uint8_t>;
+
+    // Device path (mapped under the current process's device root; used as a host path when no
+    // process exists). The screen scale is the current process's, else 1.
+    static objc::Ref<UIImage> imageWithContentsOfFile(const std::string& path);
+    // Host path with an explicit screen scale for the @Nx lookup.
+    static objc::Ref<UIImage> imageWithContentsOfHostFile(const std::filesystem::path& path, CGFloat screenScale);
+    // PNG or JPEG bytes; none when they are not a decodable image.
+    static objc::Ref<UIImage> imageWithData(const Data& bytes, CGFloat scale = 1);
+    static objc::Ref<UIImage> imageWithData(const std::uint8_t* bytes, std::size_t size, CGFloat scale = 1);
+    // Adopts a new reference to an image surface (ARGB32 or RGB24); none for anything else.
+    // The caller must not draw into the surface afterwards.
+    static objc::Ref<UIImage> imageWithSurface(cairo_surface_t* surface, CGFloat scale,
+                                               UIImageRenderingMode mode = UIImageRenderingMode::Automatic);
+    // A transparent bitmap of ceil(size × scale) pixels, drawn by `draw` in points.
+    static objc::Ref<UIImage> imageWithSize(CGSize size, CGFloat scale, const std::function<void(CGContext&)>& draw,
+                                            bool opaque = false);
+
+    CGSize size() const;  // in points: pixels / scale
+    CGFloat scale() const { return m_scale; }
+    int pixelWidth() const;
+    int pixelHeight() const;
+    bool isOpaque() const;
+    UIImageRenderingMode renderingMode() const { return m_mode; }
+    objc::Ref<UIImage> imageWithRenderingMode(UIImageRenderingMode mode) const;
+    cairo_surface_t* surface() const { return m_surface.get(); }
+
+    // Draws into the current UIGraphics context (nothing when there is none), upright, the whole
+    // image scaled into the rectangle, in its own colours.
+    void drawInRect(const CGRect& rect) const;
+    void drawInRect(const CGRect& rect, CGBlendMode mode, CGFloat alpha) const;
+    void drawAtPoint(const CGPoint& point) const;
+
+    // Paints into cr, in cr's user space: the whole image scaled into rect. With a tint the image
+    // is drawn as a template: its alpha as a mask filled with the tint colour. Callers pass a tint
+    // only when they want template rendering (an image view whose image is AlwaysTemplate, a
+    // layer with a template tint).
+    void paint(cairo_t* cr, const CGRect& rect, CGFloat alpha = 1, const UIColor* templateTint = nullptr) const;
+
+    // Encoded bytes; empty when encoding fails. quality is 0 ... 1.
+    Data pngRepresentation() const;
+    Data jpegRepresentation(CGFloat quality) const;
+    bool writePNG(const std::filesystem::path& hostPath) const;
+
+    // Unpremultiplied pixel at device pixel (x, y); transparent black outside the image.
+    struct RGBA {
+        std::uint8_t r = 0, g = 0, b = 0, a = 0;
+        friend bool operator==(const RGBA&, const RGBA&) = default;
+    };
+    RGBA pixelAt(int x, int y) const;
+    // The pixel under a point (in points), scaled by the image's scale.
+    RGBA pixelAtPoint(CGPoint p) const;
+
+    void init(std::shared_ptr<cairo_surface_t> surface, CGFloat scale, UIImageRenderingMode mode);
+
+protected:
+    UIImage() = default;
+
+private:
+    std::shared_ptr<cairo_surface_t> m_surface;
+    CGFloat m_scale = 1;
+    UIImageRenderingMode m_mode = UIImageRenderingMode::Automatic;
+};
+
+using UIImageRef = objc::Ref<UIImage>;
+
+// The platform's encoders; empty data for no image.
+UIImage::Data UIImagePNGRepresentation(const objc::Ref<UIImage>& image);
+UIImage::Data UIImageJPEGRepresentation(const objc::Ref<UIImage>& image, CGFloat quality);
+
+// Shared ownership of a Cairo surface reference (adopts the given reference).
+std::shared_ptr<cairo_surface_t> adoptSurface(cairo_surface_t* surface);
+
+}  // namespace ios

@@ -1,0 +1,205 @@
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "platform/foundation/TestProcess.h"
+#include "platform/graphics/PixelProbe.h"
+#include "platform/graphics/UIGraphics.h"
+
+using namespace ios;
+using ios::testing::kOpaqueBlue;
+using ios::testing::kOpaqueRed;
+using ios::testing::kOpaqueWhite;
+using ios::testing::kTransparent;
+using ios::testing::pixelNear;
+
+namespace {
+
+// Left half red, right half half-transparent blue, a white pixel block at the top left.
+objc::Ref<UIImage> sampleImage(CGFloat scale = 1) {
+    return UIImage::imageWithSize({40, 20}, scale, [](CGContext& c) {
+        c.setFillColor(1, 0, 0, 1);
+        c.fillRect(CGRectMake(0, 0, 20, 20));
+        c.setFillColor(0, 0, 1, 0.5);
+        c.fillRect(CGRectMake(20, 0, 20, 20));
+        c.setFillColor(1, 1, 1, 1);
+        c.fillRect(CGRectMake(0, 0, 4, 4));
+    });
+}
+
+void writeFile(const std::filesystem::path& path, const UIImage::Data& bytes) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A solid square whose colour tells which file it came from.
+UIImage::Data solidPNG(int pixels, CGFloat r, CGFloat g, CGFloat b) {
+    auto image = UIImage::imageWithSize({double(pixels), double(pixels)}, 1, [&](CGContext& c) {
+        c.setFillColor(r, g, b, 1);
+        c.fillRect(CGRectMake(0, 0, pixels, pixels));
+    });
+    return image->pngRepresentation();
+}
+
+}  // namespace
+
+TEST(UIImage, PNGRoundTripKeepsPixelsAndAlpha) {
+    auto image = sampleImage();
+    UIImage::Data png = UIImagePNGRepresentation(image);
+    ASSERT_GT(png.size(), 8u);
+    auto decoded = UIImage::imageWithData(png);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->pixelWidth(), 40);
+    EXPECT_EQ(decoded->pixelHeight(), 20);
+    EXPECT_TRUE(pixelNear(decoded->pixelAt(10, 10), kOpaqueRed, 0));
+    EXPECT_TRUE(pixelNear(decoded->pixelAt(30, 10), {0, 0, 255, 128}, 2));
+    EXPECT_TRUE(pixelNear(decoded->pixelAt(1, 1), kOpaqueWhite, 0));
+    EXPECT_EQ(decoded->scale(), 1);
+}
+
+TEST(UIImage, JPEGRoundTripIsCloseAndOpaque) {
+    auto image = UIImage::imageWithSize({32, 32}, 1, [](CGContext& c) {
+        c.setFillColor(1, 0, 0, 1);
+        c.fillRect(CGRectMake(0, 0, 16, 32));
+        c.setFillColor(0.2, 0.6, 0.3, 1);
+        c.fillRect(CGRectMake(16, 0, 16, 32));
+    });
+    UIImage::Data jpeg = UIImageJPEGRepresentation(image, 0.9);
+    ASSERT_GT(jpeg.size(), 3u);
+    EXPECT_EQ(jpeg[0], 0xFF);
+    EXPECT_EQ(jpeg[1], 0xD8);
+    auto decoded = UIImage::imageWithData(jpeg, 2);
+    ASSERT_TRUE(decoded);
+    EXPECT_TRUE(decoded->isOpaque());
+    EXPECT_EQ(decoded->scale(), 2);
+    EXPECT_EQ(decoded->size(), (CGSize{16, 16}));
+    EXPECT_TRUE(pixelNear(decoded->pixelAt(4, 16), kOpaqueRed, 12));
+    EXPECT_TRUE(pixelNear(decoded->pixelAt(27, 16), {51, 153, 77, 255}, 12));
+}
+
+TEST(UIImage, UndecodableBytesGiveNone) {
+    EXPECT_FALSE(UIImage::imageWithData(UIImage::Data{}));
+    EXPECT_FALSE(UIImage::imageWithData(UIImage::Data{'h', 'e', 'l', 'l', 'o'}));
+    UIImage::Data png = sampleImage()->pngRepresentation();
+    // Truncated in the middle of the pixel data.
+    UIImage::Data cut(png.begin(), png.begin() + static_cast<long>(png.size() / 2));
+    EXPECT_FALSE(UIImage::imageWithData(cut));
+    // A PNG signature followed by noise.
+    UIImage::Data noise(png.begin(), png.begin() + 8);
+    for (int i = 0; i < 200; ++i) noise.push_back(static_cast<std::uint8_t>(i * 37));
+    EXPECT_FALSE(UIImage::imageWithData(noise));
+    // A JPEG start marker followed by noise.
+    UIImage::Data badJpeg{0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F', 0x00};
+    EXPECT_FALSE(UIImage::imageWithData(badJpeg));
+}
+
+TEST(UIImage, ContentsOfFilePrefersTheScreenScaleVariant) {
+    ios::testing::TestProcess process;  // iphone-x, scale 3
+    const std::string folder = "/Library/Application Support/Flint.bundle/";
+    writeFile(devicePath(folder + "icon.png"), solidPNG(10, 1, 0, 0));
+    writeFile(devicePath(folder + "icon@2x.png"), solidPNG(20, 0, 1, 0));
+    writeFile(devicePath(folder + "icon@3x.png"), solidPNG(30, 0, 0, 1));
+
+    auto image = UIImage::imageWithContentsOfFile(folder + "icon.png");
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->scale(), 3);
+    EXPECT_EQ(image->size(), (CGSize{10, 10}));
+    EXPECT_TRUE(pixelNear(image->pixelAt(5, 5), kOpaqueBlue));
+
+    process.process().mutableProfile().scale = 2;
+    image = UIImage::imageWithContentsOfFile(folder + "icon.png");
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->scale(), 2);
+    EXPECT_EQ(image->size(), (CGSize{10, 10}));
+
+    // Without the screen's variant, @3x comes before @2x and the plain file.
+    std::filesystem::remove(devicePath(folder + "icon@2x.png"));
+    EXPECT_EQ(UIImage::imageWithContentsOfFile(folder + "icon.png")->scale(), 3);
+    std::filesystem::remove(devicePath(folder + "icon@3x.png"));
+    image = UIImage::imageWithContentsOfFile(folder + "icon.png");
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->scale(), 1);
+    EXPECT_TRUE(pixelNear(image->pixelAt(5, 5), kOpaqueRed));
+
+    // An explicit variant loads at its own scale.
+    writeFile(devicePath(folder + "other@2x.png"), solidPNG(20, 0, 1, 0));
+    EXPECT_EQ(UIImage::imageWithContentsOfFile(folder + "other@2x.png")->scale(), 2);
+    EXPECT_FALSE(UIImage::imageWithContentsOfFile(folder + "missing.png"));
+    EXPECT_FALSE(UIImage::imageWithContentsOfFile(folder));
+}
+
+TEST(UIImage, JPEGFilesAreRecognisedByContent) {
+    ios::testing::TestProcess process;
+    auto jpeg = sampleImage()->jpegRepresentation(0.8);
+    writeFile(devicePath("/var/mobile/photo.png"), jpeg);  // misleading extension
+    auto image = UIImage::imageWithContentsOfFile("/var/mobile/photo.png");
+    ASSERT_TRUE(image);
+    EXPECT_TRUE(image->isOpaque());
+}
+
+TEST(UIImage, TemplateImagesDrawTheirAlphaInTheTint) {
+    auto glyph = sampleImage()->imageWithRenderingMode(UIImageRenderingMode::AlwaysTemplate);
+    EXPECT_EQ(glyph->renderingMode(), UIImageRenderingMode::AlwaysTemplate);
+    auto tint = UIColor::colorWithRed(0, 1, 0, 1);
+    auto out = UIImage::imageWithSize({40, 20}, 1, [&](CGContext& c) { glyph->paint(c.cairo(), CGRectMake(0, 0, 40, 20), 1, tint.get()); });
+    // Colour comes from the tint, coverage from the image's alpha.
+    EXPECT_TRUE(pixelNear(out->pixelAt(10, 10), {0, 255, 0, 255}));
+    EXPECT_TRUE(pixelNear(out->pixelAt(1, 1), {0, 255, 0, 255}));
+    EXPECT_TRUE(pixelNear(out->pixelAt(30, 10), {0, 255, 0, 128}));
+    // Without a tint the image keeps its own colours.
+    auto plain = UIImage::imageWithSize({40, 20}, 1, [&](CGContext& c) { glyph->paint(c.cairo(), CGRectMake(0, 0, 40, 20)); });
+    EXPECT_TRUE(pixelNear(plain->pixelAt(10, 10), kOpaqueRed));
+}
+
+TEST(UIImage, DrawInRectScalesTheWholeImage) {
+    auto image = sampleImage(2);  // 80 × 40 pixels, 40 × 20 points
+    EXPECT_EQ(image->size(), (CGSize{40, 20}));
+    UIGraphicsBeginImageContextWithOptions({100, 100}, false, 1);
+    image->drawInRect(CGRectMake(0, 0, 100, 50));
+    image->drawInRect(CGRectMake(0, 60, 40, 20), kCGBlendModeNormal, 0.5);
+    auto out = UIGraphicsGetImageFromCurrentImageContext();
+    UIGraphicsEndImageContext();
+    EXPECT_TRUE(pixelNear(out->pixelAt(25, 25), kOpaqueRed));
+    EXPECT_TRUE(pixelNear(out->pixelAt(75, 25), {0, 0, 255, 128}));
+    EXPECT_TRUE(pixelNear(out->pixelAt(50, 55), kTransparent));
+    EXPECT_TRUE(pixelNear(out->pixelAt(10, 70), {255, 0, 0, 128}));
+}
+
+TEST(UIImage, OpaqueContextsGiveOpaqueImages) {
+    UIGraphicsBeginImageContextWithOptions({4, 4}, true, 1);
+    auto image = UIGraphicsGetImageFromCurrentImageContext();
+    UIGraphicsEndImageContext();
+    ASSERT_TRUE(image);
+    EXPECT_TRUE(image->isOpaque());
+    EXPECT_EQ(image->pixelAt(1, 1).a, 255);
+    auto decoded = UIImage::imageWithData(image->pngRepresentation());
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->pixelAt(1, 1).a, 255);
+}
+
+TEST(UIColor, HueRoundTripAndBothEndsOfTheHueScaleAreRed) {
+    for (double hue : {0.0, 0.1, 0.35, 0.5, 0.8, 0.99}) {
+        auto color = UIColor::colorWithHue(hue, 0.7, 0.9, 0.6);
+        double h, s, b, a;
+        ASSERT_TRUE(color->getHue(&h, &s, &b, &a));
+        EXPECT_NEAR(h, hue, 1e-9);
+        EXPECT_NEAR(s, 0.7, 1e-9);
+        EXPECT_NEAR(b, 0.9, 1e-9);
+        EXPECT_NEAR(a, 0.6, 1e-9);
+    }
+    EXPECT_TRUE(UIColor::colorWithHue(0, 1, 1, 1)->isEqual(*UIColor::redColor()));
+    EXPECT_TRUE(UIColor::colorWithHue(1, 1, 1, 1)->isEqual(*UIColor::redColor()));
+    auto cyan = UIColor::colorWithHue(0.5, 1, 1, 1);
+    EXPECT_TRUE(cyan->isClose(*UIColor::colorWithRed(0, 1, 1, 1)));
+}
+
+TEST(UIColor, GreysHaveNoSaturation) {
+    double h = -1, s = -1, b = -1;
+    EXPECT_TRUE(UIColor::grayColor()->getHue(&h, &s, &b, nullptr));
+    EXPECT_EQ(h, 0);
+    EXPECT_EQ(s, 0);
+    EXPECT_NEAR(b, 0.5, 1e-12);
+    EXPECT_FALSE(UIColor::whiteColor()->isEqual(*UIColor::colorWithWhite(1, 0.5)));
+    EXPECT_TRUE(UIColor::clearColor()->isEqual(*UIColor::colorWithRed(0, 0, 0, 0)));
+}
