@@ -55,27 +55,6 @@ sockaddr* place(std::uint8_t* slot, const std::vector<std::uint8_t>& bytes) {
     return reinterpret_cast<sockaddr*>(slot);
 }
 
-std::vector<std::uint8_t> inetBytes(int family, const Bytes16& address, std::uint32_t scopeId) {
-    std::vector<std::uint8_t> out;
-    if (family == AF_INET) {
-        sockaddr_in sin{};
-        sin.sin_len = sizeof sin;
-        sin.sin_family = AF_INET;
-        std::memcpy(&sin.sin_addr, address.data(), 4);
-        auto* p = reinterpret_cast<const std::uint8_t*>(&sin);
-        out.assign(p, p + sizeof sin);
-    } else {
-        sockaddr_in6 sin6{};
-        sin6.sin6_len = sizeof sin6;
-        sin6.sin6_family = AF_INET6;
-        std::memcpy(sin6.sin6_addr.s6_addr, address.data(), 16);
-        sin6.sin6_scope_id = scopeId;
-        auto* p = reinterpret_cast<const std::uint8_t*>(&sin6);
-        out.assign(p, p + sizeof sin6);
-    }
-    return out;
-}
-
 }  // namespace
 
 int getifaddrs(ifaddrs** list) {
@@ -119,10 +98,10 @@ int getifaddrs(ifaddrs** list) {
             std::strncpy(entry.name, link.name.c_str(), IFNAMSIZ - 1);
             entry.entry.ifa_name = entry.name;
             entry.entry.ifa_flags = link.flags;
-            entry.entry.ifa_addr = place(entry.addr, inetBytes(address.family, address.address, address.scopeId));
-            entry.entry.ifa_netmask = place(entry.netmask, inetBytes(address.family, address.netmask, 0));
+            entry.entry.ifa_addr = place(entry.addr, inetSockaddr(address.family, address.address, address.scopeId));
+            entry.entry.ifa_netmask = place(entry.netmask, inetSockaddr(address.family, address.netmask, 0));
             if (address.broadcast)
-                entry.entry.ifa_dstaddr = place(entry.dstaddr, inetBytes(address.family, *address.broadcast, 0));
+                entry.entry.ifa_dstaddr = place(entry.dstaddr, inetSockaddr(address.family, *address.broadcast, 0));
         }
     }
     for (std::size_t i = 0; i + 1 < n; ++i) nodes[i].entry.ifa_next = &nodes[i + 1].entry;

@@ -12,24 +12,6 @@ static_assert(fact::kTypeLoopback == IFT_LOOP && fact::kTypeCellular == IFT_CELL
 
 namespace {
 
-std::vector<std::uint8_t> inetSockaddr(int family, const Bytes16& address, std::uint32_t scopeId = 0) {
-    if (family == AF_INET) {
-        sockaddr_in sin{};
-        sin.sin_len = sizeof sin;
-        sin.sin_family = AF_INET;
-        std::memcpy(&sin.sin_addr, address.data(), 4);
-        auto* p = reinterpret_cast<const std::uint8_t*>(&sin);
-        return {p, p + sizeof sin};
-    }
-    sockaddr_in6 sin6{};
-    sin6.sin6_len = sizeof sin6;
-    sin6.sin6_family = AF_INET6;
-    std::memcpy(sin6.sin6_addr.s6_addr, address.data(), 16);
-    sin6.sin6_scope_id = scopeId;
-    auto* p = reinterpret_cast<const std::uint8_t*>(&sin6);
-    return {p, p + sizeof sin6};
-}
-
 // A gateway that is the link itself: index and type, no name or address.
 std::vector<std::uint8_t> bareLinkSockaddr(unsigned index, std::uint8_t type) {
     sockaddr_dl sdl{};
@@ -54,6 +36,24 @@ const Link* linkWithIndex(const std::vector<Link>& links, unsigned index) {
 }
 
 }  // namespace
+
+std::vector<std::uint8_t> inetSockaddr(int family, const Bytes16& address, std::uint32_t scopeId) {
+    if (family == AF_INET) {
+        sockaddr_in sin{};
+        sin.sin_len = sizeof sin;
+        sin.sin_family = AF_INET;
+        std::memcpy(&sin.sin_addr, address.data(), 4);
+        auto* p = reinterpret_cast<const std::uint8_t*>(&sin);
+        return {p, p + sizeof sin};
+    }
+    sockaddr_in6 sin6{};
+    sin6.sin6_len = sizeof sin6;
+    sin6.sin6_family = AF_INET6;
+    std::memcpy(sin6.sin6_addr.s6_addr, address.data(), 16);
+    sin6.sin6_scope_id = scopeId;
+    auto* p = reinterpret_cast<const std::uint8_t*>(&sin6);
+    return {p, p + sizeof sin6};
+}
 
 std::vector<std::uint8_t> linkSockaddr(const Link& link) {
     std::size_t nlen = std::min(link.name.size(), fact::kMaxNameLength);

@@ -20,4 +20,7 @@ std::vector<std::uint8_t> interfaceMessages(const std::vector<Link>& links, unsi
 // sizeof(sockaddr_dl).
 std::vector<std::uint8_t> linkSockaddr(const Link& link);
 
+// An AF_INET or AF_INET6 socket address in Darwin layout.
+std::vector<std::uint8_t> inetSockaddr(int family, const Bytes16& address, std::uint32_t scopeId = 0);
+
 }  // namespace bsd

@@ -159,8 +159,50 @@ plist_t fromValue(const Value& value) {
     return nullptr;
 }
 
+std::uint64_t readBigEndian(const Data& bytes, std::size_t at, std::size_t width) {
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < width; ++i) value = (value << 8) | bytes[at + i];
+    return value;
+}
+
+// libplist aborts on text objects with a NUL inside them (dictionary keys among them), so a
+// binary list holding one is refused here, before it reaches the library. Also refuses a list
+// whose trailer or offset table does not fit the bytes.
+bool binaryTextIsSafe(const Data& bytes) {
+    const std::size_t n = bytes.size();
+    if (n < 8 + 32) return false;
+    const std::size_t trailer = n - 32;
+    const std::size_t offsetSize = bytes[trailer + 6];
+    const std::uint64_t objects = readBigEndian(bytes, trailer + 8, 8);
+    const std::uint64_t table = readBigEndian(bytes, trailer + 24, 8);
+    if (offsetSize < 1 || offsetSize > 8 || table > trailer || objects > (trailer - table) / offsetSize) return false;
+    for (std::uint64_t i = 0; i < objects; ++i) {
+        std::uint64_t at = readBigEndian(bytes, static_cast<std::size_t>(table + i * offsetSize), offsetSize);
+        if (at >= n) continue;  // the library rejects these itself
+        std::uint8_t marker = bytes[at];
+        std::uint8_t type = marker >> 4;
+        if (type != 0x5 && type != 0x6 && type != 0x7) continue;
+        std::uint64_t length = marker & 0x0F;
+        std::size_t start = static_cast<std::size_t>(at) + 1;
+        if (length == 0x0F) {  // the length follows as an integer object
+            if (start >= n || (bytes[start] >> 4) != 0x1) return false;
+            std::size_t width = std::size_t{1} << (bytes[start] & 0x0F);
+            if (width > 8 || start + 1 + width > n) return false;
+            length = readBigEndian(bytes, start + 1, width);
+            start += 1 + width;
+        }
+        std::uint64_t unit = type == 0x6 ? 2 : 1;
+        if (start > n || length > (n - start) / unit) return false;
+        for (std::uint64_t k = 0; k < length; ++k) {
+            std::size_t p = start + static_cast<std::size_t>(k * unit);
+            if (bytes[p] == 0 && (unit == 1 || bytes[p + 1] == 0)) return false;
+        }
+    }
+    return true;
+}
+
 bool looksLikePlist(const Data& bytes) {
-    if (bytes.size() >= 8 && std::memcmp(bytes.data(), "bplist00", 8) == 0) return true;
+    if (bytes.size() >= 8 && std::memcmp(bytes.data(), "bplist00", 8) == 0) return binaryTextIsSafe(bytes);
     // XML: the first non-blank character opens a tag.
     for (std::uint8_t b : bytes) {
         if (b == ' ' || b == '\t' || b == '\r' || b == '\n') continue;

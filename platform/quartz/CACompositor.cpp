@@ -144,12 +144,6 @@ struct DeviceRect {
 
 CATransform3D translation(double x, double y, double z = 0) { return CATransform3DMakeTranslation(x, y, z); }
 
-CATransform3D flatten(CATransform3D t) {
-    t.m13 = t.m23 = t.m43 = 0;
-    t.m31 = t.m32 = t.m34 = 0;
-    t.m33 = 1;
-    return t;
-}
 
 bool isAffine(const CATransform3D& t) { return std::fabs(t.m14) < 1e-12 && std::fabs(t.m24) < 1e-12 && t.m44 == 1; }
 
@@ -283,7 +277,7 @@ public:
         objc::Ref<CALayer> presentation = model.hasAnimations() ? model.presentationLayer() : nullptr;
         const CALayer& layer = presentation ? *presentation : model;
         if (layer.isHidden() || layer.opacity() <= 0) return;
-        CATransform3D device = CATransform3DConcat(flatten(CATransform3DConcat(ownTransform(layer), parentPart)), parentDevice);
+        CATransform3D device = CATransform3DConcat(CATransform3DFlatten(CATransform3DConcat(ownTransform(layer), parentPart)), parentDevice);
         if (!layer.isDoubleSided() && facesAway(device)) return;
         if (isAffine(device)) {
             if (std::fabs(linearDeterminant(device)) < 1e-6) return;  // seen edge-on: no area
@@ -769,7 +763,7 @@ public:
                 if (s.isHidden()) continue;
                 auto inner = localExtents(*sub, s, depth + 1);
                 if (!inner) return std::nullopt;
-                CATransform3D map = flatten(CATransform3DConcat(ownTransform(s), instancePart));
+                CATransform3D map = CATransform3DFlatten(CATransform3DConcat(ownTransform(s), instancePart));
                 for (double x : {inner->origin.x, inner->origin.x + inner->size.width})
                     for (double y : {inner->origin.y, inner->origin.y + inner->size.height})
                         if (CATransform3DApply(map, x, y).w <= 1e-9) return std::nullopt;

@@ -80,13 +80,6 @@ void wakeAnimationClock() {
 
 CATransform3D translation(double x, double y, double z = 0) { return CATransform3DMakeTranslation(x, y, z); }
 
-// Drops what a point on the layer's plane does in z, leaving the projective map of the plane.
-CATransform3D flatten(CATransform3D t) {
-    t.m13 = t.m23 = t.m43 = 0;
-    t.m31 = t.m32 = t.m34 = 0;
-    t.m33 = 1;
-    return t;
-}
 
 CGRect boxOfCorners(const CATransform3D& t, const CGRect& r) {
     double xs[2] = {r.origin.x, r.origin.x + r.size.width};
@@ -164,7 +157,7 @@ CGRect CALayer::frame() const {
                                     -(m_bounds.origin.y + m_anchorPoint.y * m_bounds.size.height));
     own = CATransform3DConcat(own, m_transform);
     own = CATransform3DConcat(own, translation(m_position.x, m_position.y));
-    return boxOfCorners(flatten(own), m_bounds);
+    return boxOfCorners(CATransform3DFlatten(own), m_bounds);
 }
 
 void CALayer::setFrame(const CGRect& frame) {
@@ -395,7 +388,7 @@ namespace {
 // The flattened map from a layer's coordinates to the coordinates its tree's root sits in.
 CATransform3D toRootSpace(const CALayer* layer) {
     CATransform3D t = CATransform3DIdentity;
-    for (const CALayer* l = layer; l; l = l->superlayer()) t = CATransform3DConcat(t, flatten(l->transformToSuperlayer()));
+    for (const CALayer* l = layer; l; l = l->superlayer()) t = CATransform3DConcat(t, CATransform3DFlatten(l->transformToSuperlayer()));
     return t;
 }
 
@@ -434,7 +427,7 @@ bool CALayer::containsPoint(const CGPoint& p) const {
 
 CALayer* CALayer::hitTest(const CGPoint& p) {
     if (m_hidden) return nullptr;
-    CAPoint3D q = CATransform3DProject(CATransform3DInvert(flatten(transformToSuperlayer())), p.x, p.y);
+    CAPoint3D q = CATransform3DProject(CATransform3DInvert(CATransform3DFlatten(transformToSuperlayer())), p.x, p.y);
     CGPoint local{q.x, q.y};
     bool inside = containsPoint(local);
     if (m_masksToBounds && !inside) return nullptr;

@@ -300,4 +300,11 @@ void CATransform3DGetEulerAngles(const CATransform3D& t, double* x, double* y, d
     if (z) *z = az;
 }
 
+CATransform3D CATransform3DFlatten(CATransform3D t) {
+    t.m13 = t.m23 = t.m43 = 0;
+    t.m31 = t.m32 = t.m34 = 0;
+    t.m33 = 1;
+    return t;
+}
+
 }  // namespace ios

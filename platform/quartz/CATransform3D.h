@@ -73,4 +73,7 @@ CATransform3D CATransform3DInterpolate(const CATransform3D& from, const CATransf
 // with the rotation written as Rx · Ry · Rz (x applied first).
 void CATransform3DGetEulerAngles(const CATransform3D& t, double* x, double* y, double* z);
 
+// Drops what a point on the layer's plane does in z, leaving the projective map of the plane.
+CATransform3D CATransform3DFlatten(CATransform3D t);
+
 }  // namespace ios

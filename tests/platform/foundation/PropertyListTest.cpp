@@ -82,6 +82,20 @@ TEST_F(PropertyListTest, ReadsXmlWrittenByHand) {
     EXPECT_TRUE((*read)["enableWave"].boolValue());
 }
 
+TEST_F(PropertyListTest, BinaryTextWithANulInsideIsRefusedNotFatal) {
+    // {"a\0b": 1}: the key holds a NUL byte.
+    const ios::Data keyWithNul = {0x62, 0x70, 0x6c, 0x69, 0x73, 0x74, 0x30, 0x30, 0xd1, 0x01, 0x02, 0x53, 0x61, 0x00,
+                                  0x62, 0x10, 0x01, 0x08, 0x0b, 0x0f, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x01,
+                                  0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                  0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x11};
+    EXPECT_FALSE(ios::propertyListFromData(keyWithNul));
+    ios::Data sameWithoutNul = keyWithNul;
+    sameWithoutNul[13] = 'x';
+    auto read = ios::propertyListFromData(sameWithoutNul);
+    ASSERT_TRUE(read);
+    EXPECT_EQ((*read)["axb"], Value(1));
+}
+
 TEST_F(PropertyListTest, TextThatIsNotUtf8IsRepairedSoItCanBeWrittenBack) {
     writeBytes("/var/mobile/bad-text.plist",
                "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>k</key><string>\x95wo \xC3\xA9</string></dict></plist>");
