@@ -3,8 +3,12 @@
 #include <dlfcn.h>
 
 #include <cstdlib>
+#include <fstream>
 
+#include "platform/bsd/DeviceNetwork.h"
+#include "platform/bsd/SimulatedBackend.h"
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/SystemLog.h"
 #include "platform/springboard/HomeScreen.h"
 #include "startup/FlintPreferences.h"
 #include "startup/LoadRoutine.h"
@@ -58,9 +62,26 @@ Device::Device(BootOptions options) : m_options(std::move(options)) {
     processOptions.deviceRoot = m_root;
     if (auto profile = ios::deviceProfileNamed(m_options.profile)) processOptions.profile = *profile;
     else throw std::runtime_error("unknown device profile: " + m_options.profile);
+    if (m_options.appearance) processOptions.profile.userInterfaceStyle = *m_options.appearance;
     processOptions.startedBySimulator = true;
     m_process = std::make_unique<ios::Process>(std::move(processOptions));
     installBundle(m_root);
+
+    if (m_options.simulatedNetwork) {
+        auto file = bsd::DeviceNetwork::fileIn(m_root);
+        bsd::DeviceNetwork network = bsd::DeviceNetwork::typicalPhone();
+        if (std::filesystem::exists(file)) {
+            std::string error;
+            if (auto loaded = bsd::DeviceNetwork::load(file, error)) network = *loaded;
+            else ios::NSLogLine("Device: " + file.string() + ": " + error + "; using a typical phone's network");
+        } else {
+            std::error_code ec;
+            std::filesystem::create_directories(file.parent_path(), ec);
+            std::ofstream(file) << network.toJson();
+        }
+        m_previousBackend = bsd::setBackend(std::make_shared<bsd::SimulatedBackend>(std::move(network)));
+        m_installedBackend = true;
+    }
 
     if (!m_options.preferences.empty()) {
         auto domain = ios::dictionaryWithContentsOfFile(kSlotFilePath).value_or(ios::Dictionary{});
@@ -72,6 +93,7 @@ Device::Device(BootOptions options) : m_options(std::move(options)) {
 Device::~Device() {
     // The library stays loaded, as an injected library stays for the life of its process.
     m_process.reset();
+    if (m_installedBackend) bsd::setBackend(std::move(m_previousBackend));
     if (m_temporaryRoot) {
         std::error_code ec;
         std::filesystem::remove_all(m_root, ec);
@@ -103,5 +125,10 @@ std::optional<std::string> Device::exportedSlot(int n) const {
 }
 
 void Device::layoutStatusBar() { ios::HomeScreen::shared().layoutStatusBar(); }
+
+void Device::bootHomeScreen() {
+    ios::HomeScreen::shared().boot();
+    ios::HomeScreen::shared().layoutStatusBar();
+}
 
 }  // namespace flint::sim

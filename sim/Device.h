@@ -12,6 +12,7 @@
 #include "platform/foundation/Value.h"
 
 namespace flint { struct LoadReport; }
+namespace bsd { class Backend; }
 
 namespace flint::sim {
 
@@ -28,6 +29,10 @@ struct BootOptions {
     std::string profile = "iphone-x";
     std::vector<std::pair<std::string, ios::Value>> preferences;  // written before boot
     std::string libraryPath;  // empty: the libFlint.so of this build
+    std::optional<int> appearance;  // UIUserInterfaceStyle; none: the profile's
+    // Serve the device's network file (made with a typical phone's facts when missing) to the
+    // networking, Wi-Fi and telephony stand-ins instead of the host's interfaces.
+    bool simulatedNetwork = false;
 };
 
 class Device {
@@ -47,6 +52,8 @@ public:
     std::optional<std::string> exportedSlot(int n) const;
     // The home screen lays out its status bar.
     void layoutStatusBar();
+    // Boots the home screen (wallpaper, icons, status-bar window) and lays out its status bar.
+    void bootHomeScreen();
 
 private:
     BootOptions m_options;
@@ -54,6 +61,8 @@ private:
     bool m_temporaryRoot = false;
     std::unique_ptr<ios::Process> m_process;
     void* m_library = nullptr;
+    std::shared_ptr<bsd::Backend> m_previousBackend;
+    bool m_installedBackend = false;
 };
 
 // Copies the bundle images this build drew into a device root's

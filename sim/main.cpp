@@ -4,10 +4,12 @@
 
 #include <iostream>
 
+#include "platform/springboard/DeviceConfiguration.h"
 #include "sim/BootCommand.h"
 #include "sim/CompositorScene.h"
 #include "sim/ContactSheet.h"
 #include "sim/NetInfo.h"
+#include "sim/SnapshotCommand.h"
 
 int main(int argc, char** argv) {
     using namespace flint::sim;
@@ -54,6 +56,23 @@ int main(int argc, char** argv) {
     sheet->add_option("--out", sheetOut, "PNG to write");
     sheet->add_option("--bundle", bundleDir, "bundle folder (default: the images this build drew)");
 
+    auto* snapshot = app.add_subcommand("snapshot", "boot the home screen and render the screen to a PNG");
+    SnapshotOptions snapshotOptions;
+    std::string snapshotAppearance, snapshotRoot;
+    snapshot->add_option("--device", snapshotOptions.profile, "iphone-8, iphone-8-plus, iphone-x or iphone-11 (default: the root's configuration, else iphone-x)")
+        ->check(CLI::IsMember({"iphone-8", "iphone-8-plus", "iphone-x", "iphone-11"}));
+    snapshot->add_option("--appearance", snapshotAppearance, "light, dark or unspecified (default: the root's configuration, else dark)")
+        ->check(CLI::IsMember({"light", "dark", "unspecified"}));
+    snapshot->add_option("--root", snapshotRoot, "device root (default: a fresh temporary folder)");
+    snapshot->add_option("--scale", snapshotOptions.scale, "pixels per point (default: the screen's)")->check(CLI::Range(0.0, 8.0));
+    snapshot->add_option("-o,--out", snapshotOptions.output, "PNG to write")->required();
+
+    auto* run = app.add_subcommand("run", "run a scenario script (see the README, Snapshots and scenarios)");
+    std::string scriptPath;
+    bool listCommands = false;
+    run->add_option("script", scriptPath, "the scenario file");
+    run->add_flag("--commands", listCommands, "list the scenario commands and checks");
+
     app.add_subcommand("netinfo", "print every device and network query (see flint-sim netinfo --help)")->allow_extras();
 
     CLI11_PARSE(app, argc, argv);
@@ -70,6 +89,24 @@ int main(int argc, char** argv) {
                 bootOptions.preferences.push_back(*assignment);
             }
             return runBoot(bootOptions, json, std::cout, std::cerr);
+        }
+        if (*snapshot) {
+            if (!snapshotAppearance.empty()) snapshotOptions.appearance = ios::appearanceNamed(snapshotAppearance);
+            snapshotOptions.root = snapshotRoot;
+            return runSnapshot(snapshotOptions, std::cout, std::cerr);
+        }
+        if (*run) {
+            if (listCommands) {
+                auto scenario = makeScenario(std::cout, std::cerr);
+                for (const auto& [name, command] : scenario->commands()) std::cout << command.usage << "\n";
+                for (const auto& [name, check] : scenario->expectations()) std::cout << check.usage << "\n";
+                return 0;
+            }
+            if (scriptPath.empty()) {
+                std::cerr << "flint-sim: run needs a scenario file\n";
+                return 2;
+            }
+            return runScenarioFile(scriptPath, std::cout, std::cerr);
         }
         if (*scene) {
             int status = writeCompositorScene(sceneOut, sceneScale);

@@ -378,6 +378,7 @@ public:
         if (model.drawsContent()) {
             model.displayIfNeeded();
             cairo_surface_t* store = model.backingStore();
+            if (!store && !model.drawsContent()) return drawContents(model, layer);  // found to draw nothing
             if (!store) return;
             double s = model.backingStoreScale();
             int pw = cairo_image_surface_get_width(store), ph = cairo_image_surface_get_height(store);

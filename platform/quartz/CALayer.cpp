@@ -266,6 +266,10 @@ void CALayer::displayIfNeeded() {
         context.clearRect(area);
         drawInContext(context);
     }
+    if (!drawsContent()) {  // the delegate found out while drawing that it draws nothing
+        m_backing.reset();
+        return;
+    }
     cairo_surface_flush(m_backing.get());
     ++m_displayCount;
     m_lastDisplayRect = area;

@@ -1,0 +1,37 @@
+#pragma once
+// The device's photo library: PNG files in "/var/mobile/Media/DCIM/100APPLE/" under the device
+// root, named IMG_0001.PNG, IMG_0002.PNG, … in order of saving. Listing is by name, so the
+// newest photo is last.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/graphics/UIImage.h"
+#include "platform/objc/Runtime.h"
+
+namespace ios {
+
+inline constexpr const char* kPhotoLibraryFolder = "/var/mobile/Media/DCIM/100APPLE";
+
+class UIPhotoLibrary {
+public:
+    // The current process's library.
+    static UIPhotoLibrary& shared();
+
+    std::filesystem::path folder() const;
+    std::vector<std::filesystem::path> photoPaths() const;
+    std::size_t photoCount() const { return photoPaths().size(); }
+    objc::Ref<UIImage> imageAtIndex(std::size_t index) const;
+
+    // Writes the image as the next PNG; the written path, or empty with `error` set.
+    std::filesystem::path saveImage(const objc::Ref<UIImage>& image, std::string& error);
+};
+
+// Saves to the library, then sends image:didFinishSavingWithError:contextInfo: (or whatever the
+// selector is, with as many of image, error and context as it takes) to the target at the next
+// turn of the run loop. The error is none on success, an NSError otherwise.
+void UIImageWriteToSavedPhotosAlbum(const objc::Ref<UIImage>& image, const objc::id& completionTarget,
+                                    objc::SEL completionSelector, const objc::id& contextInfo = nullptr);
+
+}  // namespace ios

@@ -1,0 +1,62 @@
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "platform/foundation/TestProcess.h"
+#include "platform/graphics/PixelProbe.h"
+#include "platform/graphics/UIGraphics.h"
+#include "platform/uikit/UILabel.h"
+
+using namespace ios;
+
+TEST(UILabel, IntrinsicSizeIsTheMeasuredTextRoundedUp) {
+    ios::testing::TestProcess process;
+    auto label = objc::make<UILabel>(CGRectZero);
+    EXPECT_EQ(label->intrinsicContentSize(), CGSizeZero);
+    label->setText("Carrier Name:");
+    CGSize measured = NSStringSizeWithAttributes("Carrier Name:", {UIFont::systemFontOfSize(17)});
+    EXPECT_EQ(label->intrinsicContentSize(), CGSizeMake(std::ceil(measured.width), std::ceil(measured.height)));
+    label->setFont(UIFont::boldSystemFontOfSize(11));
+    EXPECT_LT(label->intrinsicContentSize().width, std::ceil(measured.width));
+    // Attributed text with plain runs: the first run's font applies to all.
+    label->setAttributedText(NSAttributedString::stringWithRuns({{"Wi", UIFont::systemFontOfSize(30), nullptr}, {"Fi", nullptr, nullptr}}));
+    EXPECT_EQ(*label->text(), "WiFi");
+    EXPECT_EQ(label->font()->pointSize(), 30);
+    label->setText(std::string("two\nlines"));
+    CGSize one = label->intrinsicContentSize();
+    label->setNumberOfLines(0);
+    EXPECT_GT(label->intrinsicContentSize().height, one.height * 1.5);
+}
+
+TEST(UILabel, DrawsCentredTextInItsColourAndShrinksToFit) {
+    ios::testing::TestProcess process;
+    auto label = objc::make<UILabel>(CGRectMake(0, 0, 200, 60));
+    label->setText("IIIIIIII");
+    label->setTextColor(UIColor::redColor());
+    label->setTextAlignment(NSTextAlignment::Center);
+    auto render = [&] {
+        label->displayIfNeeded();
+        return UIImage::imageWithSize(CGSizeMake(200, 60), 1, [&](CGContext& c) { label->layer()->renderInContext(c); });
+    };
+    auto image = render();
+    CGRect text = label->textRectForBounds();
+    EXPECT_NEAR(text.origin.x + text.size.width / 2, 100, 0.5);
+    EXPECT_NEAR(text.origin.y + text.size.height / 2, 30, 0.5);
+    int red = 0, outside = 0;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 200; ++x) {
+            auto p = image->pixelAt(x, y);
+            bool inText = CGRectContainsPoint(CGRectInset(text, -1, -1), CGPointMake(x + 0.5, y + 0.5));
+            if (p.a > 128) (inText ? red : outside)++;
+            if (p.a > 128) EXPECT_TRUE(p.r > 215 && p.g < 40 && p.b < 40) << p;
+        }
+    EXPECT_GT(red, 20);
+    EXPECT_EQ(outside, 0);
+
+    label->setFrame(CGRectMake(0, 0, 20, 60));
+    EXPECT_EQ(label->fontForDrawing(), label->font());
+    label->setAdjustsFontSizeToFitWidth(true);
+    label->setMinimumScaleFactor(0.5);
+    EXPECT_LT(label->fontForDrawing()->pointSize(), 17);
+    EXPECT_GE(label->fontForDrawing()->pointSize(), 8.5);
+}
