@@ -9,6 +9,7 @@
 #include "sim/CompositorScene.h"
 #include "sim/ContactSheet.h"
 #include "sim/NetInfo.h"
+#include "sim/PanelDemo.h"
 #include "sim/SnapshotCommand.h"
 
 int main(int argc, char** argv) {
@@ -24,6 +25,8 @@ int main(int argc, char** argv) {
     std::string demoRoot;
     demo->add_option("--root", demoRoot, "device root to use (default: a fresh temporary folder)");
     demo->add_option("--profile", demoOptions.profile, "iphone-8, iphone-8-plus, iphone-x or iphone-11");
+    std::string demoOut = "flint-demo";
+    demo->add_option("--out", demoOut, "folder for the PNGs of the open panel");
 
     BootOptions bootOptions;
     auto* boot = app.add_subcommand("boot", "boot a process on a device and load the library");
@@ -122,9 +125,15 @@ int main(int argc, char** argv) {
             return runPrefs(prefsRoot, prefsFile == "colors" ? PreferenceFile::Colors : PreferenceFile::Domain, action,
                             prefsArgs, std::cout, std::cerr);
         // demo, also with no command at all
+        // The panel demo runs each device in a process of its own, so it goes first: once this
+        // process has loaded the library, a child could not load it afresh.
+        std::cout << "== Quick panel, opened with a tap on the status bar (PNGs in " << demoOut << "/)\n";
+        int panelStatus = runPanelDemo(demoOut, std::cout);
+        std::cout << "\n== Boot report\n";
         demoOptions.root = demoRoot;
         demoOptions.preferences = {{"enableAll", true}};
-        return runBoot(demoOptions, false, std::cout, std::cerr);
+        int bootStatus = runBoot(demoOptions, false, std::cout, std::cerr);
+        return panelStatus != 0 ? panelStatus : bootStatus;
     } catch (const std::exception& e) {
         std::cerr << "flint-sim: " << e.what() << "\n";
         return 1;

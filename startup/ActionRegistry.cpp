@@ -1,5 +1,10 @@
 #include "startup/ActionRegistry.h"
 
+#include "panel/CountdownTimers.h"
+#include "panel/NowPlayingCard.h"
+#include "panel/PanelWindow.h"
+#include "panel/ShortcutActions.h"
+
 namespace flint {
 
 void Action::invoke(FlintHost& host, const objc::id& a, const objc::id& b) const {
@@ -10,7 +15,12 @@ void Action::invoke(FlintHost& host, const objc::id& a, const objc::id& b) const
 
 const std::vector<const ActionTable*>& allActionTables() {
     // Each subsystem adds its screens' tables here as it is built.
-    static const std::vector<const ActionTable*> tables = {};
+    static const std::vector<const ActionTable*> tables = {
+        &panelWindowActions,
+        &shortcutActions,
+        &countdownActions,
+        &nowPlayingActions,
+    };
     return tables;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/foundation/DarwinNotifyCenter.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/services/HBPreferences.h"
+#include "platform/uikit/UIImpactFeedbackGenerator.h"
 
 // The library's initialiser runs the load routine, which may already replace slots and colour
 // dictionaries; these globals are therefore initialised ahead of every default-priority
@@ -15,6 +16,7 @@ std::string bundleID3 FLINT_EARLY = "com.apple.mobilephone";
 std::string bundleID4 FLINT_EARLY = "com.apple.AppStore";
 std::string bundleID5 FLINT_EARLY = "com.apple.news";
 std::string bundleID6 FLINT_EARLY = "com.apple.mobiletimer";
+objc::Ref<ios::UIImpactFeedbackGenerator> gen FLINT_EARLY;
 
 namespace flint {
 
@@ -120,6 +122,7 @@ void resetPreferencesForTesting() {
     bundleID4 = "com.apple.AppStore";
     bundleID5 = "com.apple.news";
     bundleID6 = "com.apple.mobiletimer";
+    gen.reset();
 }
 
 }  // namespace flint

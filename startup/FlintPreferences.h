@@ -9,7 +9,7 @@
 #include "platform/foundation/Value.h"
 #include "platform/objc/Runtime.h"
 
-namespace ios { class HBPreferences; }
+namespace ios { class HBPreferences; class UIImpactFeedbackGenerator; }
 
 // The application slots, exported under their own (unmangled) names.
 extern "C" {
@@ -19,6 +19,9 @@ extern std::string bundleID3;
 extern std::string bundleID4;
 extern std::string bundleID5;
 extern std::string bundleID6;
+// The haptic generator of the panel's shortcuts, countdowns and transport buttons: replaced by a
+// new generator at each use, then fired.
+extern objc::Ref<ios::UIImpactFeedbackGenerator> gen;
 }
 
 namespace flint {

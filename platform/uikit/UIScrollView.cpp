@@ -3,9 +3,22 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/uikit/UIGestureRecognizer.h"
+
 namespace ios {
 
-OBJC_CLASS_DEFINE(UIScrollView, UIView)
+struct UIScrollViewPanHandler {
+    static objc::id handle(objc::Object& self, objc::SEL, std::span<const objc::id> args) {
+        auto& scroll = static_cast<UIScrollView&>(self);
+        auto* pan = args.empty() ? nullptr : dynamic_cast<UIPanGestureRecognizer*>(args[0].get());
+        if (pan) scroll.handlePan(*pan);
+        return nullptr;
+    }
+};
+
+OBJC_CLASS_DEFINE_WITH(UIScrollView, UIView, [](objc::Class& cls) {
+    cls.addNativeMethod("_handlePan:", "v@:@", &UIScrollViewPanHandler::handle);
+})
 
 namespace {
 // Distance (points) a release at `velocity` points per second coasts at a deceleration `rate`
@@ -16,6 +29,39 @@ double coastDistance(double velocity, double rate) { return velocity / 1000.0 * 
 void UIScrollView::init(const CGRect& frame) {
     UIView::init(frame);
     setClipsToBounds(true);
+    m_pan = objc::make<UIPanGestureRecognizer>(shared_from_this(), objc::sel("_handlePan:"));
+    m_pan->setEnabled(m_scrollEnabled);
+    addGestureRecognizer(m_pan);
+}
+
+void UIScrollView::setScrollEnabled(bool enabled) {
+    m_scrollEnabled = enabled;
+    if (m_pan) m_pan->setEnabled(enabled);
+}
+
+// The finger's movement since the last call moves the content; the release hands the finger's
+// velocity (in this view's directions) to the settle.
+void UIScrollView::handlePan(UIPanGestureRecognizer& pan) {
+    auto take = [&] {
+        CGPoint t = pan.translationInView(this);
+        pan.setTranslation(CGPointZero, this);
+        if (t.x != 0 || t.y != 0) dragBy(CGVectorMake(t.x, t.y));
+    };
+    switch (pan.state()) {
+    case UIGestureRecognizerState::Began:
+        beginDragging();
+        take();
+        break;
+    case UIGestureRecognizerState::Changed: take(); break;
+    case UIGestureRecognizerState::Ended: {
+        take();
+        CGPoint v = pan.velocityInView(this);
+        endDragging(CGVectorMake(v.x, v.y));
+        break;
+    }
+    case UIGestureRecognizerState::Cancelled: endDragging(CGVectorMake(0, 0)); break;
+    default: break;
+    }
 }
 
 void UIScrollView::setContentSize(const CGSize& size) { m_contentSize = size; }

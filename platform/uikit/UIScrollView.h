@@ -1,7 +1,8 @@
 #pragma once
 // A scroll view: its content offset is its bounds origin, so its subviews (the content) move
-// under it as the offset changes; it clips to its bounds. Dragging is driven from outside (the
-// touch handling calls beginDragging / dragBy / endDragging); on release a paging scroll view
+// under it as the offset changes; it clips to its bounds. A finger drags it through its own pan
+// recogniser (panGestureRecognizer), which calls beginDragging / dragBy / endDragging with the
+// finger's movement and release velocity; code may call those directly too. On release a paging scroll view
 // settles on the page nearest to where the content would come to rest, never more than one page
 // from where the drag began, animating 0.25 s; a free one comes to rest inside its content.
 //
@@ -14,6 +15,7 @@
 namespace ios {
 
 class UIScrollView;
+class UIPanGestureRecognizer;
 
 enum class UIScrollViewCallback {
     DidScroll,                 // scrollViewDidScroll:
@@ -62,7 +64,8 @@ public:
     bool isPagingEnabled() const { return m_pagingEnabled; }
     void setPagingEnabled(bool paging) { m_pagingEnabled = paging; }
     bool isScrollEnabled() const { return m_scrollEnabled; }
-    void setScrollEnabled(bool enabled) { m_scrollEnabled = enabled; }
+    // Also enables or disables the pan recogniser, so a disabled scroll view leaves drags alone.
+    void setScrollEnabled(bool enabled);
     bool showsHorizontalScrollIndicator() const { return m_showsHorizontal; }
     void setShowsHorizontalScrollIndicator(bool shows) { m_showsHorizontal = shows; }
     bool showsVerticalScrollIndicator() const { return m_showsVertical; }
@@ -73,7 +76,10 @@ public:
     objc::id delegate() const { return m_delegate.lock(); }
     void setDelegate(const objc::id& delegate) { m_delegate = delegate; }
 
-    // --- dragging, driven by the touch handling ---
+    // The recogniser that turns a finger's drag into scrolling (made in init, on this view).
+    UIPanGestureRecognizer* panGestureRecognizer() const { return m_pan.get(); }
+
+    // --- dragging, driven by the pan recogniser ---
     bool isDragging() const { return m_dragging; }
     bool isDecelerating() const { return m_decelerating; }
     void beginDragging();
@@ -92,6 +98,8 @@ protected:
     UIScrollView() = default;
 
 private:
+    friend struct UIScrollViewPanHandler;
+    void handlePan(UIPanGestureRecognizer& pan);
     void send(UIScrollViewCallback callback, bool flag = false);
     void settleTo(const CGPoint& target);
 
@@ -105,6 +113,7 @@ private:
     bool m_decelerating = false;
     CGPoint m_dragStartOffset{};
     objc::WeakRef<objc::Object> m_delegate;
+    objc::Ref<UIPanGestureRecognizer> m_pan;
 };
 
 using UIScrollViewRef = objc::Ref<UIScrollView>;

@@ -1,0 +1,3 @@
+#include "drawing/FlintDrawingHexagonTool.h"
+
+OBJC_CLASS_DEFINE(FlintDrawingHexagonTool, FlintDrawingPolygonTool)

@@ -1,0 +1,3 @@
+#include "drawing/FlintDrawingPentagonTool.h"
+
+OBJC_CLASS_DEFINE(FlintDrawingPentagonTool, FlintDrawingPolygonTool)

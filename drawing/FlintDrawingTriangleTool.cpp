@@ -1,0 +1,3 @@
+#include "drawing/FlintDrawingTriangleTool.h"
+
+OBJC_CLASS_DEFINE(FlintDrawingTriangleTool, FlintDrawingPolygonTool)

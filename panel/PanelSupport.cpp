@@ -1,0 +1,76 @@
+#include "panel/PanelSupport.h"
+
+#include <map>
+
+#include "platform/foundation/Process.h"
+#include "platform/uikit/UIGestureRecognizer.h"
+#include "platform/uikit/UIImpactFeedbackGenerator.h"
+#include "startup/FlintPreferences.h"
+#include "startup/UIColor+Container.h"
+
+namespace flint::panel {
+
+namespace {
+// Decoded resource images of the current process: the bundle does not change while the process
+// runs and images are immutable, so every opening shares them.
+struct BundleImageCache {
+    std::map<std::string, ios::UIImageRef> images;
+};
+}  // namespace
+
+ios::UIImageRef bundleImage(const std::string& name) {
+    auto& images = ios::Process::shared().attached<BundleImageCache>().images;
+    if (auto it = images.find(name); it != images.end()) return it->second;
+    auto image = ios::UIImage::imageWithContentsOfFile(std::string(kBundleFolder) + name);
+    if (image) images.emplace(name, image);
+    return image;
+}
+
+ios::UIImageRef bundleTemplateImage(const std::string& name) {
+    auto image = bundleImage(name);
+    return image ? image->imageWithRenderingMode(ios::UIImageRenderingMode::AlwaysTemplate) : nullptr;
+}
+
+void fireMediumImpact() {
+    gen = objc::make<ios::UIImpactFeedbackGenerator>(ios::UIImpactFeedbackStyle::Medium);
+    gen->impactOccurred();
+}
+
+void addSingleTap(ios::UIView& view, FlintHost& host, const char* action) {
+    auto tap = objc::make<ios::UITapGestureRecognizer>(host.self(), objc::sel(action));
+    tap->setNumberOfTapsRequired(1);
+    view.addGestureRecognizer(tap);
+}
+
+objc::Ref<ios::UIView> makeCard(const ios::CGRect& frame) {
+    auto card = objc::make<ios::UIView>(frame);
+    card->setBackgroundColor(flintContainerColor());
+    card->layer()->setCornerRadius(15);
+    card->setClipsToBounds(true);
+    card->setUserInteractionEnabled(true);
+    return card;
+}
+
+objc::Ref<ios::UILabel> makeLabel(const std::string& text, objc::Ref<ios::UIFont> font) {
+    auto label = objc::make<ios::UILabel>(ios::CGRectZero);
+    label->setText(text);
+    label->setTextColor(flintLabelColor());
+    if (font) label->setFont(std::move(font));
+    label->setTextAlignment(ios::NSTextAlignment::Center);
+    label->setNumberOfLines(1);
+    return label;
+}
+
+ios::CGSize naturalSize(const ios::UILabel& label) {
+    ios::CGSize size = label.intrinsicContentSize();
+    return ios::CGSizeMake(std::max(0.0, size.width), std::max(0.0, size.height));
+}
+
+void placeCentredLabel(ios::UILabel& label, double centreX, double top) {
+    ios::CGSize size = naturalSize(label);
+    label.setFrame(ios::CGRectMake(centreX - size.width / 2, top, size.width, size.height));
+}
+
+void sendToHost(FlintHost& host, const char* selector) { objc::msgSend(host.self(), objc::sel(selector)); }
+
+}  // namespace flint::panel
