@@ -375,7 +375,11 @@ void FlintDrawingView::redoLatestStep() {
     auto keep = shared_from_this();
     FlintDrawingToolStateRef state = m_redoStates.back();
     FlintDrawingToolRef tool = state->tool();
-    if (lastStateForTool(tool, m_redoStates)) m_pathArray.push_back(tool);
+    // Applying a state puts a text box back on the canvas, so a tool that is not listed is
+    // listed again whichever of its states comes first (a moved box has several). A listed text
+    // box is never listed twice; other tools keep the creation-step rule.
+    bool listed = std::any_of(m_pathArray.begin(), m_pathArray.end(), [&](const FlintDrawingToolRef& t) { return t == tool; });
+    if (!listed || (!isTextTool(tool) && lastStateForTool(tool, m_redoStates))) m_pathArray.push_back(tool);
     m_redoStates.pop_back();
     if (tool->respondsToApplyToolState()) tool->applyToolState(state);
     if (!m_redoStates.empty()) {

@@ -2,6 +2,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <dlfcn.h>
+
+#include <filesystem>
 #include <iostream>
 
 #include "platform/springboard/DeviceConfiguration.h"
@@ -11,6 +14,29 @@
 #include "sim/NetInfo.h"
 #include "sim/PanelDemo.h"
 #include "sim/SnapshotCommand.h"
+
+namespace {
+
+// Runs an entry point of the simulator screens that call the system. The library holding them
+// links libFlint.so, so it is loaded only when one of these screens is asked for.
+int runSystemScreen(const char* entry, const std::string& outDir) {
+    void* library = dlopen(FLINT_SIMSYSTEM_PATH, RTLD_NOW | RTLD_GLOBAL);
+    if (!library) {
+        const char* error = dlerror();
+        std::cerr << "flint-sim: cannot load the sandbox screens: " << (error ? error : "dlopen failed") << "\n";
+        return 1;
+    }
+    using Entry = int (*)(const char*);
+    auto run = reinterpret_cast<Entry>(dlsym(library, entry));
+    if (!run) {
+        std::cerr << "flint-sim: " << entry << " is missing from the sandbox library\n";
+        return 1;
+    }
+    std::filesystem::create_directories(outDir);
+    return run(outDir.c_str());
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     using namespace flint::sim;
@@ -78,6 +104,11 @@ int main(int argc, char** argv) {
 
     app.add_subcommand("netinfo", "print every device and network query (see flint-sim netinfo --help)")->allow_extras();
 
+    auto* drawing = app.add_subcommand("drawing-demo",
+                                       "open the drawing sandbox, draw through touches, undo and redo, write PNGs");
+    std::string drawingOut = "flint-drawing";
+    drawing->add_option("--out", drawingOut, "folder for the PNGs");
+
     CLI11_PARSE(app, argc, argv);
 
     try {
@@ -121,6 +152,7 @@ int main(int argc, char** argv) {
             if (status == 0) std::cout << "wrote " << sheetOut << "\n";
             return status;
         }
+        if (*drawing) return runSystemScreen("flintSimRunDrawingDemo", drawingOut);
         if (*prefs)
             return runPrefs(prefsRoot, prefsFile == "colors" ? PreferenceFile::Colors : PreferenceFile::Domain, action,
                             prefsArgs, std::cout, std::cerr);

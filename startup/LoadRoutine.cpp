@@ -1,11 +1,13 @@
 #include "startup/LoadRoutine.h"
 
+#include "controls/FlintDragView.h"
 #include "controls/FlintWaveColors.h"
 #include "platform/foundation/Process.h"
 #include "startup/ActionRegistry.h"
 #include "startup/FlintHost.h"
 #include "startup/FlintPreferences.h"
 #include "startup/LayoutHook.h"
+#include "startup/UIColor+Container.h"
 
 namespace flint {
 
@@ -90,6 +92,8 @@ void resetFlintForTesting() {
     g_report = LoadReport{};
     resetPreferencesForTesting();
     resetWaveColorsForTesting();
+    resetThemeColorsForTesting();
+    gen1 = nullptr;
 }
 
 }  // namespace flint

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 
 #include "CanvasFixture.h"
@@ -175,4 +176,60 @@ TEST_F(TextBoxTest, FontFittingStopsAtOneHundredAndTapsToggleTheHandles) {
     // On an idle box the field refuses to start typing and selects the box instead.
     EXPECT_FALSE(box->textFieldShouldBeginEditing(*box->labelTextField()));
     EXPECT_TRUE(box->isEditing());
+}
+
+// A box created, then dragged, has two history states. Undoing both takes it off the canvas; the
+// first redo already shows it again, so from then on it must be in the tool list — or a new
+// stroke (which empties redo) would leave it on the canvas where clear cannot reach it.
+TEST_F(TextBoxTest, RedoingAMovedBoxListsItAgainAtItsFirstRedo) {
+    auto box = newBox({100, 200});
+    typeText("Moved");
+    tap({300, 700});  // ends editing: the box's first state
+    ASSERT_FALSE(box->isEditing());
+    CGPoint start = box->center();
+    sendTouch(UITouchPhase::Began, start);
+    loop().advanceBy(0.02);
+    sendTouch(UITouchPhase::Moved, {start.x + 12, start.y});
+    loop().advanceBy(0.02);
+    sendTouch(UITouchPhase::Moved, {start.x + 52, start.y + 30});
+    sendTouch(UITouchPhase::Ended, {start.x + 52, start.y + 30});
+    loop().advanceBy(0.5);
+    ASSERT_EQ(canvas->undoStates().size(), 2u);
+    auto listed = [&] {
+        auto& tools = canvas->pathArray();
+        return std::count_if(tools.begin(), tools.end(), [&](const FlintDrawingToolRef& t) {
+            auto text = std::dynamic_pointer_cast<FlintDrawingDraggableTextTool>(t);
+            return text && text->labelView() == box;
+        });
+    };
+
+    canvas->undoLatestStep();
+    canvas->undoLatestStep();
+    loop().advanceBy(0.5);
+    EXPECT_FALSE(box->superview());
+    EXPECT_EQ(listed(), 0);
+
+    canvas->redoLatestStep();
+    loop().advanceBy(0.5);
+    EXPECT_TRUE(box->superview());
+    EXPECT_EQ(listed(), 1);
+    // The second redo puts the drag back and does not list the box twice.
+    canvas->redoLatestStep();
+    loop().advanceBy(0.5);
+    EXPECT_EQ(listed(), 1);
+    EXPECT_NEAR(box->center().x, start.x + 40, 1e-6);
+
+    // Again, now with a stroke between the two redos: the box stays listed, and clear removes it.
+    canvas->undoLatestStep();
+    canvas->undoLatestStep();
+    canvas->redoLatestStep();
+    loop().advanceBy(0.5);
+    canvas->setDrawTool(FlintDrawingToolTypePen);
+    stroke({{20, 600}, {80, 650}});
+    EXPECT_FALSE(canvas->canRedo());
+    EXPECT_TRUE(box->superview());
+    EXPECT_EQ(listed(), 1);
+    canvas->clear();
+    EXPECT_FALSE(box->superview());
+    EXPECT_TRUE(boxes().empty());
 }

@@ -1,0 +1,149 @@
+#include "sim/system/DrawingSandbox.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+#include "platform/foundation/Process.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/uikit/TouchInjection.h"
+#include "platform/uikit/UIScreen.h"
+
+using namespace ios;
+
+namespace flint::sim {
+
+namespace {
+
+UIColorRef rgb(double r, double g, double b) { return UIColor::colorWithRed(r, g, b, 1); }
+
+// A canvas point in screen points (the window fills the screen).
+CGPoint onCanvas(const DrawingSandbox& box, double x, double y) {
+    CGPoint origin = box.canvas->frame().origin;
+    return {origin.x + x, origin.y + y};
+}
+
+void drawWith(DrawingSandbox& box, std::int32_t tool, std::vector<CGPoint> path) {
+    box.canvas->setDrawTool(tool);
+    for (auto& p : path) p = onCanvas(box, p.x, p.y);
+    drag(path, 0.3);
+}
+
+bool snapshot(const std::filesystem::path& path, std::ostream& out) {
+    if (!UIScreen::mainScreen()->writeSnapshotPNG(path)) {
+        out << "drawing: cannot write " << path.string() << "\n";
+        return false;
+    }
+    out << path.string() << "\n";
+    return true;
+}
+
+}  // namespace
+
+DrawingSandbox makeDrawingSandbox() {
+    const CGRect screen = UIScreen::mainScreen()->bounds();
+    const double w = screen.size.width, h = screen.size.height;
+    DrawingSandbox box;
+    box.window = objc::make<UIWindow>();
+    box.window->setWindowLevel(UIWindowLevelStatusBar + 10);
+
+    box.background = objc::make<UIView>(screen);
+    box.background->setBackgroundColor(rgb(0.96, 0.95, 0.92));
+    box.window->addSubview(box.background);
+
+    box.canvas = objc::make<FlintDrawingView>(CGRect{{0, kSandboxCanvasTop}, {w, h - kSandboxCanvasTop - kSandboxBottomArea}});
+    box.canvas->setClipsToBounds(true);
+    box.canvas->setEdgeSnapThreshold(20);
+    box.background->addSubview(box.canvas);
+
+    box.slider = objc::make<FlintColorSlider>(CGRect{{24, h - kSandboxBottomArea + 20}, {w - 48, 31}});
+    box.background->addSubview(box.slider);
+
+    const double dragHeight = 200;
+    box.dragView = objc::make<FlintDragView>(CGRect{{0, h - 90}, {w, dragHeight}});
+    box.dragView->setBackgroundColor(rgb(1, 1, 1));
+    box.dragView->setClosedCenter({w / 2, h - 90 + dragHeight / 2});
+    box.dragView->setOpenedCenter({w / 2, h - dragHeight / 2});
+    box.background->addSubview(box.dragView);
+
+    box.window->makeKeyAndVisible();
+    return box;
+}
+
+int runDrawingDemo(const std::string& outDir, std::ostream& out) {
+    std::error_code ec;
+    std::filesystem::create_directories(outDir, ec);
+    if (ec) {
+        out << "drawing: cannot create " << outDir << ": " << ec.message() << "\n";
+        return 1;
+    }
+    std::unique_ptr<Process> own;
+    std::filesystem::path ownRoot;
+    if (!Process::current()) {
+        std::string pattern = (std::filesystem::temp_directory_path() / "flint-drawing-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) return 1;
+        ownRoot = pattern;
+        prepareDeviceRoot(ownRoot);
+        Process::Options options;
+        options.deviceRoot = ownRoot;
+        own = std::make_unique<Process>(std::move(options));
+    }
+
+    int status = 0;
+    {
+        RunLoop& loop = Process::shared().runLoop();
+        DrawingSandbox box = makeDrawingSandbox();
+        loop.runUntilIdle();
+        FlintDrawingView& canvas = *box.canvas;
+
+        // Pick a colour on the slider with the finger, from the thumb to a third of the track.
+        CGRect thumb = box.slider->currentThumbRect();
+        CGPoint from = box.slider->convertPointToView({thumb.origin.x + thumb.size.width / 2, thumb.origin.y + thumb.size.height / 2}, nullptr);
+        CGPoint to = box.slider->convertPointToView({box.slider->bounds().size.width / 3, thumb.origin.y + thumb.size.height / 2}, nullptr);
+        drag({from, to}, 0.3);
+        loop.advanceBy(0.5);
+        if (UIColorRef color = box.slider->color()) canvas.setLineColor(color);
+
+        canvas.setLineWidth(8);
+        drawWith(box, FlintDrawingToolTypePen, {{40, 60}, {90, 30}, {140, 80}, {190, 40}, {240, 90}});
+        canvas.setLineColor(rgb(0.1, 0.3, 0.8));
+        drawWith(box, FlintDrawingToolTypeRectangleStroke, {{40, 140}, {100, 160}, {160, 230}});
+        canvas.setLineColor(rgb(0.1, 0.65, 0.3));
+        drawWith(box, FlintDrawingToolTypeEllipseFill, {{200, 140}, {260, 200}, {320, 230}});
+        canvas.setLineColor(rgb(0.85, 0.4, 0.05));
+        canvas.setLineWidth(6);
+        drawWith(box, FlintDrawingToolTypeArrow, {{60, 320}, {150, 330}, {260, 340}});
+        canvas.setLineColor(rgb(0.15, 0.15, 0.15));
+        canvas.setDrawTool(FlintDrawingToolTypeDraggableText);
+        tap(onCanvas(box, 120, 400));
+        typeText("Flint");
+        tap(onCanvas(box, 300, 500));  // ends the editing
+        loop.advanceBy(0.5);
+        canvas.prepareForSnapshot();
+
+        const std::filesystem::path dir(outDir);
+        if (!snapshot(dir / "drawing-1.png", out)) status = 1;
+        canvas.undoLatestStep();  // the text box
+        canvas.undoLatestStep();  // the arrow
+        loop.advanceBy(0.5);
+        if (status == 0 && !snapshot(dir / "drawing-2.png", out)) status = 1;
+        canvas.redoLatestStep();
+        canvas.redoLatestStep();
+        loop.advanceBy(0.5);
+        canvas.prepareForSnapshot();
+        if (status == 0 && !snapshot(dir / "drawing-3.png", out)) status = 1;
+        out << "drawing: " << canvas.pathArray().size() << " tools, " << canvas.undoStates().size() << " undo states\n";
+        box.window->setHidden(true);
+    }
+
+    own.reset();
+    if (!ownRoot.empty()) std::filesystem::remove_all(ownRoot, ec);
+    return status;
+}
+
+}  // namespace flint::sim
+
+extern "C" int flintSimRunDrawingDemo(const char* outDir) {
+    return flint::sim::runDrawingDemo(outDir ? outDir : ".", std::cout);
+}

@@ -1,0 +1,43 @@
+#pragma once
+// The drawing sandbox: a window holding a drawing canvas over a plain background, a
+// drawing-colour slider under it and a drag view at the bottom. The demo draws on it through
+// touches, as a finger would, and writes screenshots.
+//
+// This file belongs to the simulator's system library, which links libFlint.so.
+
+#include <ostream>
+#include <string>
+
+#include "controls/FlintColorSlider.h"
+#include "controls/FlintDragView.h"
+#include "drawing/FlintDrawingView.h"
+#include "platform/uikit/UIWindow.h"
+
+namespace flint::sim {
+
+// Sandbox geometry, in screen points.
+inline constexpr double kSandboxCanvasTop = 60;
+inline constexpr double kSandboxBottomArea = 170;  // slider and drag view below the canvas
+
+struct DrawingSandbox {
+    objc::Ref<ios::UIWindow> window;
+    objc::Ref<ios::UIView> background;
+    objc::Ref<FlintDrawingView> canvas;
+    objc::Ref<FlintColorSlider> slider;
+    objc::Ref<FlintDragView> dragView;
+};
+
+// Builds the sandbox in the current process and shows it above the status bar.
+DrawingSandbox makeDrawingSandbox();
+
+// Shows the sandbox (in the current process, or in one of its own when there is none), draws pen
+// strokes, shapes, an arrow and a text box through touches, undoes and redoes, and writes
+// outDir/drawing-1.png (everything drawn), drawing-2.png (after two undos: no text box, no arrow)
+// and drawing-3.png (after two redos: as the first). Reports each file on `out`. Returns 0 on
+// success, 1 when the directory or a file cannot be written.
+int runDrawingDemo(const std::string& outDir, std::ostream& out);
+
+}  // namespace flint::sim
+
+// For the simulator, which loads this library with dlopen: the demo, reporting on stdout.
+extern "C" int flintSimRunDrawingDemo(const char* outDir);
