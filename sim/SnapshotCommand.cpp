@@ -15,6 +15,7 @@
 #include "platform/uikit/UITraitCollection.h"
 #include "startup/FlintPreferences.h"
 #include "startup/LoadRoutine.h"
+#include "sim/DrawingCommands.h"
 #include "sim/InputCommands.h"
 
 namespace flint::sim {
@@ -323,6 +324,7 @@ std::unique_ptr<Scenario> makeScenario(std::ostream& out, std::ostream& err) {
     auto scenario = std::make_unique<Scenario>(out, err);
     registerStandardScenarioCommands(*scenario);
     registerInputScenarioCommands(*scenario);
+    registerDrawingScenarioCommands(*scenario);
     // Further command families register here.
     return scenario;
 }

@@ -109,6 +109,11 @@ int main(int argc, char** argv) {
     std::string drawingOut = "flint-drawing";
     drawing->add_option("--out", drawingOut, "folder for the PNGs");
 
+    auto* marquee = app.add_subcommand("marquee",
+                                       "the marquee sandbox: six labels, one per scroll type, as PNG frames over time");
+    std::string marqueeOut = "flint-marquee";
+    marquee->add_option("--out", marqueeOut, "folder for the frames");
+
     CLI11_PARSE(app, argc, argv);
 
     try {
@@ -153,6 +158,7 @@ int main(int argc, char** argv) {
             return status;
         }
         if (*drawing) return runSystemScreen("flintSimRunDrawingDemo", drawingOut);
+        if (*marquee) return runSystemScreen("flintSimWriteMarqueeFrames", marqueeOut);
         if (*prefs)
             return runPrefs(prefsRoot, prefsFile == "colors" ? PreferenceFile::Colors : PreferenceFile::Domain, action,
                             prefsArgs, std::cout, std::cerr);

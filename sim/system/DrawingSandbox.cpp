@@ -1,5 +1,11 @@
 #include "sim/system/DrawingSandbox.h"
 
+#include <sstream>
+
+#include <map>
+
+#include <cstdio>
+
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -146,4 +152,58 @@ int runDrawingDemo(const std::string& outDir, std::ostream& out) {
 
 extern "C" int flintSimRunDrawingDemo(const char* outDir) {
     return flint::sim::runDrawingDemo(outDir ? outDir : ".", std::cout);
+}
+
+namespace {
+
+struct ScenarioSandbox {
+    flint::sim::DrawingSandbox sandbox;
+};
+
+int answer(char* reply, unsigned long size, const std::string& text, int status) {
+    if (reply && size) std::snprintf(reply, size, "%s", text.c_str());
+    return status;
+}
+
+}  // namespace
+
+extern "C" int flintSimDrawingCommand(const char* command, char* reply, unsigned long replySize) {
+    static const std::map<std::string, std::int32_t> tools = {
+        {"pen", FlintDrawingToolTypePen},
+        {"line", FlintDrawingToolTypeLine},
+        {"arrow", FlintDrawingToolTypeArrow},
+        {"rectangle", FlintDrawingToolTypeRectangleStroke},
+        {"filled-rectangle", FlintDrawingToolTypeRectangleFill},
+        {"ellipse", FlintDrawingToolTypeEllipseStroke},
+        {"filled-ellipse", FlintDrawingToolTypeEllipseFill},
+        {"eraser", FlintDrawingToolTypeEraser},
+        {"text", FlintDrawingToolTypeDraggableText},
+    };
+    if (!ios::Process::current()) return answer(reply, replySize, "no device is booted", 1);
+    std::istringstream in(command ? command : "");
+    std::string verb, argument;
+    in >> verb >> argument;
+    auto& held = ios::Process::shared().attached<ScenarioSandbox>();
+    if (verb == "open") {
+        held.sandbox = flint::sim::makeDrawingSandbox();
+        return answer(reply, replySize, "", 0);
+    }
+    auto canvas = held.sandbox.canvas;
+    if (!canvas) return answer(reply, replySize, "the drawing sandbox is not open (sandbox drawing)", 1);
+    if (verb == "tool") {
+        auto it = tools.find(argument);
+        if (it == tools.end()) return answer(reply, replySize, "unknown tool \"" + argument + "\"", 1);
+        canvas->setDrawTool(it->second);
+    } else if (verb == "undo") {
+        canvas->undoLatestStep();
+    } else if (verb == "redo") {
+        canvas->redoLatestStep();
+    } else if (verb == "clear") {
+        canvas->clear();
+    } else if (verb == "steps") {
+        return answer(reply, replySize, std::to_string(canvas->undoStates().size()), 0);
+    } else {
+        return answer(reply, replySize, "unknown drawing command \"" + verb + "\"", 1);
+    }
+    return answer(reply, replySize, "", 0);
 }

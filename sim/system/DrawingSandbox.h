@@ -41,3 +41,9 @@ int runDrawingDemo(const std::string& outDir, std::ostream& out);
 
 // For the simulator, which loads this library with dlopen: the demo, reporting on stdout.
 extern "C" int flintSimRunDrawingDemo(const char* outDir);
+
+// The sandbox for scenarios, one command at a time: "open", "tool NAME" (pen, line, arrow,
+// rectangle, filled-rectangle, ellipse, filled-ellipse, eraser, text), "undo", "redo", "clear",
+// "steps" (the number of undoable steps, written to `reply`). Returns 0 on success; on
+// failure writes the reason to `reply`.
+extern "C" int flintSimDrawingCommand(const char* command, char* reply, unsigned long replySize);
