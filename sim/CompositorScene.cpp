@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/foundation/Process.h"
+#include "sim/Device.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/graphics/UIImage.h"
@@ -237,25 +238,12 @@ objc::Ref<CALayer> buildScene(std::shared_ptr<SunPainter>& painter) {
 
 int writeCompositorScene(const std::string& outPng, double scale) {
     if (scale <= 0) scale = 3;
-    std::unique_ptr<Process> own;
-    std::filesystem::path ownRoot;
-    if (!Process::current()) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "flint-scene-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) return 1;
-        ownRoot = pattern;
-        Process::Options options;
-        options.deviceRoot = ownRoot;
-        own = std::make_unique<Process>(std::move(options));
-    }
+    ScratchProcess scratch("flint-scene");
+    if (!scratch.ok()) return 1;
     std::shared_ptr<SunPainter> painter;
     auto root = buildScene(painter);
     bool ok = CACompositor::writePNG({root.get()}, {375, 812}, scale, outPng, UIColor::blackColor());
     root.reset();
-    own.reset();
-    if (!ownRoot.empty()) {
-        std::error_code ec;
-        std::filesystem::remove_all(ownRoot, ec);
-    }
     return ok ? 0 : 1;
 }
 

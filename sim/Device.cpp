@@ -49,6 +49,22 @@ void installBundle(const std::filesystem::path& root) {
     }
 }
 
+ScratchProcess::ScratchProcess(const std::string& rootPrefix) {
+    if (ios::Process::current()) return;
+    std::string pattern = (std::filesystem::temp_directory_path() / (rootPrefix + "-XXXXXX")).string();
+    if (!mkdtemp(pattern.data())) return;
+    m_root = pattern;
+    ios::Process::Options options;
+    options.deviceRoot = m_root;
+    m_own = std::make_unique<ios::Process>(std::move(options));
+}
+
+ScratchProcess::~ScratchProcess() {
+    m_own.reset();
+    std::error_code ec;
+    if (!m_root.empty()) std::filesystem::remove_all(m_root, ec);
+}
+
 Device::Device(BootOptions options) : m_options(std::move(options)) {
     m_root = m_options.root;
     if (m_root.empty()) {

@@ -69,6 +69,22 @@ private:
 // "/Library/Application Support/Flint.bundle/", keeping images already there.
 void installBundle(const std::filesystem::path& root);
 
+// The current process, or, when there is none, a process of its own on a temporary device root
+// for as long as this object lives (the root is removed with it).
+class ScratchProcess {
+public:
+    explicit ScratchProcess(const std::string& rootPrefix);
+    ~ScratchProcess();
+    ScratchProcess(const ScratchProcess&) = delete;
+    ScratchProcess& operator=(const ScratchProcess&) = delete;
+    // False when a process was needed and could not be made.
+    bool ok() const { return ios::Process::current() != nullptr; }
+
+private:
+    std::unique_ptr<ios::Process> m_own;
+    std::filesystem::path m_root;
+};
+
 // Preference files as the settings pane writes them.
 enum class PreferenceFile { Domain, Colors };
 std::string preferenceFilePath(PreferenceFile file);

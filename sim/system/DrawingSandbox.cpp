@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "platform/foundation/Process.h"
+#include "sim/Device.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/uikit/TouchInjection.h"
 #include "platform/uikit/UIScreen.h"
@@ -84,17 +85,8 @@ int runDrawingDemo(const std::string& outDir, std::ostream& out) {
         out << "drawing: cannot create " << outDir << ": " << ec.message() << "\n";
         return 1;
     }
-    std::unique_ptr<Process> own;
-    std::filesystem::path ownRoot;
-    if (!Process::current()) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "flint-drawing-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) return 1;
-        ownRoot = pattern;
-        prepareDeviceRoot(ownRoot);
-        Process::Options options;
-        options.deviceRoot = ownRoot;
-        own = std::make_unique<Process>(std::move(options));
-    }
+    ScratchProcess scratch("flint-drawing");
+    if (!scratch.ok()) return 1;
 
     int status = 0;
     {
@@ -143,8 +135,6 @@ int runDrawingDemo(const std::string& outDir, std::ostream& out) {
         box.window->setHidden(true);
     }
 
-    own.reset();
-    if (!ownRoot.empty()) std::filesystem::remove_all(ownRoot, ec);
     return status;
 }
 

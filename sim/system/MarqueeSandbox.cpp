@@ -9,6 +9,7 @@
 
 #include "Extension/MarqueeLabel.h"
 #include "platform/foundation/Process.h"
+#include "sim/Device.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIWindow.h"
@@ -82,17 +83,8 @@ int writeMarqueeFrames(const std::string& outDir, int frames, double interval, s
         return 1;
     }
 
-    std::unique_ptr<Process> own;
-    std::filesystem::path ownRoot;
-    if (!Process::current()) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "flint-marquee-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) return 1;
-        ownRoot = pattern;
-        prepareDeviceRoot(ownRoot);
-        Process::Options options;
-        options.deviceRoot = ownRoot;
-        own = std::make_unique<Process>(std::move(options));
-    }
+    ScratchProcess scratch("flint-marquee");
+    if (!scratch.ok()) return 1;
 
     int status = 0;
     {
@@ -119,8 +111,6 @@ int writeMarqueeFrames(const std::string& outDir, int frames, double interval, s
         window->setHidden(true);
     }
 
-    own.reset();
-    if (!ownRoot.empty()) std::filesystem::remove_all(ownRoot, ec);
     return status;
 }
 

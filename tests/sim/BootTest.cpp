@@ -2,6 +2,8 @@
 // initialiser runs the load routine) and lays out the status bar.
 
 #include <gtest/gtest.h>
+
+#include "sim/SimRunner.h"
 #include <nlohmann/json.hpp>
 
 #include <array>
@@ -12,26 +14,11 @@
 
 namespace {
 
-struct SimRun {
-    int status = -1;
-    std::string out;
-};
-
-SimRun runSim(const std::string& arguments) {
-    SimRun run;
-    std::string command = std::string(FLINT_SIM_PATH) + " " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    std::array<char, 4096> buffer;
-    std::size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.out.append(buffer.data(), n);
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+using flint::testing::SimResult;
+using flint::testing::runSim;
 
 nlohmann::json boot(const std::string& arguments) {
-    SimRun run = runSim("boot --json " + arguments);
+    SimResult run = runSim("boot --json " + arguments);
     EXPECT_EQ(run.status, 0) << run.out;
     return nlohmann::json::parse(run.out, nullptr, false);
 }
@@ -82,7 +69,7 @@ TEST(SimBoot, DaemonsAndTheSwitchedOffLibraryAddNothing) {
 }
 
 TEST(SimDemo, PrintsTheInstalledHook) {
-    SimRun run = runSim("demo");
+    SimResult run = runSim("demo");
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_NE(run.out.find("Status-bar hook installed: yes"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("Property accessors added: 362"), std::string::npos) << run.out;
@@ -92,7 +79,7 @@ using SimPrefs = TempRoot;
 TEST_F(SimPrefs, SettingsPaneWritesReadBackAndReachTheNextBoot) {
     std::string r = "--root " + root.string();
     ASSERT_EQ(runSim("prefs " + r + " set enableAll=true gestureOption=2 userNameString=Ada").status, 0);
-    SimRun got = runSim("prefs " + r + " get userNameString");
+    SimResult got = runSim("prefs " + r + " get userNameString");
     EXPECT_EQ(got.status, 0);
     EXPECT_EQ(got.out, "Ada\n");
     EXPECT_NE(runSim("prefs " + r + " get missingKey").status, 0);

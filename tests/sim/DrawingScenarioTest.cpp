@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "sim/SimRunner.h"
+
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -15,10 +17,7 @@
 
 namespace {
 
-struct SimResult {
-    int status = -1;
-    std::string out;
-};
+using flint::testing::SimResult;
 
 class DrawingScenario : public ::testing::Test {
 protected:
@@ -32,16 +31,7 @@ protected:
 
     SimResult run(const std::string& script) {
         std::ofstream(dir / "script") << script;
-        SimResult result;
-        std::string command = std::string(FLINT_SIM_PATH) + " run " + (dir / "script").string() + " 2>&1";
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe) return result;
-        std::array<char, 4096> buffer;
-        std::size_t n;
-        while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.out.append(buffer.data(), n);
-        int status = pclose(pipe);
-        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return result;
+        return flint::testing::runSim("run " + (dir / "script").string());
     }
 };
 

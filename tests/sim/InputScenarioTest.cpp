@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "sim/SimRunner.h"
+
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -13,10 +15,7 @@
 
 namespace {
 
-struct SimResult {
-    int status = -1;
-    std::string out;
-};
+using flint::testing::SimResult;
 
 class InputScenario : public ::testing::Test {
 protected:
@@ -30,16 +29,7 @@ protected:
 
     SimResult run(const std::string& name, const std::string& script) {
         std::ofstream(dir / name) << script;
-        SimResult result;
-        std::string command = std::string(FLINT_SIM_PATH) + " run " + (dir / name).string() + " 2>&1";
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe) return result;
-        std::array<char, 4096> buffer;
-        std::size_t n;
-        while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.out.append(buffer.data(), n);
-        int status = pclose(pipe);
-        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return result;
+        return flint::testing::runSim("run " + (dir / name).string());
     }
 };
 

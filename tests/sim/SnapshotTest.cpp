@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "sim/SimRunner.h"
+
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -18,22 +20,8 @@
 
 namespace {
 
-struct SimResult {
-    int status = -1;
-    std::string out;
-};
-
-SimResult sim(const std::string& arguments) {
-    SimResult run;
-    FILE* pipe = popen((std::string(FLINT_SIM_PATH) + " " + arguments + " 2>&1").c_str(), "r");
-    if (!pipe) return run;
-    std::array<char, 4096> buffer;
-    std::size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.out.append(buffer.data(), n);
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+using flint::testing::SimResult;
+SimResult sim(const std::string& arguments) { return flint::testing::runSim(arguments); }
 
 class SimFolder : public ::testing::Test {
 protected:
