@@ -68,11 +68,17 @@ TEST(SimBoot, DaemonsAndTheSwitchedOffLibraryAddNothing) {
     EXPECT_TRUE(off["recognizers"].empty());
 }
 
-TEST(SimDemo, PrintsTheInstalledHook) {
-    SimResult run = runSim("demo");
+using SimDemo = TempRoot;
+TEST_F(SimDemo, OpensThePanelOnEveryScreenClassAndPrintsTheInstalledHook) {
+    SimResult run = runSim("demo --out " + (root / "out").string());
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_NE(run.out.find("Status-bar hook installed: yes"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("Property accessors added: 362"), std::string::npos) << run.out;
+    for (const char* profile : {"iphone-8", "iphone-8-plus", "iphone-x", "iphone-11"})
+        for (const char* style : {"light", "dark"})
+            EXPECT_TRUE(std::filesystem::exists(root / "out" / (std::string("panel-") + profile + "-" + style + ".png")))
+                << profile << " " << style;
+    EXPECT_TRUE(std::filesystem::exists(root / "out" / "panel-iphone-x-color.png"));
 }
 
 using SimPrefs = TempRoot;
