@@ -56,7 +56,8 @@ TEST(Artwork, IconsByBundleIdentifierComeFromTheInstalledApplications) {
     auto music = _applicationIconImageForBundleIdentifier("com.apple.Music", 2, 0);
     ASSERT_TRUE(music);
     EXPECT_EQ(music->pixelWidth(), 180);
-    const InstalledApplication* app = DeviceConfiguration::defaults().applicationWithIdentifier("com.apple.Music");
+    const DeviceConfiguration defaults = DeviceConfiguration::defaults();
+    const InstalledApplication* app = defaults.applicationWithIdentifier("com.apple.Music");
     ASSERT_TRUE(app);
     EXPECT_TRUE(testing::pixelNear(music->pixelAtPoint({30, 55}), opaque(app->iconColor), 10));
     auto unknown = _applicationIconImageForBundleIdentifier("com.example.not-installed", 2, 2);

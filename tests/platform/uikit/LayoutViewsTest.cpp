@@ -61,9 +61,10 @@ TEST(LayoutViews, PickerPageWithPillLabelAndImage) {
     EXPECT_DOUBLE_EQ(label->center().x, 100);
 
     // Changing a constant moves what depends on it.
-    NSLayoutConstraint* bottom = nullptr;
+    // Held strongly: deactivating takes it out of the view that kept it.
+    objc::Ref<NSLayoutConstraint> bottom;
     for (auto& c : page->constraints())
-        if (c->firstItem() == pill && c->firstAttribute() == NSLayoutAttribute::Bottom) bottom = c.get();
+        if (c->firstItem() == pill && c->firstAttribute() == NSLayoutAttribute::Bottom) bottom = c;
     ASSERT_TRUE(bottom);
     bottom->setConstant(-30);
     page->layoutIfNeeded();
