@@ -72,21 +72,25 @@ void UILabel::setTextColor(UIColorRef color) {
 }
 
 void UILabel::setTextAlignment(NSTextAlignment alignment) {
+    if (alignment == m_alignment) return;  // unchanged: no relayout or redraw
     m_alignment = alignment;
     contentChanged(false);
 }
 
 void UILabel::setNumberOfLines(int lines) {
+    if (std::max(0, lines) == m_numberOfLines) return;
     m_numberOfLines = std::max(0, lines);
     contentChanged(true);
 }
 
 void UILabel::setLineBreakMode(NSLineBreakMode mode) {
+    if (mode == m_lineBreakMode) return;
     m_lineBreakMode = mode;
     contentChanged(true);
 }
 
 void UILabel::setAdjustsFontSizeToFitWidth(bool adjusts) {
+    if (adjusts == m_adjustsFontSize) return;
     m_adjustsFontSize = adjusts;
     contentChanged(false);
 }
@@ -97,11 +101,13 @@ void UILabel::setMinimumScaleFactor(CGFloat factor) {
 }
 
 void UILabel::setBaselineAdjustment(UIBaselineAdjustment adjustment) {
+    if (adjustment == m_baselineAdjustment) return;
     m_baselineAdjustment = adjustment;
     contentChanged(false);
 }
 
 void UILabel::setEnabled(bool enabled) {
+    if (enabled == m_enabled) return;
     m_enabled = enabled;
     contentChanged(false);
 }

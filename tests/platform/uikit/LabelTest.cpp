@@ -60,3 +60,26 @@ TEST(UILabel, DrawsCentredTextInItsColourAndShrinksToFit) {
     EXPECT_LT(label->fontForDrawing()->pointSize(), 17);
     EXPECT_GE(label->fontForDrawing()->pointSize(), 8.5);
 }
+
+// Setting a value the label already has changes nothing: no layout pass is asked for, so a view
+// that sets its label's properties in layoutSubviews cannot start a layout loop.
+TEST(UILabel, UnchangedValuesAskForNoLayout) {
+    ios::testing::TestProcess process;
+    auto parent = objc::make<UIView>(CGRectMake(0, 0, 200, 100));
+    auto label = objc::make<UILabel>(CGRectMake(0, 0, 200, 40));
+    parent->addSubview(label);
+    label->setText(std::string("Marquee"));
+    label->setNumberOfLines(1);
+    label->setLineBreakMode(NSLineBreakMode::ByClipping);
+    label->setTextAlignment(NSTextAlignment::Center);
+    parent->layoutIfNeeded();
+    ASSERT_FALSE(parent->needsLayout());
+    label->setText(std::string("Marquee"));
+    label->setNumberOfLines(1);
+    label->setLineBreakMode(NSLineBreakMode::ByClipping);
+    label->setTextAlignment(NSTextAlignment::Center);
+    EXPECT_FALSE(parent->needsLayout());
+    EXPECT_FALSE(label->needsLayout());
+    label->setNumberOfLines(2);
+    EXPECT_TRUE(parent->needsLayout());
+}
