@@ -6,6 +6,8 @@
 #include "drawing/FlintDrawingTool.h"
 #include "platform/objc/Runtime.h"
 
+namespace ios { class CGContext; }
+
 class FlintDrawingTwoPointTool : public objc::Object, public FlintDrawingTool {
     OBJC_CLASS_DECLARE(FlintDrawingTwoPointTool)
 public:
@@ -46,6 +48,10 @@ public:
 
 protected:
     FlintDrawingFillableTool() = default;
+    // Draws the shape spanning the first and latest points, filled or stroked in the tool's colour,
+    // width and alpha, through `fillShape` or `strokeShape`.
+    void drawSpannedShape(void (ios::CGContext::*fillShape)(const ios::CGRect&),
+                          void (ios::CGContext::*strokeShape)(const ios::CGRect&));
 
 private:
     bool m_fill = false;

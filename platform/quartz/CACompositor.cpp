@@ -150,14 +150,7 @@ bool isAffine(const CATransform3D& t) { return std::fabs(t.m14) < 1e-12 && std::
 double linearDeterminant(const CATransform3D& t) { return t.m11 * t.m22 - t.m12 * t.m21; }
 
 CATransform3D fromCairo(const cairo_matrix_t& m) {
-    CATransform3D t;
-    t.m11 = m.xx;
-    t.m12 = m.yx;
-    t.m21 = m.xy;
-    t.m22 = m.yy;
-    t.m41 = m.x0;
-    t.m42 = m.y0;
-    return t;
+    return CATransform3DMakeAffineTransform({m.xx, m.yx, m.xy, m.yy, m.x0, m.y0});
 }
 
 CGPoint anchorIn(const CALayer& l) {
