@@ -3,6 +3,9 @@
 #include <map>
 
 #include "platform/foundation/Process.h"
+#include "platform/services/LCPParseColorString.h"
+#include "platform/uikit/UITraitCollection.h"
+#include "platform/uikit/UIVisualEffectView.h"
 #include "platform/uikit/UIGestureRecognizer.h"
 #include "platform/uikit/UIImpactFeedbackGenerator.h"
 #include "startup/FlintPreferences.h"
@@ -70,6 +73,42 @@ void placeCentredLabel(ios::UILabel& label, double centreX, double top) {
     ios::CGSize size = naturalSize(label);
     label.setFrame(ios::CGRectMake(centreX - size.width / 2, top, size.width, size.height));
 }
+
+void applyAppearanceBackdrop(FlintHost& host, ios::UIView& root) {
+    const std::string mode = appearanceMode();
+    auto traits = ios::UITraitCollection::currentTraitCollection();
+    const auto style = traits ? traits->userInterfaceStyle() : ios::UIUserInterfaceStyle::Unspecified;
+    auto setAlpha = [](const objc::Ref<ios::UIVisualEffectView>& view, double alpha) {
+        if (view) view->setAlpha(alpha);
+    };
+    auto insertBlur = [&](ios::UIBlurEffectStyle blurStyle) {
+        auto effect = ios::UIBlurEffect::effectWithStyle(blurStyle);
+        auto view = objc::make<ios::UIVisualEffectView>(effect);
+        view->setFrame(root.bounds());
+        view->setAutoresizingMask(ios::UIViewAutoresizingFlexibleWidth | ios::UIViewAutoresizingFlexibleHeight);
+        root.insertSubview(view, 0);
+        return std::make_pair(effect, view);
+    };
+
+    if (mode == "colorMode") {
+        root.setBackgroundColor(ios::LCPParseColorString(colorText("flintBackgroundColor"), kFallbackColor));
+        setAlpha(host.blurEffectView1(), 0);
+        setAlpha(host.blurEffectView2(), 0);
+    } else if (mode == "adaptiveMode" && style == ios::UIUserInterfaceStyle::Dark) {
+        auto [effect, view] = insertBlur(ios::UIBlurEffectStyle::Dark);
+        host.set_blurEffect1(effect);
+        host.set_blurEffectView1(view);
+        setAlpha(host.blurEffectView1(), 1);
+        setAlpha(host.blurEffectView2(), 0);
+    } else if (mode == "adaptiveMode" && style == ios::UIUserInterfaceStyle::Light) {
+        auto [effect, view] = insertBlur(ios::UIBlurEffectStyle::Light);
+        host.set_blurEffect2(effect);
+        host.set_blurEffectView2(view);
+        setAlpha(host.blurEffectView1(), 0);
+        setAlpha(host.blurEffectView2(), 1);
+    }
+}
+
 
 void sendToHost(FlintHost& host, const char* selector) { objc::msgSend(host.self(), objc::sel(selector)); }
 

@@ -41,6 +41,11 @@ ios::CGSize naturalSize(const ios::UILabel& label);
 // Places the label at its natural size, centred horizontally on centreX with its top at `top`.
 void placeCentredLabel(ios::UILabel& label, double centreX, double top);
 
+// The backdrop of the appearance preference behind `root`: in colour mode the colour text's
+// background (blur views faded out); in adaptive mode a dark or light blur inserted at the back
+// for the current style, stored in the host's blur properties (none for an unspecified style).
+void applyAppearanceBackdrop(FlintHost& host, ios::UIView& root);
+
 // Sends a host action by name through the runtime, as a recogniser or timer does.
 void sendToHost(FlintHost& host, const char* selector);
 

@@ -4,54 +4,11 @@
 #include "panel/PanelCards.h"
 #include "panel/PanelLayout.h"
 #include "panel/PanelSupport.h"
-#include "platform/services/LCPParseColorString.h"
-#include "platform/uikit/UITraitCollection.h"
 #include "platform/uikit/UIViewController.h"
-#include "platform/uikit/UIVisualEffectView.h"
 #include "platform/uikit/UIWindow.h"
-#include "startup/FlintPreferences.h"
 #include "startup/UIColor+Container.h"
 
 namespace flint {
-
-namespace {
-
-void applyBackground(FlintHost& host, ios::UIView& root) {
-    const std::string mode = appearanceMode();
-    auto traits = ios::UITraitCollection::currentTraitCollection();
-    const auto style = traits ? traits->userInterfaceStyle() : ios::UIUserInterfaceStyle::Unspecified;
-    auto setAlpha = [](const objc::Ref<ios::UIVisualEffectView>& view, double alpha) {
-        if (view) view->setAlpha(alpha);
-    };
-    auto insertBlur = [&](ios::UIBlurEffectStyle blurStyle) {
-        auto effect = ios::UIBlurEffect::effectWithStyle(blurStyle);
-        auto view = objc::make<ios::UIVisualEffectView>(effect);
-        view->setFrame(root.bounds());
-        view->setAutoresizingMask(ios::UIViewAutoresizingFlexibleWidth | ios::UIViewAutoresizingFlexibleHeight);
-        root.insertSubview(view, 0);
-        return std::make_pair(effect, view);
-    };
-
-    if (mode == "colorMode") {
-        root.setBackgroundColor(ios::LCPParseColorString(colorText("flintBackgroundColor"), kFallbackColor));
-        setAlpha(host.blurEffectView1(), 0);
-        setAlpha(host.blurEffectView2(), 0);
-    } else if (mode == "adaptiveMode" && style == ios::UIUserInterfaceStyle::Dark) {
-        auto [effect, view] = insertBlur(ios::UIBlurEffectStyle::Dark);
-        host.set_blurEffect1(effect);
-        host.set_blurEffectView1(view);
-        setAlpha(host.blurEffectView1(), 1);
-        setAlpha(host.blurEffectView2(), 0);
-    } else if (mode == "adaptiveMode" && style == ios::UIUserInterfaceStyle::Light) {
-        auto [effect, view] = insertBlur(ios::UIBlurEffectStyle::Light);
-        host.set_blurEffect2(effect);
-        host.set_blurEffectView2(view);
-        setAlpha(host.blurEffectView1(), 0);
-        setAlpha(host.blurEffectView2(), 1);
-    }
-}
-
-}  // namespace
 
 void launchFlintWindow(FlintHost& host) {
     host.set(HostProperty::flintWindow, nullptr);
@@ -99,7 +56,7 @@ void launchFlintWindow(FlintHost& host) {
     host.set_dismissLabel(label);
 
     buildCountdownBanners(host, m);
-    applyBackground(host, *root);
+    panel::applyAppearanceBackdrop(host, *root);
 }
 
 void dismissFlintWindow(FlintHost& host) {

@@ -4,6 +4,10 @@
 #include "panel/NowPlayingCard.h"
 #include "panel/PanelWindow.h"
 #include "panel/ShortcutActions.h"
+#include "showcase/ShowcaseEditor.h"
+#include "showcase/ShowcaseImages.h"
+#include "showcase/ShowcasePicker.h"
+#include "showcase/TransformControls.h"
 
 namespace flint {
 
@@ -20,6 +24,10 @@ const std::vector<const ActionTable*>& allActionTables() {
         &shortcutActions,
         &countdownActions,
         &nowPlayingActions,
+        &showcasePickerActions,
+        &showcaseEditorActions,
+        &transformActions,
+        &showcaseImageActions,
     };
     return tables;
 }

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "platform/foundation/DarwinNotifyCenter.h"
@@ -74,6 +76,45 @@ TEST_F(LoadRoutineTest, MasterSwitchOnAddsHookActionsAndEveryAccessor) {
     EXPECT_EQ(props[2], "flintView");
     EXPECT_EQ(props[props.size() - 1], "setScaleResetButton:");
     EXPECT_EQ(objc::addedMethodsForTesting(statusBarClass()).size(), actionCount + props.size());
+}
+
+TEST_F(LoadRoutineTest, TheStatusBarGetsAllSixtyFiveActionsOnceEach) {
+    writePreferences({{"enableAll", true}});
+    flintLoadRoutine();
+    const std::vector<std::string> expected = {
+        "launchFlintWindow", "dismissFlintWindow",
+        "flintOpenApps1", "flintOpenApps2", "flintOpenApps3", "flintOpenApps4", "flintOpenApps5", "flintOpenApps6",
+        "launchIcloud", "launchSettings", "launchTwitter", "launchReddit", "launchWiFi", "launchCellular",
+        "launchMusic", "launchSpotify",
+        "startScreenshotTimer", "invokeScreenshot:", "startLockscreenTimer", "invokeLockscreen:",
+        "refreshMusicArtwork", "refreshMusicButton", "musicPreviousTrack", "musicPlayTrack", "musicNextTrack",
+        "displayShowcase", "beginShowcaseX1", "beginShowcaseX2", "beginShowcaseX3", "beginShowcaseX4",
+        "beginShowcaseX5", "beginShowcaseX6", "beginShowcaseX7", "beginShowcaseX8", "beginShowcaseX9",
+        "beginShowcaseX10", "receiveIphoneXColorNotification:", "dismissShowcase",
+        "launchShowcaseEditor", "dismissShowcaseEditor", "drawingUndoAction", "drawingRedoAction",
+        "drawingResetAction", "drawingPenAction", "drawingSquareAction", "drawingCircleAction",
+        "drawingArrowAction", "drawingTextAction", "drawingColorSlider:",
+        "transformSliderAction:", "touchDrag:", "touchUp:", "updateLabelValues", "resetRotateAngles",
+        "resetTranslationAngles", "resetScaleAngles",
+        "pickScreenshotImage", "pickBackgroundImage", "imagePickerController:didFinishPickingMediaWithInfo:",
+        "imagePickerControllerDidCancel:", "backgroundColorSlider:", "resetBackgroundImage",
+        "resetBackgroundColor", "saveShowcaseImage", "shareShowcaseImage",
+    };
+    ASSERT_EQ(expected.size(), 65u);
+    std::vector<std::string> added = lastLoadReport().actions;
+    std::sort(added.begin(), added.end());
+    std::vector<std::string> sorted = expected;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(added, sorted);
+    // Selectors with a colon take their objects; the picker callback takes two.
+    auto& cls = statusBarClass();
+    auto types = [&](const char* selector) {
+        const objc::Method* method = cls.ownMethod(objc::sel(selector));
+        return method ? method->types : std::string("(missing)");
+    };
+    EXPECT_EQ(types("imagePickerController:didFinishPickingMediaWithInfo:"), "v@:@@");
+    EXPECT_EQ(types("touchUp:"), "v@:@");
+    EXPECT_EQ(types("displayShowcase"), "v@:");
 }
 
 TEST_F(LoadRoutineTest, EveryPropertyIsNullUntilSetAndKeepsItsObject) {

@@ -1,0 +1,94 @@
+#include "showcase/ShowcaseSupport.h"
+
+#include "panel/PanelSupport.h"
+#include "platform/uikit/NSLayoutAnchor.h"
+#include "startup/UIColor+Container.h"
+
+namespace flint::showcase {
+
+const std::array<BezelStyle, 10>& bezelStyles() {
+    static const std::array<BezelStyle, 10> styles = {{
+        {"IphoneXSilver", "iPhoneX-silver.png", BezelFamily::EdgeToEdge},
+        {"IphoneXBlack", "iPhoneX-black.png", BezelFamily::EdgeToEdge},
+        {"IphoneXBlue", "iPhoneX-blue.png", BezelFamily::EdgeToEdge},
+        {"IphoneXYellow", "iPhoneX-yellow.png", BezelFamily::EdgeToEdge},
+        {"IphoneXCoral", "iPhoneX-coral.png", BezelFamily::EdgeToEdge},
+        {"IphoneXRed", "iPhoneX-red.png", BezelFamily::EdgeToEdge},
+        {"IphoneSilver", "iPhone-silver.png", BezelFamily::HomeButton},
+        {"IphoneRoseGold", "iPhone-rosegold.png", BezelFamily::HomeButton},
+        {"IphoneGold", "iPhone-gold.png", BezelFamily::HomeButton},
+        {"IphoneBlack", "iPhone-black.png", BezelFamily::HomeButton},
+    }};
+    return styles;
+}
+
+const BezelStyle* bezelStyleForKey(std::string_view key) {
+    for (const auto& style : bezelStyles())
+        if (key == style.key) return &style;
+    return nullptr;
+}
+
+ios::UIImageRef originalImage(const std::string& name) {
+    auto image = panel::bundleImage(name);
+    return image ? image->imageWithRenderingMode(ios::UIImageRenderingMode::AlwaysOriginal) : nullptr;
+}
+
+objc::Ref<ios::CALayer> makeMaskLayer(BezelFamily family, const ios::CGRect& frame) {
+    auto mask = ios::CALayer::layer();
+    // A missing mask image leaves the layer empty, which hides what it masks.
+    mask->setContents(panel::bundleImage(maskImageOf(family)));
+    mask->setFrame(frame);
+    return mask;
+}
+
+namespace {
+HostProperty numbered(std::string_view stem, int n) {
+    auto index = hostPropertyIndex(std::string(stem) + std::to_string(n));
+    if (!index) throw std::logic_error("no host property " + std::string(stem) + std::to_string(n));
+    return static_cast<HostProperty>(*index);
+}
+}  // namespace
+
+void setNumbered(FlintHost& host, std::string_view stem, int n, const objc::id& value) { host.set(numbered(stem, n), value); }
+objc::id getNumbered(const FlintHost& host, std::string_view stem, int n) { return host.get(numbered(stem, n)); }
+
+objc::Ref<ios::UIButton> makeRoundedButton(FlintHost& host, double cornerRadius, const char* action) {
+    auto button = ios::UIButton::buttonWithType(ios::UIButtonType::Custom);
+    button->setBackgroundColor(flintButtonColor());
+    button->layer()->setCornerRadius(cornerRadius);
+    button->addTarget(host.self(), objc::sel(action), ios::UIControlEventTouchUpInside);
+    return button;
+}
+
+objc::Ref<ios::UIButton> makeTextButton(FlintHost& host, const std::string& title, ios::UIColorRef titleColor,
+                                        double cornerRadius, const char* action) {
+    auto button = makeRoundedButton(host, cornerRadius, action);
+    button->setTitle(title, ios::UIControlStateNormal);
+    button->setTitleColor(std::move(titleColor), ios::UIControlStateNormal);
+    return button;
+}
+
+objc::Ref<ios::UIImageView> addIcon(ios::UIButton& button, const std::string& image, double side, ios::UIColorRef tint) {
+    auto icon = objc::make<ios::UIImageView>(ios::CGRectZero);
+    icon->setImage(panel::bundleTemplateImage(image));
+    icon->setContentMode(ios::UIViewContentMode::ScaleAspectFit);
+    icon->setTintColor(tint ? std::move(tint) : flintImageColor());
+    addConstrained(button, icon);
+    activate({
+        icon->centerXAnchor()->constraintEqualToAnchor(button.centerXAnchor()),
+        icon->centerYAnchor()->constraintEqualToAnchor(button.centerYAnchor()),
+        icon->widthAnchor()->constraintEqualToConstant(side),
+        icon->heightAnchor()->constraintEqualToConstant(side),
+    });
+    return icon;
+}
+
+objc::Ref<ios::UILabel> makeThemedLabel(const std::string& text) {
+    auto label = objc::make<ios::UILabel>(ios::CGRectZero);
+    label->setTextColor(flintLabelColor());
+    label->setUserInteractionEnabled(true);
+    label->setText(text);
+    return label;
+}
+
+}  // namespace flint::showcase
