@@ -48,6 +48,10 @@ std::filesystem::path UIPhotoLibrary::saveImage(const objc::Ref<UIImage>& image,
         error = "The image is empty";
         return {};
     }
+    if (!m_writeAuthorized) {
+        error = "The user has not allowed adding photos";
+        return {};
+    }
     std::error_code ec;
     std::filesystem::create_directories(folder(), ec);
     if (!std::filesystem::is_directory(folder(), ec)) {

@@ -24,8 +24,14 @@ public:
     std::size_t photoCount() const { return photoPaths().size(); }
     objc::Ref<UIImage> imageAtIndex(std::size_t index) const;
 
+    // Whether the user lets this process add photos; a refused library saves nothing.
+    bool isWriteAuthorized() const { return m_writeAuthorized; }
+    void setWriteAuthorized(bool authorized) { m_writeAuthorized = authorized; }
     // Writes the image as the next PNG; the written path, or empty with `error` set.
     std::filesystem::path saveImage(const objc::Ref<UIImage>& image, std::string& error);
+
+private:
+    bool m_writeAuthorized = true;
 };
 
 // Saves to the library, then sends image:didFinishSavingWithError:contextInfo: (or whatever the

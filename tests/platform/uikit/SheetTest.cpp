@@ -120,6 +120,20 @@ TEST_F(SheetTest, PhotoSaveSucceedsAndFailsThroughTheCompletionSelector) {
     runLoop().runUntilIdle();
     EXPECT_TRUE(objc::cast<NSError>(target->savedError));
     EXPECT_EQ(library.photoCount(), 0u);
+
+    // A user who has not allowed adding photos: the save is refused and reported as such.
+    std::filesystem::remove(library.folder());
+    library.setWriteAuthorized(false);
+    UIImageWriteToSavedPhotosAlbum(solidImage(4, 4), target, objc::sel("image:didFinishSavingWithError:contextInfo:"));
+    runLoop().runUntilIdle();
+    EXPECT_EQ(target->saves, 4);
+    EXPECT_TRUE(objc::cast<NSError>(target->savedError));
+    EXPECT_EQ(library.photoCount(), 0u);
+    library.setWriteAuthorized(true);
+    UIImageWriteToSavedPhotosAlbum(solidImage(4, 4), target, objc::sel("image:didFinishSavingWithError:contextInfo:"));
+    runLoop().runUntilIdle();
+    EXPECT_EQ(target->savedError, nullptr);
+    EXPECT_EQ(library.photoCount(), 1u);
 }
 
 TEST_F(SheetTest, PickerPicksByIndexOrCancels) {
