@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include <jpeglib.h>
 #include <png.h>
@@ -294,6 +295,61 @@ void UIImage::drawInRect(const CGRect& rect, CGBlendMode mode, CGFloat alpha) co
 
 void UIImage::drawAtPoint(const CGPoint& point) const { drawInRect({point, size()}); }
 
+namespace {
+
+// Halved copies of an immutable image surface, made on first use and kept with the surface.
+struct Reductions {
+    std::vector<cairo_surface_t*> levels;  // levels[0] is half the size, levels[1] a quarter, …
+    ~Reductions() {
+        for (auto* level : levels) cairo_surface_destroy(level);
+    }
+};
+const cairo_user_data_key_t kReductionsKey{};
+
+// Each pixel the average of a 2 × 2 block: bilinear sampling at exactly half scale lands on the
+// corner the four pixels share.
+cairo_surface_t* halved(cairo_surface_t* source) {
+    const int w = cairo_image_surface_get_width(source), h = cairo_image_surface_get_height(source);
+    cairo_surface_t* half = cairo_image_surface_create(cairo_image_surface_get_format(source), (w + 1) / 2, (h + 1) / 2);
+    cairo_t* cr = cairo_create(half);
+    cairo_scale(cr, 0.5, 0.5);
+    cairo_set_source_surface(cr, source, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
+    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    return half;
+}
+
+cairo_surface_t* reducedSurface(cairo_surface_t* source, int levels) {
+    auto* cache = static_cast<Reductions*>(cairo_surface_get_user_data(source, &kReductionsKey));
+    if (!cache) {
+        cache = new Reductions;
+        if (cairo_surface_set_user_data(source, &kReductionsKey, cache, [](void* p) { delete static_cast<Reductions*>(p); }) !=
+            CAIRO_STATUS_SUCCESS) {
+            delete cache;
+            return source;
+        }
+    }
+    while (static_cast<int>(cache->levels.size()) < levels)
+        cache->levels.push_back(halved(cache->levels.empty() ? source : cache->levels.back()));
+    return cache->levels[static_cast<std::size_t>(levels - 1)];
+}
+
+// How many halvings bring a drawing `scale` (device pixels per image pixel) into (1/2, 1]: the
+// good filter is both fast and sharp there, and costly at stronger reductions.
+int reductionLevelsForScale(double scale) {
+    int levels = 0;
+    while (scale > 0 && scale * 2 <= 1 && levels < 12) {
+        scale *= 2;
+        ++levels;
+    }
+    return levels;
+}
+
+}  // namespace
+
 void UIImage::paint(cairo_t* cr, const CGRect& rect, CGFloat alpha, const UIColor* templateTint) const {
     int pw = pixelWidth(), ph = pixelHeight();
     if (!cr || pw == 0 || ph == 0 || !(alpha > 0)) return;
@@ -304,8 +360,19 @@ void UIImage::paint(cairo_t* cr, const CGRect& rect, CGFloat alpha, const UIColo
     cairo_rectangle(cr, r.origin.x, r.origin.y, r.size.width, r.size.height);
     cairo_clip(cr);
     cairo_translate(cr, r.origin.x, r.origin.y);
+
+    // A strong reduction draws from a halved copy of the image.
+    cairo_surface_t* source = m_surface.get();
+    cairo_matrix_t ctm;
+    cairo_get_matrix(cr, &ctm);
+    const double sx = std::hypot(ctm.xx, ctm.yx) * r.size.width / pw, sy = std::hypot(ctm.xy, ctm.yy) * r.size.height / ph;
+    if (int levels = reductionLevelsForScale(std::max(sx, sy)); levels > 0) {
+        source = reducedSurface(source, levels);
+        pw = cairo_image_surface_get_width(source);
+        ph = cairo_image_surface_get_height(source);
+    }
     cairo_scale(cr, r.size.width / pw, r.size.height / ph);
-    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(m_surface.get());
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(source);
     // Pad the edges so a scaled image does not fade out towards its border.
     cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
     cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);

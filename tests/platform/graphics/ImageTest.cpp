@@ -166,6 +166,34 @@ TEST(UIImage, DrawInRectScalesTheWholeImage) {
     EXPECT_TRUE(pixelNear(out->pixelAt(10, 70), {255, 0, 0, 128}));
 }
 
+TEST(UIImage, StrongReductionsAverageAndKeepEdgesInPlace) {
+    // One-pixel black and white stripes beside a red block: drawn at an eighth, the stripes
+    // average to grey rather than aliasing to one of the two, and the block keeps its place.
+    auto image = UIImage::imageWithSize({800, 800}, 1, [](CGContext& c) {
+        c.setFillColor(1, 1, 1, 1);
+        c.fillRect(CGRectMake(0, 0, 400, 800));
+        c.setFillColor(0, 0, 0, 1);
+        for (int x = 0; x < 400; x += 2) c.fillRect(CGRectMake(x, 0, 1, 800));
+        c.setFillColor(1, 0, 0, 1);
+        c.fillRect(CGRectMake(400, 0, 400, 800));
+    });
+    for (int pass = 0; pass < 2; ++pass) {  // the second draws from the halved copies kept with the image
+        UIGraphicsBeginImageContextWithOptions({100, 100}, false, 1);
+        image->drawInRect(CGRectMake(0, 0, 100, 100));
+        auto out = UIGraphicsGetImageFromCurrentImageContext();
+        UIGraphicsEndImageContext();
+        for (int x : {5, 25, 45}) EXPECT_TRUE(pixelNear(out->pixelAt(x, 50), {128, 128, 128, 255}, 12)) << x;
+        EXPECT_TRUE(pixelNear(out->pixelAt(52, 50), kOpaqueRed, 4));
+        EXPECT_TRUE(pixelNear(out->pixelAt(95, 50), kOpaqueRed, 4));
+    }
+    // A copy in another rendering mode draws the same.
+    UIGraphicsBeginImageContextWithOptions({100, 100}, false, 1);
+    image->imageWithRenderingMode(UIImageRenderingMode::AlwaysOriginal)->drawInRect(CGRectMake(0, 0, 100, 100));
+    auto out = UIGraphicsGetImageFromCurrentImageContext();
+    UIGraphicsEndImageContext();
+    EXPECT_TRUE(pixelNear(out->pixelAt(25, 50), {128, 128, 128, 255}, 12));
+}
+
 TEST(UIImage, OpaqueContextsGiveOpaqueImages) {
     UIGraphicsBeginImageContextWithOptions({4, 4}, true, 1);
     auto image = UIGraphicsGetImageFromCurrentImageContext();
