@@ -56,14 +56,6 @@ std::optional<std::vector<ios::CGPoint>> points(const Args& words) {
 
 void settle(Scenario& s) { s.device()->process().runLoop().runUntilIdle(); }
 
-std::string quote(const std::string& text) { return "\"" + text + "\""; }
-
-std::string describePoint(ios::CGPoint p) {
-    char text[64];
-    std::snprintf(text, sizeof text, "(%g, %g)", p.x, p.y);
-    return text;
-}
-
 // Up to a few visible texts, for failure messages.
 std::string someVisibleTexts() {
     std::string list;
@@ -304,6 +296,17 @@ std::vector<VisibleView> visibleViewsTopFirst() {
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) collect(**it, **it, bounds, result);
     return result;
 }
+
+std::string quote(const std::string& text) { return "\"" + text + "\""; }
+
+std::string describePoint(ios::CGPoint p) {
+    char text[64];
+    std::snprintf(text, sizeof text, "(%g, %g)", p.x, p.y);
+    return text;
+}
+
+std::optional<double> scenarioNumber(const std::string& word) { return number(word); }
+std::optional<int> scenarioCount(const std::string& word) { return count(word); }
 
 void registerInputScenarioCommands(Scenario& scenario) {
     registerTouchCommands(scenario);

@@ -36,6 +36,14 @@ namespace flint::sim {
 
 void registerInputScenarioCommands(Scenario& scenario);
 
+// A word of a scenario line read as a finite decimal number, or as a whole number from 0 to a
+// million; none for anything else.
+std::optional<double> scenarioNumber(const std::string& word);
+std::optional<int> scenarioCount(const std::string& word);
+// For the lines' messages: TEXT in double quotes; a point as "(x, y)".
+std::string quote(const std::string& text);
+std::string describePoint(ios::CGPoint p);
+
 // The text a label or a button shows (a button's current title), none for other views.
 std::optional<std::string> shownText(const ios::UIView& view);
 // Every visible view, topmost first, with its frame in screen points.

@@ -14,13 +14,14 @@
 #include "platform/services/MediaRemote.h"
 #include "platform/springboard/HomeScreen.h"
 #include "platform/uikit/TouchInjection.h"
-#include "platform/uikit/UIHitTesting.h"
 #include "platform/uikit/UIImpactFeedbackGenerator.h"
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIPhotoLibrary.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIWindow.h"
 #include "sim/Device.h"
+#include "sim/ShowcaseCommands.h"
+#include "sim/ShowcaseDemo.h"
 #include "startup/FlintPreferences.h"
 
 namespace flint::sim {
@@ -89,14 +90,6 @@ void writeArtwork(const std::string& path, double hue) {
     image->writePNG(ios::devicePath(path));
 }
 
-objc::id hostProperty(const objc::Ref<ios::_UIStatusBar>& bar, const char* name) {
-    return objc::msgSend(bar, objc::sel(name));
-}
-
-ios::CGPoint centreOf(const ios::UIView& view) {
-    return ios::convertPointToScreen(view, ios::CGPointMake(view.bounds().size.width / 2, view.bounds().size.height / 2));
-}
-
 struct Booted {
     std::unique_ptr<Device> device;
     objc::Ref<ios::_UIStatusBar> bar;
@@ -127,9 +120,9 @@ bool boot(Booted& booted, const std::string& profile, int style, const ios::Dict
 
 bool openPanel(Booted& booted, std::ostream& out) {
     auto& loop = booted.device->process().runLoop();
-    ios::tap(centreOf(*booted.bar));
+    ios::tap(screenCentreOf(*booted.bar));
     loop.advanceBy(0.1);
-    auto window = objc::cast<ios::UIWindow>(hostProperty(booted.bar, "flintWindow"));
+    auto window = objc::cast<ios::UIWindow>(hostProperty("flintWindow"));
     if (!window || window->isHidden()) {
         out << "panel demo: a tap on the status bar did not open the panel\n";
         return false;
@@ -138,12 +131,12 @@ bool openPanel(Booted& booted, std::ostream& out) {
 }
 
 void tapProperty(Booted& booted, const char* name) {
-    if (auto view = objc::cast<ios::UIView>(hostProperty(booted.bar, name))) ios::tap(centreOf(*view));
+    if (auto view = objc::cast<ios::UIView>(hostProperty(name))) ios::tap(screenCentreOf(*view));
     booted.device->process().runLoop().advanceBy(0.1);
 }
 
 std::string labelText(Booted& booted, const char* name) {
-    auto label = objc::cast<ios::UILabel>(hostProperty(booted.bar, name));
+    auto label = objc::cast<ios::UILabel>(hostProperty(name));
     return label && label->text() ? *label->text() : std::string();
 }
 
@@ -180,7 +173,7 @@ int snapshot(const std::string& profile, int style, bool colourMode, const std::
     return 0;
 }
 
-int exercise(std::ostream& out) {
+int exercise(const std::filesystem::path& dir, std::ostream& out) {
     Booted booted;
     if (!boot(booted, "iphone-x", 2, {}, {{"screenshotTimerString", "3"}}, out)) return 1;
     auto& loop = booted.device->process().runLoop();
@@ -192,7 +185,7 @@ int exercise(std::ostream& out) {
         << ", carrier " << labelText(booted, "cellularNameLabel") << " at " << labelText(booted, "cellularIPLabel") << "\n";
     tapProperty(booted, "appButton1");
     if (!home.openRecords().empty()) out << "shortcut app 1: " << describe(home.openRecords().back()) << "\n";
-    out << "  haptics fired: " << haptics() << ", panel " << (objc::cast<ios::UIWindow>(hostProperty(booted.bar, "flintWindow"))->isHidden() ? "closed" : "open") << "\n";
+    out << "  haptics fired: " << haptics() << ", panel " << (objc::cast<ios::UIWindow>(hostProperty("flintWindow"))->isHidden() ? "closed" : "open") << "\n";
     home.goHome();
 
     if (!openPanel(booted, out)) return 1;
@@ -206,7 +199,7 @@ int exercise(std::ostream& out) {
     out << "countdown: banner shows \"" << labelText(booted, "screenshotCountdownLabel") << "\"";
     for (int s = 1; s <= 3; ++s) {
         loop.advanceBy(1.0);
-        auto window = objc::cast<ios::UIWindow>(hostProperty(booted.bar, "screenshotWindow"));
+        auto window = objc::cast<ios::UIWindow>(hostProperty("screenshotWindow"));
         out << ", after " << s << " s \"" << labelText(booted, "screenshotCountdownLabel") << "\""
             << (window && window->isHidden() ? " (hidden)" : "");
     }
@@ -221,7 +214,8 @@ int exercise(std::ostream& out) {
     loop.advanceBy(0.1);
     out << "  play/pause: " << (ios::MRNowPlayingPlayer::shared().isPlaying() ? "playing" : "paused")
         << ", haptics fired: " << haptics() << "\n";
-    return 0;
+    // The composer runs in this process, whose photo library holds the countdown's screenshot.
+    return runShowcaseDemo(dir, out);
 }
 
 }  // namespace
@@ -235,7 +229,7 @@ int runPanelDemo(const std::string& outDir, std::ostream& out) {
         for (int style : {1, 2})
             failures += inChildProcess([&](std::ostream& o) { return snapshot(profile, style, false, dir, o); }, out) != 0;
     failures += inChildProcess([&](std::ostream& o) { return snapshot("iphone-x", 2, true, dir, o); }, out) != 0;
-    failures += inChildProcess(exercise, out) != 0;
+    failures += inChildProcess([&](std::ostream& o) { return exercise(dir, o); }, out) != 0;
     return failures == 0 ? 0 : 1;
 }
 

@@ -17,6 +17,7 @@
 #include "startup/LoadRoutine.h"
 #include "sim/DrawingCommands.h"
 #include "sim/InputCommands.h"
+#include "sim/ShowcaseCommands.h"
 
 namespace flint::sim {
 
@@ -325,6 +326,7 @@ std::unique_ptr<Scenario> makeScenario(std::ostream& out, std::ostream& err) {
     registerStandardScenarioCommands(*scenario);
     registerInputScenarioCommands(*scenario);
     registerDrawingScenarioCommands(*scenario);
+    registerShowcaseScenarioCommands(*scenario);
     // Further command families register here.
     return scenario;
 }

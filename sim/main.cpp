@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     demo->add_option("--root", demoRoot, "device root to use (default: a fresh temporary folder)");
     demo->add_option("--profile", demoOptions.profile, "iphone-8, iphone-8-plus, iphone-x or iphone-11");
     std::string demoOut = "flint-demo";
-    demo->add_option("--out", demoOut, "folder for the PNGs of the open panel");
+    demo->add_option("--out", demoOut, "folder for the PNGs of the open panel and the Showcase mock-up");
 
     BootOptions bootOptions;
     auto* boot = app.add_subcommand("boot", "boot a process on a device and load the library");

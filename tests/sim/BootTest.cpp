@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "sim/DemoRun.h"
 #include "sim/SimRunner.h"
 #include <nlohmann/json.hpp>
 
@@ -68,17 +69,16 @@ TEST(SimBoot, DaemonsAndTheSwitchedOffLibraryAddNothing) {
     EXPECT_TRUE(off["recognizers"].empty());
 }
 
-using SimDemo = TempRoot;
-TEST_F(SimDemo, OpensThePanelOnEveryScreenClassAndPrintsTheInstalledHook) {
-    SimResult run = runSim("demo --out " + (root / "out").string());
-    ASSERT_EQ(run.status, 0) << run.out;
-    EXPECT_NE(run.out.find("Status-bar hook installed: yes"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("Property accessors added: 362"), std::string::npos) << run.out;
+TEST(SimDemo, OpensThePanelOnEveryScreenClassAndPrintsTheInstalledHook) {
+    const auto& demo = flint::testing::demoRun();
+    ASSERT_EQ(demo.result.status, 0) << demo.result.out;
+    EXPECT_NE(demo.result.out.find("Status-bar hook installed: yes"), std::string::npos) << demo.result.out;
+    EXPECT_NE(demo.result.out.find("Property accessors added: 362"), std::string::npos) << demo.result.out;
     for (const char* profile : {"iphone-8", "iphone-8-plus", "iphone-x", "iphone-11"})
         for (const char* style : {"light", "dark"})
-            EXPECT_TRUE(std::filesystem::exists(root / "out" / (std::string("panel-") + profile + "-" + style + ".png")))
+            EXPECT_TRUE(std::filesystem::exists(demo.out / (std::string("panel-") + profile + "-" + style + ".png")))
                 << profile << " " << style;
-    EXPECT_TRUE(std::filesystem::exists(root / "out" / "panel-iphone-x-color.png"));
+    EXPECT_TRUE(std::filesystem::exists(demo.out / "panel-iphone-x-color.png"));
 }
 
 using SimPrefs = TempRoot;
