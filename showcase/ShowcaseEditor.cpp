@@ -265,19 +265,12 @@ void buildToolCard(FlintHost& host, const PanelMetrics& m, ios::UIView& editor) 
     card->setCenter(card->closedCenter());
     host.set_toolCardView(card);
 
-    auto scroll = objc::make<ios::UIScrollView>(ios::CGRectZero);
-    scroll->setPagingEnabled(true);
-    scroll->setShowsHorizontalScrollIndicator(false);
-    scroll->setShowsVerticalScrollIndicator(false);
-    scroll->setDelegate(host.self());
+    auto scroll = makePagedScrollView(host);
     host.set_toolScrollView(scroll);
 
     const ios::CGSize size = card->frame().size;
     for (int i = 0; i < kShowcaseToolPageCount; ++i) {
-        auto page = objc::make<ios::UIView>(ios::CGRectMake(size.width * i, 0, size.width, size.height));
-        page->setClipsToBounds(true);
-        page->setBackgroundColor(ios::UIColor::clearColor());
-        page->setTag(i + 1);
+        auto page = makePage(ios::CGRectMake(size.width * i, 0, size.width, size.height), i + 1);
         scroll->addSubview(page);
         host.set_toolContentView(page);
         switch (i + 1) {
@@ -289,13 +282,8 @@ void buildToolCard(FlintHost& host, const PanelMetrics& m, ios::UIView& editor) 
     }
 
     scroll->setContentSize(ios::CGSizeMake(size.width * kShowcaseToolPageCount, size.height - kToolCardScrollTop));
-    addConstrained(*card, scroll);
-    activate({
-        scroll->leadingAnchor()->constraintEqualToAnchor(card->leadingAnchor()),
-        scroll->trailingAnchor()->constraintEqualToAnchor(card->trailingAnchor()),
-        scroll->bottomAnchor()->constraintEqualToAnchor(card->bottomAnchor()),
-        scroll->topAnchor()->constraintEqualToAnchor(card->topAnchor(), kToolCardScrollTop),
-    });
+    card->addSubview(scroll);
+    pinToEdges(*scroll, *card, kToolCardScrollTop);
 }
 
 objc::Ref<FlintDrawingView> canvasOf(FlintHost& host) { return host.drawingView(); }

@@ -33,10 +33,7 @@ std::pair<double, double> dismissOffsets(ScreenClass screen) {
 }
 
 void buildPage(FlintHost& host, ios::UIScrollView& scroll, int k, const ios::CGSize& page) {
-    auto content = objc::make<ios::UIView>(ios::CGRectMake(page.width * (k - 1), 0, page.width, page.height));
-    content->setClipsToBounds(true);
-    content->setBackgroundColor(ios::UIColor::clearColor());
-    content->setTag(k);
+    auto content = makePage(ios::CGRectMake(page.width * (k - 1), 0, page.width, page.height), k);
     scroll.addSubview(content);
     host.set_scrollContentView(content);
 
@@ -115,24 +112,15 @@ void displayShowcase(FlintHost& host) {
     picker->addSubview(container);
     host.set_showcaseContainerView(container);
 
-    auto scroll = objc::make<ios::UIScrollView>(ios::CGRectZero);
-    scroll->setPagingEnabled(true);
-    scroll->setShowsHorizontalScrollIndicator(false);
-    scroll->setShowsVerticalScrollIndicator(false);
-    scroll->setDelegate(host.self());
+    auto scroll = makePagedScrollView(host);
     host.set_showcaseScrollView(scroll);
 
     const ios::CGSize page = container->frame().size;
     for (int k = 1; k <= kShowcaseTemplateCount; ++k) buildPage(host, *scroll, k, page);
 
     scroll->setContentSize(ios::CGSizeMake(page.width * kShowcaseTemplateCount, page.height));
-    addConstrained(*container, scroll);
-    activate({
-        scroll->leadingAnchor()->constraintEqualToAnchor(container->leadingAnchor()),
-        scroll->trailingAnchor()->constraintEqualToAnchor(container->trailingAnchor()),
-        scroll->topAnchor()->constraintEqualToAnchor(container->topAnchor()),
-        scroll->bottomAnchor()->constraintEqualToAnchor(container->bottomAnchor()),
-    });
+    container->addSubview(scroll);
+    pinToEdges(*scroll, *container);
 
     panel::applyAppearanceBackdrop(host, *picker);
 }

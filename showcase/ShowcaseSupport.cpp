@@ -52,6 +52,33 @@ HostProperty numbered(std::string_view stem, int n) {
 void setNumbered(FlintHost& host, std::string_view stem, int n, const objc::id& value) { host.set(numbered(stem, n), value); }
 objc::id getNumbered(const FlintHost& host, std::string_view stem, int n) { return host.get(numbered(stem, n)); }
 
+objc::Ref<ios::UIScrollView> makePagedScrollView(FlintHost& host) {
+    auto scroll = objc::make<ios::UIScrollView>(ios::CGRectZero);
+    scroll->setPagingEnabled(true);
+    scroll->setShowsHorizontalScrollIndicator(false);
+    scroll->setShowsVerticalScrollIndicator(false);
+    scroll->setDelegate(host.self());
+    return scroll;
+}
+
+objc::Ref<ios::UIView> makePage(const ios::CGRect& frame, int tag) {
+    auto page = objc::make<ios::UIView>(frame);
+    page->setClipsToBounds(true);
+    page->setBackgroundColor(ios::UIColor::clearColor());
+    page->setTag(tag);
+    return page;
+}
+
+void pinToEdges(ios::UIView& view, ios::UIView& container, double top) {
+    view.setTranslatesAutoresizingMaskIntoConstraints(false);
+    activate({
+        view.leadingAnchor()->constraintEqualToAnchor(container.leadingAnchor()),
+        view.trailingAnchor()->constraintEqualToAnchor(container.trailingAnchor()),
+        view.topAnchor()->constraintEqualToAnchor(container.topAnchor(), top),
+        view.bottomAnchor()->constraintEqualToAnchor(container.bottomAnchor()),
+    });
+}
+
 objc::Ref<ios::UIButton> makeRoundedButton(FlintHost& host, double cornerRadius, const char* action) {
     auto button = ios::UIButton::buttonWithType(ios::UIButtonType::Custom);
     button->setBackgroundColor(flintButtonColor());

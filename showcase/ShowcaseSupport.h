@@ -15,6 +15,7 @@
 #include "platform/uikit/UIButton.h"
 #include "platform/uikit/UIImageView.h"
 #include "platform/uikit/UILabel.h"
+#include "platform/uikit/UIScrollView.h"
 #include "startup/FlintHost.h"
 
 namespace flint::showcase {
@@ -71,6 +72,13 @@ template <class T> const objc::Ref<T>& addConstrained(ios::UIView& parent, const
 inline void activate(const std::vector<objc::Ref<ios::NSLayoutConstraint>>& constraints) {
     ios::NSLayoutConstraint::activateConstraints(constraints);
 }
+
+// A paged, horizontal scroll view without indicators, the host its delegate.
+objc::Ref<ios::UIScrollView> makePagedScrollView(FlintHost& host);
+// One page of such a scroll view: clear, clipping, tagged.
+objc::Ref<ios::UIView> makePage(const ios::CGRect& frame, int tag);
+// Pins the view's edges to the container's, its top `top` points down.
+void pinToEdges(ios::UIView& view, ios::UIView& container, double top = 0);
 
 // A rounded button: button colour background, the corner radius, the host as the target of
 // `action` on touch up inside.

@@ -24,15 +24,9 @@ nlohmann::json boot(const std::string& arguments) {
     return nlohmann::json::parse(run.out, nullptr, false);
 }
 
-class TempRoot : public ::testing::Test {
+class TempRoot : public flint::testing::SimFolderTest {
 protected:
-    std::filesystem::path root;
-    void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "flint-simtest-XXXXXX").string();
-        ASSERT_TRUE(mkdtemp(pattern.data()));
-        root = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(root); }
+    const std::filesystem::path& root = dir;
 };
 
 TEST(SimBoot, HomeScreenWithMasterSwitchGetsHookAccessorsAndATap) {

@@ -19,20 +19,9 @@ namespace {
 
 using flint::testing::SimResult;
 
-class DrawingScenario : public ::testing::Test {
+class DrawingScenario : public flint::testing::SimFolderTest {
 protected:
-    std::filesystem::path dir;
-    void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "flint-drawscen-XXXXXX").string();
-        ASSERT_TRUE(mkdtemp(pattern.data()));
-        dir = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
-    SimResult run(const std::string& script) {
-        std::ofstream(dir / "script") << script;
-        return flint::testing::runSim("run " + (dir / "script").string());
-    }
+    SimResult run(const std::string& script) { return runScript("script", script); }
 };
 
 TEST_F(DrawingScenario, StrokesUndoRedoAndASnapshot) {

@@ -17,20 +17,9 @@ namespace {
 
 using flint::testing::SimResult;
 
-class InputScenario : public ::testing::Test {
+class InputScenario : public flint::testing::SimFolderTest {
 protected:
-    std::filesystem::path dir;
-    void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "flint-inputscen-XXXXXX").string();
-        ASSERT_TRUE(mkdtemp(pattern.data()));
-        dir = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
-    SimResult run(const std::string& name, const std::string& script) {
-        std::ofstream(dir / name) << script;
-        return flint::testing::runSim("run " + (dir / name).string());
-    }
+    SimResult run(const std::string& name, const std::string& script) { return runScript(name, script); }
 };
 
 // iphone-x: the status bar is 44 points high; the panel's first application shortcut sits at the

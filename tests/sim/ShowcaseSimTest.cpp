@@ -88,20 +88,9 @@ TEST(SimShowcaseDemo, WalksFromThePanelToASavedMockupByTouch) {
     EXPECT_FALSE(near(editor->pixelAt(15, 30), background->r, background->g, background->b, 255, 40));
 }
 
-class ShowcaseScenario : public ::testing::Test {
+class ShowcaseScenario : public flint::testing::SimFolderTest {
 protected:
-    std::filesystem::path dir;
-    void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "flint-showcase-XXXXXX").string();
-        ASSERT_TRUE(mkdtemp(pattern.data()));
-        dir = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
-    SimResult run(const std::string& name, const std::string& script) {
-        std::ofstream(dir / name) << script;
-        return flint::testing::runSim("run " + (dir / name).string());
-    }
+    SimResult run(const std::string& name, const std::string& script) { return runScript(name, script); }
 };
 
 // A screenshot in the library, the editor of template 1 (the silver edge-to-edge bezel) open

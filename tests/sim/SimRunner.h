@@ -1,8 +1,13 @@
 #pragma once
 // Runs flint-sim as a separate program, as a person would, and collects what it printed.
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include <sys/wait.h>
@@ -25,5 +30,23 @@ inline SimResult runSim(const std::string& arguments) {
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }
+
+// A test with a temporary folder of its own, removed afterwards, for scripts and written files.
+class SimFolderTest : public ::testing::Test {
+protected:
+    std::filesystem::path dir;
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "flint-simtest-XXXXXX").string();
+        ASSERT_TRUE(mkdtemp(pattern.data()));
+        dir = pattern;
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    std::filesystem::path write(const std::string& name, const std::string& text) {
+        std::ofstream(dir / name) << text;
+        return dir / name;
+    }
+    // Runs a scenario script written into the folder under `name`.
+    SimResult runScript(const std::string& name, const std::string& script) { return runSim("run " + write(name, script).string()); }
+};
 
 }  // namespace flint::testing

@@ -23,20 +23,7 @@ namespace {
 using flint::testing::SimResult;
 SimResult sim(const std::string& arguments) { return flint::testing::runSim(arguments); }
 
-class SimFolder : public ::testing::Test {
-protected:
-    std::filesystem::path dir;
-    void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "flint-snaptest-XXXXXX").string();
-        ASSERT_TRUE(mkdtemp(pattern.data()));
-        dir = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::filesystem::path write(const std::string& name, const std::string& text) {
-        std::ofstream(dir / name) << text;
-        return dir / name;
-    }
-};
+using SimFolder = flint::testing::SimFolderTest;
 
 ios::UIImage::RGBA rgb(std::uint32_t c) { return {std::uint8_t(c >> 16), std::uint8_t(c >> 8), std::uint8_t(c), 255}; }
 
