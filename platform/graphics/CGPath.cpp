@@ -466,4 +466,20 @@ bool CGPathEqualToPath(const CGPathRef& a, const CGPathRef& b) {
     return *a == *b;
 }
 
+void cairoAddRoundedRect(cairo_t* cr, const CGRect& r, double radius) {
+    double w = r.size.width, h = r.size.height;
+    radius = std::min({radius, std::fabs(w) / 2, std::fabs(h) / 2});
+    if (radius <= 0) {
+        cairo_rectangle(cr, r.origin.x, r.origin.y, w, h);
+        return;
+    }
+    double x = r.origin.x, y = r.origin.y;
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, x + w - radius, y + radius, radius, -M_PI / 2, 0);
+    cairo_arc(cr, x + w - radius, y + h - radius, radius, 0, M_PI / 2);
+    cairo_arc(cr, x + radius, y + h - radius, radius, M_PI / 2, M_PI);
+    cairo_arc(cr, x + radius, y + radius, radius, M_PI, 3 * M_PI / 2);
+    cairo_close_path(cr);
+}
+
 }  // namespace ios

@@ -109,4 +109,8 @@ CGRect CGPathGetPathBoundingBox(const CGPathRef& path);
 bool CGPathContainsPoint(const CGPathRef& path, const CGAffineTransform* t, CGPoint p, bool evenOdd);
 bool CGPathEqualToPath(const CGPathRef& a, const CGPathRef& b);
 
+// Appends a closed rounded rectangle to cairo's current path; the radius is limited to half the
+// shorter side, and a rectangle without one is a plain rectangle.
+void cairoAddRoundedRect(cairo_t* cr, const CGRect& r, double radius);
+
 }  // namespace ios

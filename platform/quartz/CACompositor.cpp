@@ -172,22 +172,6 @@ CATransform3D aboutAnchor(const CALayer& l, const CATransform3D& t) {
     return CATransform3DConcat(CATransform3DConcat(translation(-a.x, -a.y), t), translation(a.x, a.y));
 }
 
-void roundedRectPath(cairo_t* cr, const CGRect& r, double radius) {
-    double w = r.size.width, h = r.size.height;
-    radius = std::min({radius, std::fabs(w) / 2, std::fabs(h) / 2});
-    if (radius <= 0) {
-        cairo_rectangle(cr, r.origin.x, r.origin.y, w, h);
-        return;
-    }
-    double x = r.origin.x, y = r.origin.y;
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, x + w - radius, y + radius, radius, -M_PI / 2, 0);
-    cairo_arc(cr, x + w - radius, y + h - radius, radius, 0, M_PI / 2);
-    cairo_arc(cr, x + radius, y + h - radius, radius, M_PI / 2, M_PI);
-    cairo_arc(cr, x + radius, y + radius, radius, M_PI, 3 * M_PI / 2);
-    cairo_close_path(cr);
-}
-
 void setSourceColor(cairo_t* cr, const UIColor& c, double alpha = 1) {
     cairo_set_source_rgba(cr, c.red(), c.green(), c.blue(), c.alpha() * alpha);
 }
@@ -320,7 +304,7 @@ public:
         double radius = layer.cornerRadius();
         setMatrix(device);
         if (visibleColor(layer.backgroundColor())) {
-            roundedRectPath(m_cr, bounds, radius);
+            cairoAddRoundedRect(m_cr, bounds, radius);
             setSourceColor(m_cr, *layer.backgroundColor());
             cairo_fill(m_cr);
         }
@@ -329,7 +313,7 @@ public:
         cairo_save(m_cr);
         if (layer.masksToBounds()) {
             setMatrix(device);
-            roundedRectPath(m_cr, bounds, radius);
+            cairoAddRoundedRect(m_cr, bounds, radius);
             cairo_clip(m_cr);
         }
         setMatrix(device);
@@ -357,9 +341,9 @@ public:
             double bw = std::min(layer.borderWidth(), std::min(bounds.size.width, bounds.size.height) / 2);
             cairo_save(m_cr);
             cairo_set_fill_rule(m_cr, CAIRO_FILL_RULE_EVEN_ODD);
-            roundedRectPath(m_cr, bounds, radius);
+            cairoAddRoundedRect(m_cr, bounds, radius);
             CGRect inner{{bounds.origin.x + bw, bounds.origin.y + bw}, {bounds.size.width - 2 * bw, bounds.size.height - 2 * bw}};
-            if (inner.size.width > 0 && inner.size.height > 0) roundedRectPath(m_cr, inner, std::max(0.0, radius - bw));
+            if (inner.size.width > 0 && inner.size.height > 0) cairoAddRoundedRect(m_cr, inner, std::max(0.0, radius - bw));
             setSourceColor(m_cr, *layer.borderColor());
             cairo_fill(m_cr);
             cairo_restore(m_cr);
@@ -505,7 +489,7 @@ public:
         }
         cairo_save(m_cr);
         setMatrix(device);
-        roundedRectPath(m_cr, bounds, layer.cornerRadius());
+        cairoAddRoundedRect(m_cr, bounds, layer.cornerRadius());
         cairo_clip(m_cr);
         cairo_identity_matrix(m_cr);
         if (blurred) {

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/graphics/CGContext.h"
+#include "platform/graphics/CGPath.h"
 #include "platform/graphics/UIGraphics.h"
 #include "platform/text/NSStringDrawing.h"
 
@@ -14,16 +15,6 @@ struct RGB {
     double r, g, b;
 };
 RGB rgb(std::uint32_t c) { return {((c >> 16) & 0xff) / 255.0, ((c >> 8) & 0xff) / 255.0, (c & 0xff) / 255.0}; }
-
-void roundedRectPath(cairo_t* cr, const CGRect& r, double radius) {
-    double x = r.origin.x, y = r.origin.y, w = r.size.width, h = r.size.height;
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, x + w - radius, y + radius, radius, -M_PI / 2, 0);
-    cairo_arc(cr, x + w - radius, y + h - radius, radius, 0, M_PI / 2);
-    cairo_arc(cr, x + radius, y + h - radius, radius, M_PI / 2, M_PI);
-    cairo_arc(cr, x + radius, y + radius, radius, M_PI, 3 * M_PI / 2);
-    cairo_close_path(cr);
-}
 
 // The first character of a UTF-8 text, upper-cased when it is ASCII.
 std::string initialOf(const std::string& name) {
@@ -71,7 +62,7 @@ objc::Ref<UIImage> applicationIconImage(const InstalledApplication* application,
     CGRect tile = CGRectMake(0, 0, side, side);
     return UIImage::imageWithSize(CGSizeMake(side, side), scale, [&](CGContext& context) {
         cairo_t* cr = context.cairo();
-        roundedRectPath(cr, tile, iconCornerRadius(side));
+        cairoAddRoundedRect(cr, tile, iconCornerRadius(side));
         if (!application) {
             RGB grey = rgb(kPlaceholderIconColor);
             cairo_set_source_rgb(cr, grey.r, grey.g, grey.b);
