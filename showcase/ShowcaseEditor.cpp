@@ -286,10 +286,8 @@ void buildToolCard(FlintHost& host, const PanelMetrics& m, ios::UIView& editor) 
     pinToEdges(*scroll, *card, kToolCardScrollTop);
 }
 
-objc::Ref<FlintDrawingView> canvasOf(FlintHost& host) { return host.drawingView(); }
-
 void setTool(FlintHost& host, FlintDrawingToolType tool) {
-    if (auto drawing = canvasOf(host)) drawing->setDrawTool(tool);
+    if (auto drawing = host.drawingView()) drawing->setDrawTool(tool);
 }
 
 }  // namespace
@@ -338,13 +336,13 @@ void dismissShowcaseEditor(FlintHost& host) {
 
 namespace {
 void drawingUndoAction(FlintHost& host) {
-    if (auto d = canvasOf(host)) d->undoLatestStep();
+    if (auto d = host.drawingView()) d->undoLatestStep();
 }
 void drawingRedoAction(FlintHost& host) {
-    if (auto d = canvasOf(host)) d->redoLatestStep();
+    if (auto d = host.drawingView()) d->redoLatestStep();
 }
 void drawingResetAction(FlintHost& host) {
-    if (auto d = canvasOf(host)) d->clear();
+    if (auto d = host.drawingView()) d->clear();
 }
 void drawingPenAction(FlintHost& host) { setTool(host, FlintDrawingToolTypePen); }
 void drawingArrowAction(FlintHost& host) { setTool(host, FlintDrawingToolTypeArrow); }
@@ -354,7 +352,7 @@ void drawingTextAction(FlintHost& host) { setTool(host, FlintDrawingToolTypeDrag
 void drawingColorSlider(FlintHost& host, const objc::id& sender) {
     auto slider = objc::cast<FlintColorSlider>(sender);
     if (!slider) slider = host.drawingColorSlider();
-    if (auto d = canvasOf(host); d && slider) d->setLineColor(slider->color());
+    if (auto d = host.drawingView(); d && slider) d->setLineColor(slider->color());
 }
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIStackView.h"
 #include "platform/uikit/UIVisualEffectView.h"
+#include "support/GeometryExpectations.h"
 
 namespace flint {
 namespace {
@@ -31,10 +32,7 @@ const Expected kScreens[] = {
 class PanelLayoutTest : public PanelTest, public ::testing::WithParamInterface<Expected> {};
 
 void expectFrame(const ios::CGRect& f, double x, double y, double w, double h, const char* what) {
-    EXPECT_NEAR(f.origin.x, x, 1e-9) << what;
-    EXPECT_NEAR(f.origin.y, y, 1e-9) << what;
-    EXPECT_NEAR(f.size.width, w, 1e-9) << what;
-    EXPECT_NEAR(f.size.height, h, 1e-9) << what;
+    EXPECT_TRUE(testing::rectNear(f, ios::CGRectMake(x, y, w, h), 1e-9)) << what;
 }
 
 TEST_P(PanelLayoutTest, CardsZonesAndContentsFollowTheScreenClass) {

@@ -3,7 +3,6 @@
 // the picker from the panel's Showcase card, a template by its "Customize" pill, the editor's
 // controls by taps and drags.
 
-#include <cmath>
 #include <string>
 
 #include "controls/FlintColorSlider.h"
@@ -18,24 +17,14 @@
 #include "platform/uikit/UISlider.h"
 #include "platform/uikit/UIViewController.h"
 #include "showcase/ShowcaseSupport.h"
+#include "support/GeometryExpectations.h"
 
 namespace flint::testing {
 
 
 inline constexpr const char* kBundleFolderForTesting = "/Library/Application Support/Flint.bundle/";
 
-// Frames worked out in floating point agree to a millionth of a point.
-inline ::testing::AssertionResult rectNear(const ios::CGRect& actual, const ios::CGRect& expected) {
-    const double d[] = {actual.origin.x - expected.origin.x, actual.origin.y - expected.origin.y,
-                        actual.size.width - expected.size.width, actual.size.height - expected.size.height};
-    for (double v : d)
-        if (std::abs(v) > 1e-6)
-            return ::testing::AssertionFailure() << "{{" << actual.origin.x << ", " << actual.origin.y << "}, {"
-                                                 << actual.size.width << ", " << actual.size.height << "}} is not {{"
-                                                 << expected.origin.x << ", " << expected.origin.y << "}, {"
-                                                 << expected.size.width << ", " << expected.size.height << "}}";
-    return ::testing::AssertionSuccess();
-}
+using flint::testing::rectNear;
 
 class ShowcaseTest : public PanelTest {
 protected:

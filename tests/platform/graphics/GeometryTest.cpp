@@ -4,6 +4,7 @@
 
 #include "platform/graphics/CGAffineTransform.h"
 #include "platform/graphics/CGGeometry.h"
+#include "support/GeometryExpectations.h"
 
 using namespace ios;
 
@@ -11,14 +12,10 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 
 void expectPointNear(CGPoint actual, CGPoint expected, double tol = 1e-9) {
-    EXPECT_NEAR(actual.x, expected.x, tol) << actual;
-    EXPECT_NEAR(actual.y, expected.y, tol) << actual;
+    EXPECT_TRUE(flint::testing::pointNear(actual, expected, tol));
 }
 void expectRectNear(CGRect actual, CGRect expected, double tol = 1e-9) {
-    EXPECT_NEAR(actual.origin.x, expected.origin.x, tol) << actual;
-    EXPECT_NEAR(actual.origin.y, expected.origin.y, tol) << actual;
-    EXPECT_NEAR(actual.size.width, expected.size.width, tol) << actual;
-    EXPECT_NEAR(actual.size.height, expected.size.height, tol) << actual;
+    EXPECT_TRUE(flint::testing::rectNear(actual, expected, tol));
 }
 }  // namespace
 

@@ -4,6 +4,7 @@
 
 #include "platform/graphics/CGPath.h"
 #include "platform/graphics/UIBezierPath.h"
+#include "support/GeometryExpectations.h"
 
 using namespace ios;
 
@@ -11,10 +12,7 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 
 void expectRectNear(CGRect actual, CGRect expected, double tol = 1e-6) {
-    EXPECT_NEAR(actual.origin.x, expected.origin.x, tol) << actual;
-    EXPECT_NEAR(actual.origin.y, expected.origin.y, tol) << actual;
-    EXPECT_NEAR(actual.size.width, expected.size.width, tol) << actual;
-    EXPECT_NEAR(actual.size.height, expected.size.height, tol) << actual;
+    EXPECT_TRUE(flint::testing::rectNear(actual, expected, tol));
 }
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/uikit/LayoutSolver.h"
+#include "support/GeometryExpectations.h"
 
 using namespace ios;
 using A = NSLayoutAttribute;
@@ -29,12 +30,7 @@ struct Grid {
     void size(int a, A aa, CGFloat c) { ASSERT_TRUE(solver.addConstraint({a, aa, -1, A::NotAnAttribute, 1, c})); }
 };
 
-void expectFrame(const CGRect& actual, CGRect expected) {
-    EXPECT_NEAR(actual.origin.x, expected.origin.x, 1e-9);
-    EXPECT_NEAR(actual.origin.y, expected.origin.y, 1e-9);
-    EXPECT_NEAR(actual.size.width, expected.size.width, 1e-9);
-    EXPECT_NEAR(actual.size.height, expected.size.height, 1e-9);
-}
+void expectFrame(const CGRect& actual, CGRect expected) { EXPECT_TRUE(flint::testing::rectNear(actual, expected, 1e-9)); }
 
 }  // namespace
 

@@ -12,21 +12,17 @@
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIWindow.h"
 #include "platform/graphics/PixelProbe.h"
+#include "support/GeometryExpectations.h"
 
 using namespace ios;
 
 namespace {
 
 void expectRectNear(const CGRect& actual, const CGRect& expected, double tolerance = 1e-6) {
-    EXPECT_NEAR(actual.origin.x, expected.origin.x, tolerance) << actual;
-    EXPECT_NEAR(actual.origin.y, expected.origin.y, tolerance) << actual;
-    EXPECT_NEAR(actual.size.width, expected.size.width, tolerance) << actual;
-    EXPECT_NEAR(actual.size.height, expected.size.height, tolerance) << actual;
+    EXPECT_TRUE(flint::testing::rectNear(actual, expected, tolerance));
 }
-
 void expectPointNear(const CGPoint& actual, const CGPoint& expected, double tolerance = 1e-6) {
-    EXPECT_NEAR(actual.x, expected.x, tolerance) << actual;
-    EXPECT_NEAR(actual.y, expected.y, tolerance) << actual;
+    EXPECT_TRUE(flint::testing::pointNear(actual, expected, tolerance));
 }
 
 // Records the tree notifications and tint changes it receives.
