@@ -44,8 +44,10 @@ objc::Ref<FlintDrawingToolState> FlintDrawingDraggableTextTool::captureToolState
 
 objc::id FlintDrawingDraggableTextTool::capturePositionObject() {
     if (!m_labelView) return FlintDrawingLabelViewTransform::transform({0, 0, 0, 0, 0, 0}, CGPointZero, CGRectZero);
-    return FlintDrawingLabelViewTransform::transform(m_labelView->transform(), m_labelView->center(),
-                                                     m_labelView->bounds());
+    auto position = FlintDrawingLabelViewTransform::transform(m_labelView->transform(), m_labelView->center(),
+                                                              m_labelView->bounds());
+    position->setFontSize(m_labelView->fontSize());
+    return position;
 }
 
 void FlintDrawingDraggableTextTool::applyToolState(const objc::Ref<FlintDrawingToolState>& state) {
@@ -61,7 +63,11 @@ void FlintDrawingDraggableTextTool::applyTransform(const objc::Ref<FlintDrawingL
         box->setCenter(position->center());
         box->setTransform(position->transform());
         box->setBounds(position->bounds());
-        box->resizeInRect(position->bounds());
+        // The box gets back the font it had there; refitting to the whole box would enlarge it.
+        if (position->fontSize() > 0)
+            box->setFontSize(position->fontSize());
+        else
+            box->resizeInRect(box->fontFittingRect(position->bounds()));
     });
 }
 

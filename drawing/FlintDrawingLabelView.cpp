@@ -302,6 +302,13 @@ void FlintDrawingLabelView::hideEditingHandles() {
 
 void FlintDrawingLabelView::resizeInRect(const CGRect& rect) { adjustsFontSizeToFillRect(*m_labelTextField, rect); }
 
+CGRect FlintDrawingLabelView::fontFittingRect(const CGRect& boxBounds) const {
+    CGSize field{std::max(0.0, boxBounds.size.width - 2 * m_globalInsets.width),
+                 std::max(0.0, boxBounds.size.height - 2 * m_globalInsets.height)};
+    CGRect area = m_labelTextField->textRectForBounds({CGPointZero, field});
+    return {boxBounds.origin, area.size};
+}
+
 // --- gestures -----------------------------------------------------------------------------------
 
 void FlintDrawingLabelView::contentTapped(UITapGestureRecognizer*) {
@@ -353,9 +360,15 @@ CGPoint FlintDrawingLabelView::estimatedCenter() const {
 void FlintDrawingLabelView::moveGesture(UIPanGestureRecognizer& recognizer) {
     auto keep = shared_from_this();
     using M = FlintDrawingLabelViewDelegate::Method;
-    // A drag of the rotate handle is the rotate gesture's alone (the platform lets only one of
-    // the two recognise).
-    if (m_rotateRecognizer->isTracking()) return;
+    // A drag that began on the rotate handle is the rotate gesture's alone, to its last event:
+    // by touch-up the handle's recogniser has already let go of the touch.
+    UIGestureRecognizerState state = recognizer.state();
+    if (state == UIGestureRecognizerState::Began) m_panOnHandle = m_rotateRecognizer->isTracking();
+    bool finished = state != UIGestureRecognizerState::Began && state != UIGestureRecognizerState::Changed;
+    if (m_panOnHandle) {
+        if (finished) m_panOnHandle = false;
+        return;
+    }
     if (!m_showEditingHandles) showEditingHandles();
     // Once the finger has lifted the recogniser has no touches left: the last position stands.
     if (recognizer.numberOfTouches() > 0) m_touchLocation = recognizer.locationInView(superview());
@@ -410,8 +423,8 @@ void FlintDrawingLabelView::rotateViewPanGesture(UIPanGestureRecognizer& recogni
         bool resize = w >= 2 * m_globalInsets.width + 1 + 20 && h >= 2 * m_globalInsets.height + 1 + 20;
         if (resize && m_fontSize >= 100) resize = w < bounds().size.width;
         if (resize) {
-            adjustsFontSizeToFillRect(*m_labelTextField,
-                                      {candidate.origin, {w - 2 * m_globalInsets.width, h}});
+            // The font fits the text area the field will have, so text never outgrows its field.
+            adjustsFontSizeToFillRect(*m_labelTextField, fontFittingRect(candidate));
             setBounds(candidate);
         }
         send(M::DidChangeEditing, &FlintDrawingLabelViewDelegate::labelViewDidChangeEditing);

@@ -101,6 +101,9 @@ public:
     void showEditingHandles();
     void hideEditingHandles();
     void resizeInRect(const ios::CGRect& rect);
+    // The rectangle a font must fit for the box to have the given bounds: the text field's text
+    // area (the bounds less the box's insets and the field's own text insets), at the bounds' origin.
+    ios::CGRect fontFittingRect(const ios::CGRect& boxBounds) const;
     void updateShadow();
 
     // Gesture and text-field actions (also registered by selector).
@@ -156,5 +159,7 @@ private:
     ios::CGRect m_initialBounds{};
     ios::CGRect m_beginBounds{};
     objc::Ref<ios::UIPanGestureRecognizer> m_moveRecognizer, m_rotateRecognizer;
+    // The box's pan began on the rotate handle: none of its events moves the box.
+    bool m_panOnHandle = false;
     objc::Ref<ios::UITapGestureRecognizer> m_tapRecognizer, m_closeRecognizer;
 };

@@ -1,5 +1,6 @@
 #pragma once
-// A text box's position: centre, bounds and affine transform.
+// A text box's position: centre, bounds and affine transform, and the font size the box had
+// there (0: not recorded).
 
 #include "platform/graphics/CGAffineTransform.h"
 #include "platform/graphics/CGGeometry.h"
@@ -16,6 +17,8 @@ public:
     void setBounds(const ios::CGRect& b) { m_bounds = b; }
     const ios::CGAffineTransform& transform() const { return m_transform; }
     void setTransform(const ios::CGAffineTransform& t) { m_transform = t; }
+    double fontSize() const { return m_fontSize; }
+    void setFontSize(double size) { m_fontSize = size; }
 
 protected:
     FlintDrawingLabelViewTransform() = default;
@@ -24,4 +27,5 @@ private:
     ios::CGPoint m_center{};
     ios::CGRect m_bounds{};
     ios::CGAffineTransform m_transform{};
+    double m_fontSize = 0;
 };

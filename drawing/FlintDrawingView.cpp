@@ -45,6 +45,41 @@ bool isBuiltInTool(const FlintDrawingToolRef& tool) {
     return false;
 }
 
+// Decodes one UTF-8 character at `i` and steps past it; a malformed byte decodes as itself
+// (never white space beyond ASCII).
+char32_t nextCharacter(const std::string& s, std::size_t& i) {
+    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    unsigned char lead = byte(i);
+    int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+    if (extra == 0 || i + extra >= s.size()) {
+        ++i;
+        return lead;
+    }
+    char32_t c = lead & (0x3F >> extra);
+    for (int k = 1; k <= extra; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) {
+            ++i;
+            return lead;
+        }
+        c = (c << 6) | (byte(i + k) & 0x3F);
+    }
+    i += extra + 1;
+    return c;
+}
+
+// White space and line breaks as the platform trims them: the Unicode space separators, line
+// and paragraph separators, tab and the line-break controls.
+bool isWhiteSpaceOrLineBreak(char32_t c) {
+    return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
+}
+
+bool isBlankText(const std::string& text) {
+    for (std::size_t i = 0; i < text.size();)
+        if (!isWhiteSpaceOrLineBreak(nextCharacter(text, i))) return false;
+    return true;
+}
+
 // Tools finished this way at most are painted onto the latest snapshot at touch-up.
 constexpr std::size_t kSnapshotCatchUpLimit = 4;
 
@@ -249,8 +284,9 @@ void FlintDrawingView::touchesBegan(const UITouchList& touches, const UIEvent&) 
     if (touches.empty()) return;
     auto keep = shared_from_this();
     const UITouch& touch = *touches.front();
-    if (m_draggableTextView && m_draggableTextView->isEditing() && m_drawTool != FlintDrawingToolTypeDraggableText)
-        m_draggableTextView->hideEditingHandles();
+    if (FlintDrawingLabelView* edited = editedTextView();
+        edited && edited->isEditing() && m_drawTool != FlintDrawingToolTypeDraggableText)
+        edited->hideEditingHandles();
     m_previousPoint1 = touch.previousLocationInView(this);
     m_currentPoint = touch.locationInView(this);
 
@@ -299,8 +335,8 @@ void FlintDrawingView::touchesEnded(const UITouchList& touches, const UIEvent& e
     FlintDrawingToolRef tool = m_currentTool;
     if (!tool) return;
     if (auto text = toolAs<FlintDrawingDraggableTextTool>(tool)) {
-        if (m_draggableTextView && m_draggableTextView->isEditing()) {
-            m_draggableTextView->hideEditingHandles();
+        if (FlintDrawingLabelView* edited = editedTextView(); edited && edited->isEditing()) {
+            edited->hideEditingHandles();
         } else {
             text->setInitialPoint(touches.front()->locationInView(this));
             m_draggableTextView = text->labelView();
@@ -340,6 +376,11 @@ void FlintDrawingView::removeTool(const FlintDrawingTool* tool) {
     std::erase_if(m_pathArray, [&](const FlintDrawingToolRef& t) { return t.get() == tool; });
 }
 
+FlintDrawingLabelView* FlintDrawingView::editedTextView() {
+    if (m_draggableTextView && m_draggableTextView->superview() != this) m_draggableTextView = nullptr;
+    return m_draggableTextView.get();
+}
+
 bool FlintDrawingView::hasState(const FlintDrawingTool* tool, const StateArray& array) const {
     return std::any_of(array.begin(), array.end(), [&](const FlintDrawingToolStateRef& s) { return s->tool().get() == tool; });
 }
@@ -361,6 +402,7 @@ void FlintDrawingView::undoLatestStep() {
         if (auto text = toolAs<FlintDrawingDraggableTextTool>(tool)) text->undraw();
         removeTool(tool.get());
         m_undoStates.pop_back();
+        editedTextView();
     } else {
         m_undoStates.pop_back();
         if (tool->respondsToApplyToolState()) tool->applyToolState(state);
@@ -400,6 +442,7 @@ void FlintDrawingView::clear() {
     m_redoStates.clear();
     m_undoStates.clear();
     m_pathArray.clear();
+    editedTextView();
     m_backgroundImage = nullptr;
     updateCacheImage(true);
     setNeedsDisplay();
@@ -526,6 +569,7 @@ void FlintDrawingView::labelViewDidClose(FlintDrawingLabelView& label) {
         removeTool(tool.get());
         purgeStates(tool.get());
     }
+    editedTextView();
     FlintDrawingToolRef current = m_currentTool;
     if (delegateResponds(DelegateMethod::DidEndDraw)) delegate()->drawingViewDidEndDrawUsingTool(*this, current);
 }
@@ -543,13 +587,12 @@ void FlintDrawingView::labelViewDidShowEditingHandles(FlintDrawingLabelView& lab
 void FlintDrawingView::labelViewDidHideEditingHandles(FlintDrawingLabelView& label) {
     auto tool = draggableTextToolForLabel(label);
     if (!tool) return;
-    std::string text = label.textValue();
-    bool blank = std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c); });
-    if (blank) {
+    if (isBlankText(label.textValue())) {
         // A box without text is dropped altogether: off the list, off the canvas, out of the history.
         removeTool(tool.get());
         purgeStates(tool.get());
         tool->undraw();
+        editedTextView();
         return;
     }
     if (!hasState(tool.get(), m_undoStates)) {

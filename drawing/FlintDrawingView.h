@@ -165,6 +165,9 @@ private:
     void removeTool(const FlintDrawingTool* tool);
     void purgeStates(const FlintDrawingTool* tool);
     bool hasState(const FlintDrawingTool* tool, const StateArray& array) const;
+    // The text box being edited, or none. A box that has left the canvas (undone, closed,
+    // cleared, dropped) stops being the edited box here, so the next text-tool tap makes a new one.
+    FlintDrawingLabelView* editedTextView();
     // Tools whose painting can no longer change: all but a stroke in progress and the reusable
     // custom tool. Snapshots cover only the leading run of such tools.
     std::size_t settledPrefixLength(bool currentToolFinished) const;

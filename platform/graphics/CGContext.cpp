@@ -2,11 +2,16 @@
 
 #include <cmath>
 
+#include "platform/foundation/SystemLog.h"
 #include "platform/graphics/UIImage.h"
 
 namespace ios {
 
 namespace {
+// Line widths above this are stroked at it: far beyond any screen, and the stroker's time grows
+// with the width.
+constexpr CGFloat kMaximumLineWidth = 10000;
+
 bool finite(CGFloat a) { return std::isfinite(a); }
 bool finite(CGFloat a, CGFloat b) { return std::isfinite(a) && std::isfinite(b); }
 bool finiteRect(const CGRect& r) {
@@ -133,6 +138,11 @@ void CGContext::setStrokeColor(CGFloat r, CGFloat g, CGFloat b, CGFloat a) {
 
 void CGContext::setLineWidth(CGFloat width) {
     if (!finite(width) || width < 0) return;
+    if (width > kMaximumLineWidth) {
+        NSLog("CGContext: line width %@ is beyond %@ points; stroking at %@", width, kMaximumLineWidth,
+              kMaximumLineWidth);
+        width = kMaximumLineWidth;
+    }
     m_state.lineWidth = width;
     cairo_set_line_width(m_cr, width);
 }

@@ -170,10 +170,9 @@ void UITextField::drawRect(const CGRect&) {
     if (!context) return;
     CGRect area = textRectForBounds(bounds());
     NSStringAttributes attributes;
-    attributes.alignment = m_alignment;
-    attributes.lineBreakMode = NSLineBreakMode::ByClipping;
+    bool placeholder = m_text.empty() && m_attributedPlaceholder;
     std::string shown = m_text;
-    if (m_text.empty() && m_attributedPlaceholder) {
+    if (placeholder) {
         shown = m_attributedPlaceholder->string;
         attributes.font = m_attributedPlaceholder->font ? m_attributedPlaceholder->font : m_font;
         attributes.foregroundColor = m_attributedPlaceholder->foregroundColor
@@ -185,12 +184,31 @@ void UITextField::drawRect(const CGRect&) {
     }
     if (!shown.empty()) {
         double h = attributes.font->lineHeight();
-        drawText(*context, shown, CGRectMake(area.origin.x, CGRectGetMidY(area) - h / 2, area.size.width, h), attributes, 1);
+        double x = textOriginX(measure(shown, attributes.font).width, !placeholder);
+        // One line, never wrapped: laid out without a width and clipped at the text area.
+        attributes.alignment = NSTextAlignment::Left;
+        context->saveGState();
+        context->clipToRect(area);
+        drawText(*context, shown, CGRectMake(x, CGRectGetMidY(area) - h / 2, kTextFieldUnlimitedWidth, h), attributes, 1);
+        context->restoreGState();
     }
     if (m_editing) {
         UIColorRef tint = tintColor();
         context->setFillColor(*(tint ? tint : UIColor::systemBlueColor()));
         context->fillRect(caretRect());
+    }
+}
+
+double UITextField::textOriginX(double textWidth, bool isText) const {
+    CGRect area = textRectForBounds(bounds());
+    if (textWidth > area.size.width) {
+        // Too wide: the start shows, or while editing the end, where the caret is.
+        return m_editing && isText ? CGRectGetMaxX(area) - textWidth : area.origin.x;
+    }
+    switch (m_alignment) {
+    case NSTextAlignment::Center: return CGRectGetMidX(area) - textWidth / 2;
+    case NSTextAlignment::Right: return CGRectGetMaxX(area) - textWidth;
+    default: return area.origin.x;
     }
 }
 

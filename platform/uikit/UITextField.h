@@ -4,7 +4,9 @@
 // began (textFieldDidBeginEditing), editing-did-begin is sent, and a caret in the tint colour is
 // drawn after the text. Typed text (UIKeyInput) changes the text and sends editing-changed; return
 // asks textFieldShouldReturn and sends editing-did-end-on-exit. Draws the text, or the placeholder
-// in grey when the text is empty, centred vertically and inset 7 points at the sides (our choice).
+// in grey when the text is empty, centred vertically and inset 7 points at the sides (our choice),
+// on one line clipped at that text area: text too wide shows its start, or while editing its end,
+// so the caret stays in view.
 // Delegate methods are sent only when the delegate implements them (by selector).
 
 #include <optional>
@@ -27,6 +29,7 @@ struct NSAttributedPlaceholder {
 inline constexpr double kTextFieldFontSize = 17;
 inline constexpr double kTextFieldHorizontalInset = 7;
 inline constexpr double kTextFieldCaretWidth = 2;
+inline constexpr double kTextFieldUnlimitedWidth = 1e7;  // laid out on one line
 
 class UITextField : public UIControl, public UIKeyInput {
     OBJC_CLASS_DECLARE(UITextField)
@@ -80,6 +83,8 @@ private:
     bool askDelegate(const char* selector, bool fallback);
     void tellDelegate(const char* selector);
     CGSize measure(const std::string& text, const objc::Ref<UIFont>& font) const;
+    // Where a line of that width starts in the text area (isText: the text, not the placeholder).
+    double textOriginX(double textWidth, bool isText) const;
 
     std::string m_text;
     std::optional<std::string> m_placeholder;

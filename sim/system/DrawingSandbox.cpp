@@ -1,16 +1,15 @@
 #include "sim/system/DrawingSandbox.h"
 
-#include <sstream>
-
-#include <map>
-
 #include <cstdio>
-
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <map>
 #include <memory>
+#include <sstream>
+#include <stdexcept>
 
+#include "drawing/FlintDrawingLabelView.h"
 #include "platform/foundation/Process.h"
 #include "sim/Device.h"
 #include "platform/foundation/RunLoop.h"
@@ -85,8 +84,17 @@ int runDrawingDemo(const std::string& outDir, std::ostream& out) {
         out << "drawing: cannot create " << outDir << ": " << ec.message() << "\n";
         return 1;
     }
-    ScratchProcess scratch("flint-drawing");
-    if (!scratch.ok()) return 1;
+    // Run on its own, the demo boots a device as a scenario's `boot` does, so the bundle images
+    // (the slider's track, the text boxes' handles) are where the screens look for them.
+    std::unique_ptr<Device> device;
+    if (!Process::current()) {
+        try {
+            device = std::make_unique<Device>(BootOptions{});
+        } catch (const std::exception& e) {
+            out << "drawing: cannot boot a device: " << e.what() << "\n";
+            return 1;
+        }
+    }
 
     int status = 0;
     {
@@ -131,6 +139,12 @@ int runDrawingDemo(const std::string& outDir, std::ostream& out) {
         loop.advanceBy(0.5);
         canvas.prepareForSnapshot();
         if (status == 0 && !snapshot(dir / "drawing-3.png", out)) status = 1;
+        // A tap on the text box selects it: its handles and dashed border show.
+        for (const auto& view : canvas.subviews())
+            if (auto* label = dynamic_cast<FlintDrawingLabelView*>(view.get()))
+                tap(canvas.convertPointToView(label->center(), nullptr));
+        loop.advanceBy(0.5);
+        if (status == 0 && !snapshot(dir / "drawing-4.png", out)) status = 1;
         out << "drawing: " << canvas.pathArray().size() << " tools, " << canvas.undoStates().size() << " undo states\n";
         box.window->setHidden(true);
     }
@@ -192,6 +206,18 @@ extern "C" int flintSimDrawingCommand(const char* command, char* reply, unsigned
         canvas->clear();
     } else if (verb == "steps") {
         return answer(reply, replySize, std::to_string(canvas->undoStates().size()), 0);
+    } else if (verb == "boxes" || verb == "box") {
+        std::vector<FlintDrawingLabelView*> boxes;
+        for (const auto& view : canvas->subviews())
+            if (auto* box = dynamic_cast<FlintDrawingLabelView*>(view.get())) boxes.push_back(box);
+        if (verb == "boxes") return answer(reply, replySize, std::to_string(boxes.size()), 0);
+        if (boxes.empty()) return answer(reply, replySize, "none", 0);
+        const FlintDrawingLabelView& front = *boxes.back();
+        CGPoint centre = canvas->convertPointToView(front.center(), nullptr);
+        char text[160];
+        std::snprintf(text, sizeof text, "%.3f %.3f %.3f %.3f %.3f", centre.x, centre.y, front.bounds().size.width,
+                      front.bounds().size.height, front.fontSize());
+        return answer(reply, replySize, text, 0);
     } else {
         return answer(reply, replySize, "unknown drawing command \"" + verb + "\"", 1);
     }

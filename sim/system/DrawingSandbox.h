@@ -32,9 +32,11 @@ DrawingSandbox makeDrawingSandbox();
 
 // Shows the sandbox (in the current process, or in one of its own when there is none), draws pen
 // strokes, shapes, an arrow and a text box through touches, undoes and redoes, and writes
-// outDir/drawing-1.png (everything drawn), drawing-2.png (after two undos: no text box, no arrow)
-// and drawing-3.png (after two redos: as the first). Reports each file on `out`. Returns 0 on
-// success, 1 when the directory or a file cannot be written.
+// outDir/drawing-1.png (everything drawn), drawing-2.png (after two undos: no text box, no arrow),
+// drawing-3.png (after two redos: as the first) and drawing-4.png (the text box selected by a tap,
+// with its handles). Reports each file on `out`. Returns 0 on success, 1 when the directory or a
+// file cannot be written. Without a current process it boots a device of its own, whose root
+// holds the bundle images.
 int runDrawingDemo(const std::string& outDir, std::ostream& out);
 
 }  // namespace flint::sim
@@ -44,6 +46,8 @@ extern "C" int flintSimRunDrawingDemo(const char* outDir);
 
 // The sandbox for scenarios, one command at a time: "open", "tool NAME" (pen, line, arrow,
 // rectangle, filled-rectangle, ellipse, filled-ellipse, eraser, text), "undo", "redo", "clear",
-// "steps" (the number of undoable steps, written to `reply`). Returns 0 on success; on
-// failure writes the reason to `reply`.
+// "steps" (the number of undoable steps, written to `reply`), "boxes" (the number of text boxes on
+// the canvas) and "box" (the frontmost text box: "X Y W H FONT", its centre in screen points, its
+// size and font size; "none" without one). Returns 0 on success; on failure writes the reason to
+// `reply`.
 extern "C" int flintSimDrawingCommand(const char* command, char* reply, unsigned long replySize);

@@ -54,8 +54,10 @@ TEST_F(CanvasTest, APenTapAddsOneToolAndOneStateAndPaintsARoundDot) {
     auto cache = canvas->cacheImage();
     ASSERT_TRUE(cache);
     EXPECT_EQ(cache->pixelAtPoint({100, 100}).a, 255);
-    EXPECT_GT(cache->pixelAtPoint({103, 100}).a, 0);  // round cap, radius 5
-    EXPECT_EQ(cache->pixelAtPoint({107, 100}).a, 0);
+    // Round caps of radius 5 (the default width of 10): the pixels just inside the circle are
+    // painted, those just beyond it clear, on both sides.
+    for (double inside : {104.5, 95.5}) EXPECT_GT(cache->pixelAtPoint({inside, 100.5}).a, 200) << inside;
+    for (double beyond : {105.5, 94.5}) EXPECT_LT(cache->pixelAtPoint({beyond, 100.5}).a, 40) << beyond;
 }
 
 TEST_F(CanvasTest, UndoAndRedoMoveStatesAsPairsAndANewStrokeEmptiesRedo) {
@@ -118,6 +120,16 @@ TEST_F(CanvasTest, RectangleCornersSnapToTheEdgesWithinTheThreshold) {
     rect = std::dynamic_pointer_cast<FlintDrawingRectangleTool>(canvas->pathArray().at(1));
     EXPECT_EQ(rect->firstPoint(), (CGPoint{0, 100}));
     EXPECT_EQ(rect->lastPoint(), (CGPoint{375, 812}));
+    // Both sides of the threshold: closer than 20 points snaps, exactly 20 does not.
+    canvas->setLineWidth(1);
+    stroke({{19.75, 20}, {200, 300}, {355, 792.25}});
+    rect = std::dynamic_pointer_cast<FlintDrawingRectangleTool>(canvas->pathArray().at(2));
+    EXPECT_EQ(rect->firstPoint(), (CGPoint{0, 20}));
+    EXPECT_EQ(rect->lastPoint(), (CGPoint{355, 812}));
+    stroke({{20, 19.75}, {200, 300}, {355.25, 792}});
+    rect = std::dynamic_pointer_cast<FlintDrawingRectangleTool>(canvas->pathArray().at(3));
+    EXPECT_EQ(rect->firstPoint(), (CGPoint{20, 0}));
+    EXPECT_EQ(rect->lastPoint(), (CGPoint{375, 792}));
     // Pens are never snapped.
     canvas->setDrawTool(FlintDrawingToolTypePen);
     tap({5, 5});

@@ -114,20 +114,26 @@ TEST_F(TextBoxTest, DraggingMovesTheBoxAndUndoPutsItBack) {
     loop().advanceBy(0.5);
     EXPECT_TRUE(box->superview());
 
-    // With move restriction the box stops at the left edge but still follows vertically.
+    // With move restriction the box stops at the left edge but still follows vertically. The
+    // finger moves one point at a time so that one step would put the left edge exactly on 0:
+    // that step is refused (the edge must stay inside), the one before it is taken.
     box->setEnableMoveRestriction(true);
     CGPoint c = box->center();
+    double left = box->frame().origin.x;
+    double fraction = left - std::floor(left);
+    int steps = static_cast<int>(std::floor(left)) + 6;
     sendTouch(UITouchPhase::Began, c);
     loop().advanceBy(0.02);
     sendTouch(UITouchPhase::Moved, {c.x - 12, c.y});
-    for (int i = 1; i <= 10; ++i) {
+    CGPoint finger{};
+    for (int k = 0; k <= steps; ++k) {
         loop().advanceBy(0.02);
-        sendTouch(UITouchPhase::Moved, {c.x - 12 - 30.0 * i, c.y + 5.0 * i});
+        finger = {c.x - 12 - fraction - k, c.y + 50.0 * k / steps};
+        sendTouch(UITouchPhase::Moved, finger);
     }
-    sendTouch(UITouchPhase::Ended, {c.x - 312, c.y + 50});
-    EXPECT_GT(box->frame().origin.x, 0);
-    EXPECT_LT(box->frame().origin.x, 30);
-    EXPECT_NEAR(box->center().y, c.y + 50, 1e-6);
+    sendTouch(UITouchPhase::Ended, finger);
+    EXPECT_NEAR(box->frame().origin.x, 1, 1e-9);
+    EXPECT_NEAR(box->center().y, c.y + 50, 1e-9);
 }
 
 TEST_F(TextBoxTest, TheRotateHandleScalesByTheSquareRootOfTheDistanceRatio) {
@@ -232,4 +238,191 @@ TEST_F(TextBoxTest, RedoingAMovedBoxListsItAgainAtItsFirstRedo) {
     canvas->clear();
     EXPECT_FALSE(box->superview());
     EXPECT_TRUE(boxes().empty());
+}
+
+namespace {
+
+// The screen point at the centre of the rotate/scale handle.
+CGPoint handleCentre(const FlintDrawingLabelView& box) { return box.rotateButton()->convertPointToView({12, 12}, nullptr); }
+
+// The font's line is no taller than the field and the text no wider than the field's text area.
+::testing::AssertionResult textFitsItsField(const FlintDrawingLabelView& box) {
+    const UITextField& field = *box.labelTextField();
+    CGRect area = field.textRectForBounds(field.bounds());
+    NSStringAttributes a;
+    a.font = field.font();
+    double width = NSStringSizeWithAttributes(field.text(), a).width;
+    double line = field.font()->lineHeight();
+    if (line <= field.bounds().size.height + 1e-9 && width <= area.size.width + 1e-9) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "font " << box.fontSize() << ": line " << line << " in a field "
+                                         << field.bounds().size.height << " high, text " << width << " in a text area "
+                                         << area.size.width << " wide";
+}
+
+}  // namespace
+
+// A drag that starts on the rotate handle turns and scales the box about its centre: the box's own
+// pan also sees that touch, and must not move the box at any step, touch-up included.
+TEST_F(TextBoxTest, ADragOnTheRotateHandleNeverMovesTheBox) {
+    auto box = newBox({60, 150});
+    typeText("Hello");
+    CGPoint centre = box->center();
+    CGSize before = box->bounds().size;
+    CGPoint handle = handleCentre(*box);
+    drag({handle, {handle.x + 30, handle.y + 10}, {handle.x + 70, handle.y + 50}}, 0.4);
+    EXPECT_NEAR(box->center().x, centre.x, 1e-9);
+    EXPECT_NEAR(box->center().y, centre.y, 1e-9);
+    EXPECT_GT(box->bounds().size.width, before.width + 10);
+    EXPECT_GT(std::abs(box->transform().b), 0.05);  // turned
+    // One history state: the rotation's; no drag of the box was recorded.
+    EXPECT_EQ(canvas->undoStates().size(), 1u);
+    // The next drag on the box body moves it again, following the finger.
+    CGPoint c = box->center();
+    sendTouch(UITouchPhase::Began, c);
+    loop().advanceBy(0.02);
+    sendTouch(UITouchPhase::Moved, {c.x + 12, c.y});
+    loop().advanceBy(0.02);
+    sendTouch(UITouchPhase::Moved, {c.x + 52, c.y + 30});
+    sendTouch(UITouchPhase::Ended, {c.x + 52, c.y + 30});
+    EXPECT_NEAR(box->center().x, c.x + 40, 1e-9);
+    EXPECT_NEAR(box->center().y, c.y + 30, 1e-9);
+}
+
+// Undo and redo give a box back the font it had in that state, and a handle resize fits the font
+// to the field's text area, so the text never comes out taller or wider than its field.
+TEST_F(TextBoxTest, UndoRedoAndResizeKeepTheTextInsideItsField) {
+    auto box = newBox({60, 150});
+    typeText("Flint");
+    tap({300, 700});  // ends editing: the box's first state
+    ASSERT_EQ(canvas->undoStates().size(), 1u);
+    CGSize typed = box->bounds().size;
+
+    canvas->undoLatestStep();  // the box's creation
+    loop().advanceBy(0.5);
+    ASSERT_FALSE(box->superview());
+    canvas->redoLatestStep();
+    loop().advanceBy(0.5);
+    ASSERT_TRUE(box->superview());
+    EXPECT_EQ(box->fontSize(), 18);
+    EXPECT_EQ(box->bounds().size, typed);
+    EXPECT_TRUE(textFitsItsField(*box));
+
+    // A resize through the handle, then its undo and redo.
+    tap(box->center());  // selects the idle box
+    ASSERT_TRUE(box->isEditing());
+    CGPoint handle = handleCentre(*box);
+    drag({handle, {handle.x + 15, handle.y + 10}, {handle.x + 60, handle.y + 40}}, 0.4);
+    double resized = box->fontSize();
+    EXPECT_GT(resized, 18);
+    EXPECT_TRUE(textFitsItsField(*box));
+    // Fitted to the text area: the fitting takes one point less than the largest size that fits
+    // (so that 100 is the most a box gets), and two points more would not fit.
+    CGRect area = box->fontFittingRect(box->bounds());
+    auto measured = [&](double size) {
+        NSStringAttributes a;
+        a.font = UIFont::systemFontOfSize(size);
+        return NSStringSizeWithAttributes("Flint", a);
+    };
+    CGSize fits = measured(resized + 1), next = measured(resized + 2);
+    EXPECT_TRUE(fits.width <= area.size.width && fits.height <= area.size.height) << fits << " in " << area;
+    EXPECT_TRUE(next.width > area.size.width || next.height > area.size.height) << next << " fits " << area;
+
+    canvas->undoLatestStep();
+    loop().advanceBy(0.5);
+    EXPECT_EQ(box->fontSize(), 18);
+    EXPECT_EQ(box->bounds().size, typed);
+    canvas->redoLatestStep();
+    loop().advanceBy(0.5);
+    EXPECT_EQ(box->fontSize(), resized);
+    EXPECT_TRUE(textFitsItsField(*box));
+}
+
+// A box that leaves the canvas while it is being edited stops being the edited box: the next
+// text-tool tap makes a new one, whether the box was cleared, closed or its creation undone.
+TEST_F(TextBoxTest, TheFirstTapAfterTheEditedBoxLeftMakesANewBox) {
+    auto first = newBox({60, 150});
+    typeText("One");
+    canvas->clear();
+    EXPECT_TRUE(boxes().empty());
+    auto second = newBox({60, 300});
+    ASSERT_TRUE(second);
+    EXPECT_NE(second, first);
+    EXPECT_TRUE(second->isEditing());
+    EXPECT_TRUE(second->labelTextField()->isFirstResponder());
+    EXPECT_EQ(canvas->draggableTextView(), second);
+
+    typeText("Two");
+    tap(second->closeButton()->convertPointToView({12, 12}, nullptr));
+    ASSERT_TRUE(boxes().empty());
+    auto third = newBox({60, 450});
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_TRUE(third->isEditing());
+
+    typeText("Three");
+    tap({300, 700});  // ends editing: the box's first state
+    tap(third->center());  // selects it again
+    ASSERT_TRUE(third->isEditing());
+    canvas->undoLatestStep();  // its creation
+    ASSERT_TRUE(boxes().empty());
+    EXPECT_FALSE(canvas->draggableTextView());
+    auto fourth = newBox({60, 600});
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes().front(), fourth);
+    EXPECT_TRUE(fourth->labelTextField()->isFirstResponder());
+}
+
+// Text made only of white space leaves the canvas when editing ends, non-ASCII spaces included;
+// a box with any visible character stays.
+TEST_F(TextBoxTest, BoxesOfUnicodeWhiteSpaceLeaveTheCanvas) {
+    for (const char* blank : {"\u00A0", "\u3000", " \u2003\t\u00A0", "\u2028"}) {
+        auto box = newBox({60, 150});
+        typeText(blank);
+        canvas->setDrawTool(FlintDrawingToolTypePen);
+        tap({300, 700});
+        EXPECT_FALSE(box->superview()) << "text of " << std::string(blank).size() << " bytes";
+        canvas->clear();
+    }
+    auto kept = newBox({60, 150});
+    typeText("\u3000\u00E9\u00A0");  // an accented letter between two spaces
+    canvas->setDrawTool(FlintDrawingToolTypePen);
+    tap({300, 700});
+    EXPECT_TRUE(kept->superview());
+    EXPECT_EQ(boxes().size(), 1u);
+}
+
+// Growing a box through its handle raises the font up to 100 points and no further: the box grows
+// while the font is below 100 (99 included) and stops as soon as it reaches 100.
+TEST_F(TextBoxTest, AHandleResizeStopsGrowingAtExactlyOneHundredPoints) {
+    auto box = newBox({30, 80});
+    typeText("W");
+    CGPoint centre = box->center();
+    CGPoint handle = handleCentre(*box);
+    CGPoint far{345, 560};
+    std::vector<double> fonts;
+    std::vector<double> heights;
+    sendTouch(UITouchPhase::Began, handle);
+    for (int i = 1; i <= 240; ++i) {
+        double t = i / 240.0;
+        loop().advanceBy(1.0 / 60);
+        sendTouch(UITouchPhase::Moved, {handle.x + (far.x - handle.x) * t, handle.y + (far.y - handle.y) * t});
+        fonts.push_back(box->fontSize());
+        heights.push_back(box->bounds().size.height);
+    }
+    sendTouch(UITouchPhase::Ended, far);
+    EXPECT_EQ(box->fontSize(), 100);
+    EXPECT_NEAR(box->center().x, centre.x, 1e-9);
+    // The font passed through the nineties on its way, one step at a time.
+    EXPECT_TRUE(std::any_of(fonts.begin(), fonts.end(), [](double f) { return f >= 90 && f < 100; }));
+    // From the step that reached 100 on, the box kept its size although the finger went on.
+    auto reached = std::find(fonts.begin(), fonts.end(), 100.0);
+    ASSERT_NE(reached, fonts.end());
+    std::size_t at = static_cast<std::size_t>(reached - fonts.begin());
+    EXPECT_LT(at + 20, fonts.size()) << "the drag went on well past the ceiling";
+    EXPECT_EQ(box->bounds().size.height, heights[at]);
+    EXPECT_TRUE(textFitsItsField(*box));
+    // The box stopped at the first step that fitted a 101-point line (the fitting takes one point
+    // less): within a step of that height, not beyond.
+    double field = box->bounds().size.height - 24, line = UIFont::systemFontOfSize(101)->lineHeight();
+    EXPECT_GE(field, line);
+    EXPECT_LT(field, line + 1);
 }

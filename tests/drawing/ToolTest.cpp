@@ -58,18 +58,28 @@ TEST(DrawingTools, PenSmoothsThroughMidpointsAndReturnsTheSegmentBoxWithItsContr
     EXPECT_EQ(midPoint({1, 3}, {2, 8}), (CGPoint{1.5, 5.5}));
 }
 
+// Probes on both sides of each end: a head of 3 or 5 widths, or a tip at another distance, fails.
 TEST(DrawingTools, ArrowHeadIsFourWidthsWithTheTipOneWidthBeyondAndAZeroArrowPointsRight) {
     auto arrow = configured<FlintDrawingArrowTool>(10);
-    arrow->setInitialPoint({50, 150});
-    arrow->moveFromPoint({}, {200, 150});
+    // The shaft runs along the middle of a pixel row.
+    const CGPoint last{200, 150.5};
+    arrow->setInitialPoint({50, 150.5});
+    arrow->moveFromPoint({}, last);
     auto image = renderTool(*arrow);
-    EXPECT_TRUE(painted(*image, 208, 150));   // the tip at x = 210
-    EXPECT_TRUE(painted(*image, 219, 150));   // the miter of the tip
-    EXPECT_FALSE(painted(*image, 226, 150));
-    // Barb ends at 157.5° and 202.5° from the shaft, 40 points from the last point.
-    double bx = 200 + 40 * std::cos(0.875 * M_PI), by = 40 * std::sin(0.875 * M_PI);
-    EXPECT_TRUE(painted(*image, bx + 2, 150 + by - 1));
-    EXPECT_TRUE(painted(*image, bx + 2, 150 - by + 1));
+    // The tip is 10 points beyond the last point; the barbs meet there in a miter that reaches
+    // 5 / sin(22.5°) ≈ 13.1 points further.
+    EXPECT_TRUE(painted(*image, 221.5, 150.5));
+    EXPECT_FALSE(painted(*image, 225.5, 150.5));
+    // Barb ends at 157.5° and 202.5° from the shaft, 40 points from the last point. Along each
+    // barb: painted 2 points inside its end, clear 2 points beyond its square cap (5 points).
+    const CGPoint tip{210, 150.5};
+    for (double sign : {1.0, -1.0}) {
+        CGPoint end{last.x + 40 * std::cos(sign * 0.875 * M_PI), last.y + 40 * std::sin(sign * 0.875 * M_PI)};
+        double len = std::hypot(tip.x - end.x, tip.y - end.y);
+        CGPoint u{(tip.x - end.x) / len, (tip.y - end.y) / len};
+        EXPECT_TRUE(painted(*image, end.x + 2 * u.x, end.y + 2 * u.y)) << "inside the barb, side " << sign;
+        EXPECT_FALSE(painted(*image, end.x - 7 * u.x, end.y - 7 * u.y)) << "beyond the barb, side " << sign;
+    }
     EXPECT_FALSE(painted(*image, 200, 150 + 30));
 
     EXPECT_EQ(FlintDrawingArrowTool::angleWithFirstPoint({5, 5}, {5, 5}), 0.0f);
@@ -135,6 +145,10 @@ TEST(DrawingTools, TheEraserClearsPixelsWhateverItsColour) {
     EXPECT_EQ(UIGraphicsGetCurrentContext()->gstate().blendMode, kCGBlendModeNormal);
     auto image = UIGraphicsGetImageFromCurrentImageContext();
     UIGraphicsEndImageContext();
+    // A width of 10 clears 5 points either side of the path (y = 50): row 54 is cleared, row 55 not.
     EXPECT_EQ(image->pixelAtPoint({30, 50}).a, 0);
-    EXPECT_EQ(image->pixelAtPoint({30, 20}), (UIImage::RGBA{255, 0, 0, 255}));
+    EXPECT_EQ(image->pixelAtPoint({30, 54}).a, 0);
+    EXPECT_EQ(image->pixelAtPoint({30, 55}), (UIImage::RGBA{255, 0, 0, 255}));
+    EXPECT_EQ(image->pixelAtPoint({30, 45}).a, 0);
+    EXPECT_EQ(image->pixelAtPoint({30, 44}), (UIImage::RGBA{255, 0, 0, 255}));
 }

@@ -1,7 +1,9 @@
+#include <algorithm>
 #include <cmath>
 
 #include <gtest/gtest.h>
 
+#include "platform/foundation/SystemLog.h"
 #include "platform/foundation/TestProcess.h"
 #include "platform/graphics/PixelProbe.h"
 #include "platform/graphics/UIBezierPath.h"
@@ -227,6 +229,34 @@ TEST(CGContext, StrokeParametersShapeTheLine) {
     EXPECT_TRUE(pixelNear(image->pixelAt(5, 70), kOpaqueBlack));
     EXPECT_TRUE(pixelNear(image->pixelAt(15, 70), kTransparent));
     EXPECT_TRUE(pixelNear(image->pixelAt(25, 70), kOpaqueBlack));
+}
+
+// A width far beyond any screen is stroked at the bound (the stroker would stall on it), and the
+// clamp is logged; widths up to the bound are kept as given.
+TEST(CGContext, AbsurdLineWidthsAreClampedWithALogLine) {
+    ios::testing::TestProcess process;
+    CGFloat kept = 0, clamped = 0;
+    auto image = render([&](CGContextRef c) {
+        CGContextSetLineWidth(c, 10000.0);
+        kept = c->gstate().lineWidth;
+        CGContextSetLineWidth(c, 1e10);
+        clamped = c->gstate().lineWidth;
+        CGContextSetLineCap(c, kCGLineCapButt);
+        CGContextMoveToPoint(c, 50, -20000);
+        CGContextAddLineToPoint(c, 50, 20000);
+        CGContextStrokePath(c);
+        CGContextSetLineWidth(c, 1e300);
+    });
+    EXPECT_EQ(kept, 10000.0);
+    EXPECT_EQ(clamped, 10000.0);
+    // Half of 10,000 points either side of x = 50 covers the whole bitmap.
+    EXPECT_TRUE(pixelNear(image->pixelAt(0, 50), kOpaqueBlack));
+    EXPECT_TRUE(pixelNear(image->pixelAt(99, 50), kOpaqueBlack));
+    const auto& lines = process.process().log().lines();
+    auto clamps = std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.starts_with("CGContext: line width ") && line.ends_with("stroking at 10000");
+    });
+    EXPECT_EQ(clamps, 2) << ::testing::PrintToString(lines);
 }
 
 TEST(CGContext, ZeroLengthSegmentWithRoundCapsPaintsADot) {
