@@ -94,8 +94,8 @@ bool compareBox(Scenario& s, const Args& args, const std::string& usage, std::si
         expected += (i ? " " : "") + text(want[i]);
     }
     if (ok) return true;
-    return s.fail("expect text-box " + args[0] + ": found " + found + ", expected " + expected + " (± " + text(tolerance) +
-                  ")");
+    return s.fail("expect text-box " + args[0] + ": found " + found + ", expected " + expected + " (± " +
+                  text(tolerance) + ")");
 }
 
 }  // namespace

@@ -189,7 +189,8 @@ void UITextField::drawRect(const CGRect&) {
         attributes.alignment = NSTextAlignment::Left;
         context->saveGState();
         context->clipToRect(area);
-        drawText(*context, shown, CGRectMake(x, CGRectGetMidY(area) - h / 2, kTextFieldUnlimitedWidth, h), attributes, 1);
+        CGRect line = CGRectMake(x, CGRectGetMidY(area) - h / 2, kTextFieldUnlimitedWidth, h);
+        drawText(*context, shown, line, attributes, 1);
         context->restoreGState();
     }
     if (m_editing) {

@@ -243,7 +243,9 @@ TEST_F(TextBoxTest, RedoingAMovedBoxListsItAgainAtItsFirstRedo) {
 namespace {
 
 // The screen point at the centre of the rotate/scale handle.
-CGPoint handleCentre(const FlintDrawingLabelView& box) { return box.rotateButton()->convertPointToView({12, 12}, nullptr); }
+CGPoint handleCentre(const FlintDrawingLabelView& box) {
+    return box.rotateButton()->convertPointToView({12, 12}, nullptr);
+}
 
 // The font's line is no taller than the field and the text no wider than the field's text area.
 ::testing::AssertionResult textFitsItsField(const FlintDrawingLabelView& box) {
@@ -253,7 +255,8 @@ CGPoint handleCentre(const FlintDrawingLabelView& box) { return box.rotateButton
     a.font = field.font();
     double width = NSStringSizeWithAttributes(field.text(), a).width;
     double line = field.font()->lineHeight();
-    if (line <= field.bounds().size.height + 1e-9 && width <= area.size.width + 1e-9) return ::testing::AssertionSuccess();
+    if (line <= field.bounds().size.height + 1e-9 && width <= area.size.width + 1e-9)
+        return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "font " << box.fontSize() << ": line " << line << " in a field "
                                          << field.bounds().size.height << " high, text " << width << " in a text area "
                                          << area.size.width << " wide";

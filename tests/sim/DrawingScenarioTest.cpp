@@ -230,7 +230,8 @@ TEST_F(DrawingScenario, TheDrawingDemoShowsBundleImagesAndTheTextAtItsTypedSize)
     auto red = first->pixelAtPoint(ios::CGPointMake(28, 677.5));
     EXPECT_TRUE(red.r > 200 && red.g < 90 && red.b < 90) << int(red.r) << " " << int(red.g) << " " << int(red.b);
     auto cyan = first->pixelAtPoint(ios::CGPointMake(24 + 327 * 0.5, 677.5));
-    EXPECT_TRUE(cyan.r < 110 && cyan.g > 150 && cyan.b > 150) << int(cyan.r) << " " << int(cyan.g) << " " << int(cyan.b);
+    EXPECT_TRUE(cyan.r < 110 && cyan.g > 150 && cyan.b > 150)
+        << int(cyan.r) << " " << int(cyan.g) << " " << int(cyan.b);
 
     // The text box was made by a tap at (120, 460): centred at (145, 510), 50 high. The text is
     // 18 points: its ink is as tall as 18-point ascenders and as wide as "Flint" at 18 points.
