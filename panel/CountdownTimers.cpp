@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "panel/FlintBannerWindow.h"
 #include "panel/PanelSupport.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/NSTimer.h"
@@ -60,6 +61,8 @@ void tick(FlintHost& host, const objc::id& firing, const Countdown& c) {
     label->setText(ios::format("%d", n - 1));
     if (label->text() == "0") {
         if (auto timer = objc::cast<ios::NSTimer>(firing)) timer->invalidate();
+        // A start value of "1" still shows the banner here: it must not be in the screenshot.
+        if (auto window = objc::cast<ios::UIWindow>(host.get(c.window))) window->setHidden(true);
         c.finalAction();
         label->setText(startValue(c));
     }
@@ -69,7 +72,7 @@ void tick(FlintHost& host, const objc::id& firing, const Countdown& c) {
 }
 
 void buildBanner(FlintHost& host, const PanelMetrics& m, const Countdown& c) {
-    auto window = objc::make<ios::UIWindow>(m.bannerWindowFrame());
+    auto window = objc::make<FlintBannerWindow>(m.bannerWindowFrame());
     window->setBackgroundColor(ios::UIColor::clearColor());
     window->setWindowLevel(statusBarWindowLevel(host) + 100);
     window->makeKeyAndVisible();

@@ -1,6 +1,7 @@
 #pragma once
 // The delayed screenshot and the delayed lock: a one-second countdown shown in a banner window
-// above the panel; the banner hides at "1" and the home screen acts at "0".
+// above the panel; the banner hides at "1" and the home screen acts at "0" (with the banner
+// hidden first, whatever the start value). Touches beside the banner reach the panel below.
 //
 // A press while the countdown runs restarts it from its start value with one timer. A start
 // value that is not a whole number of at least 1 counts down from "10".

@@ -18,8 +18,10 @@ void applyInformation(FlintHost& host, const ios::Dictionary& info) {
     };
     if (auto artwork = host.artworkImage()) {
         const ios::Value* bytes = find(ios::kMRMediaRemoteNowPlayingInfoArtworkData);
-        if (bytes && bytes->data()) artwork->setImage(ios::UIImage::imageWithData(*bytes->data()));
-        else artwork->setImage(panel::bundleImage("music-banner.png"));
+        ios::UIImageRef image;
+        if (bytes && bytes->data()) image = ios::UIImage::imageWithData(*bytes->data());
+        // Artwork that does not decode shows the banner, as no artwork does.
+        artwork->setImage(image ? image : panel::bundleImage("music-banner.png"));
     }
     auto text = [&](const char* key) -> std::optional<std::string> {
         const ios::Value* v = find(key);

@@ -6,6 +6,7 @@
 #include "panel/NowPlayingCard.h"
 #include "panel/PanelSupport.h"
 #include "platform/foundation/Format.h"
+#include "platform/foundation/SystemLog.h"
 #include "platform/springboard/SBWiFiManager.h"
 #include "platform/springboard/SpringBoard.h"
 #include "platform/uikit/UIButton.h"
@@ -73,14 +74,16 @@ NetworkColumn buildNetworkColumn(const PanelMetrics& m, ios::UIView& card, const
     c.name = makeLabel(name, regular);
     c.ipTitle = makeLabel(ipTitle, bold);
     c.ip = makeLabel(ip, regular);
+    // A long network or carrier name ends in an ellipsis inside the card.
+    const double maxWidth = card.bounds().size.width - 2 * PanelMetrics::kCardTextInset;
     double y = ios::CGRectGetMaxY(c.image->frame()) + m.networkGapB();
-    placeCentredLabel(*c.nameTitle, centreX, y);
+    placeCentredLabel(*c.nameTitle, centreX, y, maxWidth);
     y = ios::CGRectGetMaxY(c.nameTitle->frame()) + m.networkGapB();
-    placeCentredLabel(*c.name, centreX, y);
+    placeCentredLabel(*c.name, centreX, y, maxWidth);
     y = ios::CGRectGetMaxY(c.name->frame()) + m.networkGapC();
-    placeCentredLabel(*c.ipTitle, centreX, y);
+    placeCentredLabel(*c.ipTitle, centreX, y, maxWidth);
     y = ios::CGRectGetMaxY(c.ipTitle->frame()) + m.networkGapB();
-    placeCentredLabel(*c.ip, centreX, y);
+    placeCentredLabel(*c.ip, centreX, y, maxWidth);
     for (auto& label : {c.nameTitle, c.name, c.ipTitle, c.ip}) card.addSubview(label);
     return c;
 }
@@ -103,7 +106,9 @@ objc::Ref<ios::UIImageView> makeTransportImage(FlintHost& host, ios::UIView& car
 objc::Ref<ios::UIImageView> makeMusicShortcut(FlintHost& host, ios::UIView& card, const char* icon,
                                              const char* action, double centreOffsetY) {
     const ios::CGSize size = card.bounds().size;
-    auto image = objc::make<ios::UIImageView>(CGRectMake(size.width - 10 - 40, size.height / 2 + centreOffsetY - 20, 40, 40));
+    const double side = PanelMetrics::kMusicShortcutSide;
+    auto image = objc::make<ios::UIImageView>(CGRectMake(size.width - PanelMetrics::kMusicShortcutMargin - side,
+                                                         size.height / 2 + centreOffsetY - side / 2, side, side));
     image->setImage(bundleImage(icon));
     image->setContentMode(ios::UIViewContentMode::ScaleAspectFit);
     image->setClipsToBounds(true);
@@ -132,7 +137,9 @@ void buildUserCard(FlintHost& host, const PanelMetrics& m, ios::UIView& root) {
     ios::UIImageRef picture;
     ios::Value stored = icloudAvatarImage();
     if (const ios::Data* bytes = stored.data()) picture = ios::UIImage::imageWithData(*bytes);
-    if (stored.isNone()) picture = bundleImage("icloud.png");
+    // Bytes that do not decode (or a value that is not bytes) show what no picture shows.
+    if (!picture && !stored.isNone()) ios::NSLogLine("Flint: the stored avatar cannot be decoded; showing icloud.png");
+    if (!picture) picture = bundleImage("icloud.png");
     avatar->setImage(picture);
     avatar->setContentMode(ios::UIViewContentMode::ScaleAspectFill);
     avatar->setClipsToBounds(true);
@@ -302,14 +309,21 @@ void buildMusicCard(FlintHost& host, const PanelMetrics& m, ios::UIView& root) {
         host.set_waterView(wave);
     }
 
+    // The texts change with the track: each label is centred in the card, as wide as the card
+    // less its insets (and less the shortcut column, on both sides, when the shortcuts are shown),
+    // and centres whatever it shows, cutting a longer text at its tail.
+    double inset = PanelMetrics::kCardTextInset;
+    if (enableMusicShortcut()) inset += PanelMetrics::kMusicShortcutMargin + PanelMetrics::kMusicShortcutSide;
+    auto placeTrackLabel = [&](ios::UILabel& label, double top) {
+        const double height = std::ceil(label.font()->lineHeight());
+        label.setFrame(CGRectMake(inset, top, std::max(0.0, size.width - 2 * inset), height));
+    };
     auto title = makeLabel("", font(ios::UIFont::kBoldSystemFontName, 15));
     title->setBackgroundColor(ios::UIColor::clearColor());
     title->setTextColor(ios::UIColor::whiteColor());
     title->setUserInteractionEnabled(false);
     title->layer()->setZPosition(1);
-    // The text changes with the track: the label spans the card and centres whatever it shows.
-    const double titleHeight = std::ceil(title->font()->lineHeight());
-    title->setFrame(CGRectMake(5, 5, std::max(0.0, size.width - 10), titleHeight));
+    placeTrackLabel(*title, 5);
     card->addSubview(title);
 
     auto artist = makeLabel("", font(ios::UIFont::kSystemFontName, 13));
@@ -317,8 +331,7 @@ void buildMusicCard(FlintHost& host, const PanelMetrics& m, ios::UIView& root) {
     artist->setTextColor(ios::UIColor::whiteColor());
     artist->setUserInteractionEnabled(false);
     artist->layer()->setZPosition(1);
-    artist->setFrame(CGRectMake(5, ios::CGRectGetMaxY(title->frame()) + 5, std::max(0.0, size.width - 10),
-                                std::ceil(artist->font()->lineHeight())));
+    placeTrackLabel(*artist, ios::CGRectGetMaxY(title->frame()) + 5);
     card->addSubview(artist);
 
     const double side = m.transportSide();
@@ -328,8 +341,9 @@ void buildMusicCard(FlintHost& host, const PanelMetrics& m, ios::UIView& root) {
     host.set_nextImage(makeTransportImage(host, *card, "next.png", "musicNextTrack", centreX + 60, side));
 
     if (enableMusicShortcut()) {
-        host.set_appleMusicImage(makeMusicShortcut(host, *card, "music.png", "launchMusic", -25));
-        host.set_spotifyImage(makeMusicShortcut(host, *card, "spotify.png", "launchSpotify", 25));
+        const double offset = PanelMetrics::kMusicShortcutCentreOffset;
+        host.set_appleMusicImage(makeMusicShortcut(host, *card, "music.png", "launchMusic", -offset));
+        host.set_spotifyImage(makeMusicShortcut(host, *card, "spotify.png", "launchSpotify", offset));
     }
 
     root.addSubview(card);

@@ -38,8 +38,13 @@ struct PanelMetrics {
     double networkGapC() const { return screenClass == ScreenClass::Height667 ? 3 : 5; }
     double networkBoldFontSize() const;
     double networkRegularFontSize() const { return screenClass == ScreenClass::Other ? 11 : 10; }
+    // Text in a card keeps this far from its sides (and from the music shortcuts).
+    static constexpr double kCardTextInset = 5;
     // Music card.
     double transportSide() const { return screenClass == ScreenClass::Height667 ? 35 : 40; }
+    static constexpr double kMusicShortcutSide = 40;
+    static constexpr double kMusicShortcutMargin = 10;        // from the card's right edge
+    static constexpr double kMusicShortcutCentreOffset = 25;  // above and below the card's centre
     unsigned wavePercent() const;
 
     // Card frames in the panel's root view.

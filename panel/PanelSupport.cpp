@@ -69,8 +69,9 @@ ios::CGSize naturalSize(const ios::UILabel& label) {
     return ios::CGSizeMake(std::max(0.0, size.width), std::max(0.0, size.height));
 }
 
-void placeCentredLabel(ios::UILabel& label, double centreX, double top) {
+void placeCentredLabel(ios::UILabel& label, double centreX, double top, double maxWidth) {
     ios::CGSize size = naturalSize(label);
+    size.width = std::min(size.width, std::max(0.0, maxWidth));
     label.setFrame(ios::CGRectMake(centreX - size.width / 2, top, size.width, size.height));
 }
 

@@ -2,6 +2,7 @@
 // What the panel's builders and actions share: the resource images, the haptic tap, single-tap
 // recognisers aimed at the host, and the common card and label set-up.
 
+#include <limits>
 #include <string>
 
 #include "platform/graphics/UIImage.h"
@@ -38,8 +39,10 @@ objc::Ref<ios::UIView> makeCard(const ios::CGRect& frame);
 objc::Ref<ios::UILabel> makeLabel(const std::string& text, objc::Ref<ios::UIFont> font = nullptr);
 // The label's natural size: its text measured without a width limit, cut to its line count.
 ios::CGSize naturalSize(const ios::UILabel& label);
-// Places the label at its natural size, centred horizontally on centreX with its top at `top`.
-void placeCentredLabel(ios::UILabel& label, double centreX, double top);
+// Places the label at its natural size, no wider than maxWidth (a longer text is cut at its tail
+// with an ellipsis), centred horizontally on centreX with its top at `top`.
+void placeCentredLabel(ios::UILabel& label, double centreX, double top,
+                       double maxWidth = std::numeric_limits<double>::infinity());
 
 // The backdrop of the appearance preference behind `root`: in colour mode the colour text's
 // background (blur views faded out); in adaptive mode a dark or light blur inserted at the back

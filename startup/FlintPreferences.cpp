@@ -1,6 +1,7 @@
 #include "startup/FlintPreferences.h"
 
 #include "platform/foundation/DarwinNotifyCenter.h"
+#include "platform/foundation/NumberDescription.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/services/HBPreferences.h"
 #include "platform/uikit/UIImpactFeedbackGenerator.h"
@@ -33,12 +34,7 @@ ios::Value current(const char* key, ios::Value fallback) {
     return g_preferences ? g_preferences->objectForKey(key) : fallback;
 }
 
-std::string textOf(const ios::Value& value) {
-    if (auto s = value.stringValue()) return *s;
-    if (value.isInteger() || value.isBool()) return std::to_string(value.integerValue());
-    if (value.isReal()) return std::to_string(value.doubleValue());
-    return {};
-}
+std::string textOf(const ios::Value& value) { return ios::textOfValue(value).value_or(""); }
 
 }  // namespace
 

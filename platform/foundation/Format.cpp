@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/foundation/NumberDescription.h"
 #include "platform/objc/Runtime.h"
 
 namespace ios {
@@ -14,9 +15,7 @@ std::optional<std::string> FormatArg::text() const {
     if (auto* s = std::get_if<std::optional<std::string>>(&m_v)) return *s;
     if (auto* i = std::get_if<std::int64_t>(&m_v)) return std::to_string(*i);
     if (auto* u = std::get_if<std::uint64_t>(&m_v)) return std::to_string(*u);
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%g", std::get<double>(m_v));
-    return std::string(buffer);
+    return numberDescription(std::get<double>(m_v));  // a real given to "%@"
 }
 
 std::int64_t FormatArg::integer() const {

@@ -24,6 +24,8 @@ struct TextLayout::Impl {
     PangoLayout* layout = nullptr;
     NSStringAttributes attributes;
     CGFloat keptHeight = 0;
+    // Added to Pango's positions so that the first baseline sits where the font's ascender says.
+    CGFloat baselineShift = 0;
     bool empty = true;
 };
 
@@ -35,7 +37,16 @@ TextLayout::TextLayout(const std::string& text, const NSStringAttributes& attrib
     m_impl->empty = text.empty();
     PangoLayout* layout = pango_layout_new(text::measuringContext());
     m_impl->layout = layout;
-    pango_layout_set_font_description(layout, m_impl->attributes.font->pangoDescription());
+    const UIFont& font = *m_impl->attributes.font;
+    pango_layout_set_font_description(layout, font.pangoDescription());
+    if (font.isSystemFont()) {
+        // The platform's line height rather than Inter's own.
+        PangoAttrList* lineHeight = pango_attr_list_new();
+        pango_attr_list_insert(lineHeight, pango_attr_line_height_new_absolute(
+                                               static_cast<int>(std::lround(font.lineHeight() * PANGO_SCALE))));
+        pango_layout_set_attributes(layout, lineHeight);
+        pango_attr_list_unref(lineHeight);
+    }
     // Invalid UTF-8 would make Pango refuse the whole text; show it with replacement marks instead.
     gchar* valid = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
     pango_layout_set_text(layout, valid, -1);
@@ -82,6 +93,7 @@ TextLayout::TextLayout(const std::string& text, const NSStringAttributes& attrib
     m_lines = m_impl->empty ? 0 : kept;
     m_truncated = kept < count || pango_layout_is_ellipsized(layout);
     m_impl->keptHeight = bottom / double(PANGO_SCALE);
+    if (font.isSystemFont()) m_impl->baselineShift = font.ascender() - pango_layout_get_baseline(layout) / double(PANGO_SCALE);
     m_size = m_impl->empty ? CGSize{0, 0} : CGSize{maxWidth / double(PANGO_SCALE), bottom / double(PANGO_SCALE)};
 }
 
@@ -90,7 +102,9 @@ TextLayout::~TextLayout() {
     delete m_impl;
 }
 
-CGFloat TextLayout::baselineOfFirstLine() const { return pango_layout_get_baseline(m_impl->layout) / double(PANGO_SCALE); }
+CGFloat TextLayout::baselineOfFirstLine() const {
+    return pango_layout_get_baseline(m_impl->layout) / double(PANGO_SCALE) + m_impl->baselineShift;
+}
 
 void TextLayout::draw(cairo_t* cr, const CGRect& rect, CGFloat alpha) const {
     if (!cr || m_impl->empty || !(alpha > 0)) return;
@@ -112,7 +126,7 @@ void TextLayout::draw(cairo_t* cr, const CGRect& rect, CGFloat alpha) const {
         if (m_impl->attributes.alignment == NSTextAlignment::Center) x += (r.size.width - m_size.width) / 2;
         else if (m_impl->attributes.alignment == NSTextAlignment::Right) x += r.size.width - m_size.width;
     }
-    cairo_move_to(cr, x, r.origin.y);
+    cairo_move_to(cr, x, r.origin.y + m_impl->baselineShift);
     pango_cairo_show_layout(cr, m_impl->layout);
     cairo_new_path(cr);
     cairo_restore(cr);

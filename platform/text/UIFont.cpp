@@ -86,6 +86,12 @@ objc::Ref<UIFont> UIFont::fontWithSize(CGFloat size) const { return objc::make<U
 void UIFont::loadMetrics() const {
     if (m_haveMetrics) return;
     m_haveMetrics = true;
+    if (isSystemFont()) {
+        m_ascender = kSystemAscender * m_size;
+        m_descender = -kSystemDescender * m_size;
+        m_leading = 0;
+        return;
+    }
     PangoFontMetrics* metrics = pango_context_get_metrics(text::measuringContext(), m_description, nullptr);
     if (!metrics) return;
     m_ascender = pango_font_metrics_get_ascent(metrics) / double(PANGO_SCALE);

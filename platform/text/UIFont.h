@@ -34,8 +34,17 @@ public:
     CGFloat pointSize() const { return m_size; }
     bool isBold() const { return m_bold; }
 
+    // Line metrics of the system font, as fractions of the size: the platform's own, not Inter's
+    // (no leading), so a line is 1.193 × size high and Inter is drawn on that baseline grid.
+    static constexpr CGFloat kSystemAscender = 0.952;
+    static constexpr CGFloat kSystemDescender = 0.241;
+
+    // Whether this is the system font (either weight), whose lines follow the metrics above.
+    bool isSystemFont() const { return m_name == kSystemFontName || m_name == kBoldSystemFontName; }
+
     // Metrics in points: ascender above the baseline (positive), descender below (negative),
-    // lineHeight = ascender − descender + leading.
+    // lineHeight = ascender − descender + leading. The system font's come from the constants
+    // above; other faces report their own.
     CGFloat ascender() const;
     CGFloat descender() const;
     CGFloat leading() const;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "controls/FlintWaveView.h"
 #include "panel/PanelFixture.h"
 #include "platform/foundation/NSNotificationCenter.h"
@@ -73,6 +75,25 @@ TEST_F(NowPlayingTest, TheCardShowsTheTrackAndFallsBackToTheBannerWithoutArtwork
     loop().runUntilIdle();
     EXPECT_EQ(h.titleLabel()->text(), "Red Song");
     EXPECT_EQ(ios::MRNowPlayingPlayer::shared().commandLog(), (std::vector<unsigned>{4, 5}));
+}
+
+TEST_F(NowPlayingTest, ArtworkThatDoesNotDecodeShowsTheBanner) {
+    boot("iphone-x", 2);
+    const std::string broken = "/var/mobile/Media/Artwork/broken.png";
+    std::filesystem::create_directories(ios::devicePath("/var/mobile/Media/Artwork"));
+    std::ofstream(ios::devicePath(broken), std::ios::binary) << "\x89PNG\r\n\x1a\n truncated";
+    ios::MRNowPlayingPlayer::shared().setLibrary({
+        {"Red Song", "Red Band", writeArtwork("red.png", 1, 0, 0)},
+        {"Broken Song", "Nobody", broken},
+    });
+    loop().runUntilIdle();
+    openPanel();
+    FlintHost h = host();
+    ASSERT_EQ(artworkPixel().r, 255);
+    tapView(*h.nextImage());
+    loop().runUntilIdle();
+    EXPECT_EQ(h.titleLabel()->text(), "Broken Song");
+    EXPECT_TRUE(showsImage(h.artworkImage(), "music-banner.png"));
 }
 
 TEST_F(NowPlayingTest, NothingPlayingShowsTheBannerEmptyLabelsThePlayImageAndNoWave) {

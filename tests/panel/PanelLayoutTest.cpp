@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
+
 #include "controls/FlintWaveView.h"
 #include "panel/PanelFixture.h"
+#include "platform/graphics/UIGraphics.h"
+#include "platform/services/MediaRemote.h"
 #include "platform/uikit/UIButton.h"
 #include "platform/uikit/UIImageView.h"
 #include "platform/uikit/UILabel.h"
@@ -106,6 +111,11 @@ TEST_P(PanelLayoutTest, CardsZonesAndContentsFollowTheScreenClass) {
     EXPECT_NEAR(h.wifiNameTitleLabel()->frame().origin.y, ios::CGRectGetMaxY(h.wifiImage()->frame()) + gapB, 1e-9);
     EXPECT_NEAR(h.wifiIPTitleLabel()->frame().origin.y, ios::CGRectGetMaxY(h.wifiNameLabel()->frame()) + gapC, 1e-9);
     EXPECT_NEAR(h.wifiIPLabel()->frame().origin.y, ios::CGRectGetMaxY(h.wifiIPTitleLabel()->frame()) + gapB, 1e-9);
+    // Lines of the platform's height, rounded up to whole points, keep the column inside its card.
+    EXPECT_EQ(h.wifiNameTitleLabel()->frame().size.height, std::ceil(1.193 * e.boldSize));
+    EXPECT_EQ(h.wifiIPLabel()->frame().size.height, std::ceil(1.193 * e.regularSize));
+    EXPECT_LE(ios::CGRectGetMaxY(h.wifiIPLabel()->frame()), e.network);
+    EXPECT_LE(ios::CGRectGetMaxY(h.cellularIPLabel()->frame()), e.network);
 
     // App card: two columns of three equal buttons, inset 2.
     expectFrame(h.appsStackView()->frame(), 2, 2, e.width - 4, e.app - 4, "apps");
@@ -145,6 +155,92 @@ TEST_P(PanelLayoutTest, CardsZonesAndContentsFollowTheScreenClass) {
     EXPECT_NEAR(h.screenshotCountdownLabel()->center().y, 35, 1e-9);
     EXPECT_EQ(h.lockscreenTitleLabel()->text(), "Lockscreen in:");
     EXPECT_EQ(h.screenshotTitleLabel()->text(), "Screenshot in:");
+}
+
+// Where the ink of a label lies when drawn alone at scale 2: over the whole label, and in its
+// rightmost inked columns.
+struct TailInk {
+    int top = INT_MAX, bottom = -1, tailTop = INT_MAX, tailBottom = -1, right = -1;
+};
+TailInk tailInk(ios::UILabel& label) {
+    label.displayIfNeeded();
+    auto image = ios::UIImage::imageWithSize(label.bounds().size, 2, [&](ios::CGContext& c) { label.layer()->renderInContext(c); });
+    TailInk ink;
+    for (int y = 0; y < image->pixelHeight(); ++y)
+        for (int x = 0; x < image->pixelWidth(); ++x)
+            if (image->pixelAt(x, y).a > 100) {
+                ink.top = std::min(ink.top, y);
+                ink.bottom = std::max(ink.bottom, y);
+                ink.right = std::max(ink.right, x);
+            }
+    for (int y = 0; y < image->pixelHeight(); ++y)
+        for (int x = std::max(0, ink.right - 2); x <= ink.right; ++x)
+            if (image->pixelAt(x, y).a > 100) {
+                ink.tailTop = std::min(ink.tailTop, y);
+                ink.tailBottom = std::max(ink.tailBottom, y);
+            }
+    return ink;
+}
+
+// The ellipsis's last dot is what a cut text ends with: ink far lower than any letter (about
+// 0.16 of the font's size, against an x-height of 0.55), in the lower half of the line's ink.
+::testing::AssertionResult endsInEllipsis(ios::UILabel& label) {
+    TailInk ink = tailInk(label);
+    if (ink.right < 0) return ::testing::AssertionFailure() << "no ink";
+    const double size = 2 * label.font()->pointSize();  // in pixels at scale 2
+    const int tailHeight = ink.tailBottom - ink.tailTop + 1;
+    if (tailHeight < 0.3 * size && ink.tailTop > (ink.top + ink.bottom) / 2) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the tail's ink spans rows " << ink.tailTop << "-" << ink.tailBottom << " of "
+                                         << ink.top << "-" << ink.bottom;
+}
+
+TEST_P(PanelLayoutTest, LongNamesAndTitlesEndInAnEllipsisInsideTheirCards) {
+    const Expected e = GetParam();
+    bsd::DeviceNetwork network = bsd::DeviceNetwork::typicalPhone();
+    const std::string wifi = "The Upstairs Flat Guest Network With A Long Name";
+    const std::string carrier = "Flint Mobile Extended Roaming Partner";
+    network.wifiNetworks["en0"] = wifi;
+    network.carrier.name = carrier;
+    boot(e.profile, 2, {{"enableMusicShortcut", true}}, network);
+    const std::string title = "A Very Long Song Title That Keeps Going Past The Card";
+    const std::string artist = "The Band Whose Name Is Longer Than Any Card Could Show";
+    ios::MRNowPlayingPlayer::shared().setLibrary({{title, artist, ""}});
+    loop().runUntilIdle();
+    openPanel();
+    FlintHost h = host();
+
+    // The network names: centred in the card, as wide as the card less 5 on each side.
+    for (const auto& label : {h.wifiNameLabel(), h.cellularNameLabel()}) {
+        SCOPED_TRACE(*label->text());
+        EXPECT_TRUE(*label->text() == wifi || *label->text() == carrier);
+        expectFrame(label->frame(), 5, label->frame().origin.y, e.width - 10, label->frame().size.height, "name");
+        EXPECT_TRUE(endsInEllipsis(*label));
+    }
+    // A short text keeps its natural width.
+    EXPECT_LT(h.wifiIPTitleLabel()->frame().size.width, e.width / 2);
+
+    // The track: centred in the card and clear of the shortcut column, 5 from it.
+    const double mw = e.W - 20;
+    const double shortcutLeft = h.appleMusicImage()->frame().origin.x;
+    for (const auto& label : {h.titleLabel(), h.artistLabel()}) {
+        SCOPED_TRACE(*label->text());
+        const ios::CGRect f = label->frame();
+        EXPECT_NEAR(ios::CGRectGetMidX(f), mw / 2, 1e-9);
+        EXPECT_NEAR(ios::CGRectGetMaxX(f), shortcutLeft - 5, 1e-9);
+        EXPECT_TRUE(endsInEllipsis(*label));
+    }
+}
+
+TEST_P(PanelLayoutTest, WithoutTheMusicShortcutsTheTrackSpansTheCardLessItsInsets) {
+    const Expected e = GetParam();
+    boot(e.profile, 2);
+    ios::MRNowPlayingPlayer::shared().setLibrary({{"A Very Long Song Title That Keeps Going Past The Card", "Nobody", ""}});
+    loop().runUntilIdle();
+    openPanel();
+    const double mw = e.W - 20;
+    expectFrame(host().titleLabel()->frame(), 5, 5, mw - 10, std::ceil(1.193 * 15), "title");
+    expectFrame(host().artistLabel()->frame(), 5, 5 + std::ceil(1.193 * 15) + 5, mw - 10, std::ceil(1.193 * 13), "artist");
+    EXPECT_TRUE(endsInEllipsis(*host().titleLabel()));
 }
 
 INSTANTIATE_TEST_SUITE_P(ScreenClasses, PanelLayoutTest, ::testing::ValuesIn(kScreens),

@@ -7,6 +7,8 @@
 #include "platform/uikit/UIImageView.h"
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIPhotoLibrary.h"
+#include "platform/springboard/SBIconView.h"
+#include "platform/uikit/UIScreen.h"
 
 namespace flint {
 namespace {
@@ -138,10 +140,10 @@ TEST_F(CountdownTest, ASecondPressRestartsWithOneTimer) {
     openPanel();
     tapView(*host().screenshotButton());
     const double first = loop().now();
-    // While shown, the banner covers the button; once it hides at "1" the button takes the press.
-    loop().advanceTo(first + 2.5);
-    ASSERT_EQ(count()->text(), "1");
-    ASSERT_FALSE(bannerShown());
+    // The button stands beside the banner, so it takes the press while the banner shows.
+    loop().advanceTo(first + 1.5);
+    ASSERT_EQ(count()->text(), "2");
+    ASSERT_TRUE(bannerShown());
     auto firstTimer = host().screenshotTimer();
     tapView(*host().screenshotButton());
     const double second = loop().now();
@@ -160,6 +162,90 @@ TEST_F(CountdownTest, ASecondPressRestartsWithOneTimer) {
     EXPECT_EQ(shots(), 1u);
 }
 
+TEST_F(CountdownTest, TouchesBesideTheBannerReachWhatIsBelowItAndTouchesOnItDoNot) {
+    boot("iphone-x", 2, {{"screenshotTimerString", "9"}, {"lockscreenTimerString", "9"}});
+    openPanel();
+    tapView(*host().screenshotButton());
+    const double started = loop().now();
+    ASSERT_TRUE(bannerShown());
+    const ios::CGRect banner = host().screenshotView()->frame();  // its window sits at the screen's origin
+    const ios::CGRect band = host().screenshotWindow()->frame();
+
+    // The banner covers the top half of the lock button; its lower half, still in the banner's
+    // band, starts the other countdown.
+    auto lock = host().lockscreenButton();
+    const ios::CGPoint lower = ios::convertPointToScreen(*lock, ios::CGPointMake(25, 45));
+    ASSERT_TRUE(ios::CGRectContainsPoint(band, lower));
+    ASSERT_FALSE(ios::CGRectContainsPoint(banner, lower));
+    ASSERT_TRUE(ios::CGRectContainsPoint(banner, centreOf(*lock)));
+    ios::tap(lower);
+    EXPECT_FALSE(host().lockscreenWindow()->isHidden());
+    EXPECT_EQ(hapticCount(), 2u);
+    loop().advanceTo(started + 1.5);
+    EXPECT_EQ(host().lockscreenCountdownLabel()->text(), "8");
+
+    // The banner itself takes its touches: the top zone under it does not close the panel.
+    const ios::CGPoint onBanner = ios::CGPointMake(ios::CGRectGetMaxX(banner) - 20, banner.origin.y + 5);
+    ASSERT_LT(onBanner.y, 0.05 * 812);
+    ios::tap(onBanner);
+    loop().runUntilIdle();
+    EXPECT_TRUE(panelVisible());
+    // Beside it, the top zone does.
+    ios::tap(ios::CGPointMake(ios::CGRectGetMaxX(banner) + 30, 20));
+    loop().runUntilIdle();
+    EXPECT_FALSE(panelVisible());
+
+    // With the panel closed, the top row of icons and the status bar answer under the band.
+    ASSERT_TRUE(bannerShown());
+    const auto& icons = ios::HomeScreen::shared().iconViews();
+    ASSERT_FALSE(icons.empty());
+    const ios::CGPoint icon = centreOf(*icons.front());
+    ASSERT_TRUE(ios::CGRectContainsPoint(band, icon));
+    ASSERT_FALSE(ios::CGRectContainsPoint(banner, icon));
+    ios::tap(icon);
+    loop().runUntilIdle();
+    ASSERT_NE(ios::HomeScreen::shared().foreground(), nullptr);
+    EXPECT_EQ(ios::HomeScreen::shared().foreground()->target, icons.front()->application().bundleIdentifier);
+    ASSERT_TRUE(bannerShown());
+    ASSERT_TRUE(ios::CGRectContainsPoint(band, centreOf(*bar)));
+    ios::tap(centreOf(*bar));
+    loop().runUntilIdle();
+    EXPECT_TRUE(panelVisible());
+}
+
+class CountdownScreenshotTest : public CountdownTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(CountdownScreenshotTest, TheScreenshotNeverShowsTheBanner) {
+    const std::string start = GetParam();
+    writeColors({{"flintBannerColor", "#FF00FF"}, {"flintContainerColor", "#202020"}});
+    boot("iphone-8", 2, {{"appearanceMode", "colorMode"}, {"screenshotTimerString", start}});
+    openPanel();
+    tapView(*host().screenshotButton());
+    ASSERT_TRUE(bannerShown());
+    auto magenta = [](ios::UIImage::RGBA p) { return p.r > 230 && p.g < 30 && p.b > 230; };
+    const ios::CGRect banner = host().screenshotView()->frame();
+    const ios::CGPoint probes[] = {ios::CGPointMake(banner.origin.x + 12, ios::CGRectGetMidY(banner)),
+                                   ios::CGPointMake(ios::CGRectGetMaxX(banner) - 12, ios::CGRectGetMidY(banner))};
+    // While it counts, the banner is on screen at the probes.
+    auto screen = ios::UIScreen::mainScreen()->snapshot();
+    ASSERT_TRUE(screen);
+    for (const auto& probe : probes) EXPECT_TRUE(magenta(screen->pixelAtPoint(probe)));
+
+    loop().advanceBy(std::stoi(start));
+    ASSERT_EQ(shots(), 1u);
+    EXPECT_FALSE(bannerShown());
+    auto shot = ios::UIPhotoLibrary::shared().imageAtIndex(ios::UIPhotoLibrary::shared().photoCount() - 1);
+    ASSERT_TRUE(shot);
+    const double scale = shot->pixelWidth() / 375.0;
+    ASSERT_NEAR(scale, 2, 1e-9);
+    for (const auto& probe : probes) {
+        auto p = shot->pixelAt(static_cast<int>(probe.x * scale), static_cast<int>(probe.y * scale));
+        EXPECT_FALSE(magenta(p)) << int(p.r) << "," << int(p.g) << "," << int(p.b);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(StartValues, CountdownScreenshotTest, ::testing::Values("1", "2", "3"));
+
 TEST_F(CountdownTest, StartValuesThatAreNotAWholeNumberOfAtLeastOneCountFromTen) {
     for (const char* bad : {"0", "-3", "abc", "", "2.5x"}) EXPECT_EQ(countdownStartValue(bad), "10") << bad;
     EXPECT_EQ(countdownStartValue("1"), "1");
@@ -176,6 +262,21 @@ TEST_F(CountdownTest, StartValuesThatAreNotAWholeNumberOfAtLeastOneCountFromTen)
     loop().advanceTo(started + 10.0);
     EXPECT_TRUE(ios::HomeScreen::shared().isLocked());
     EXPECT_EQ(host().lockscreenCountdownLabel()->text(), "10");
+}
+
+TEST_F(CountdownTest, AStartValueStoredAsADecimalNumberCountsFromThatNumber) {
+    boot("iphone-x", 2, {{"screenshotTimerString", 3.0}, {"lockscreenTimerString", 2.5}});
+    openPanel();
+    EXPECT_EQ(count()->text(), "3");
+    // "2.5" is not a whole number: the lock countdown counts from "10".
+    EXPECT_EQ(host().lockscreenCountdownLabel()->text(), "10");
+    tapView(*host().screenshotButton());
+    const double started = loop().now();
+    loop().advanceTo(started + 2.9);
+    EXPECT_EQ(shots(), 0u);
+    loop().advanceTo(started + 3.0);
+    EXPECT_EQ(shots(), 1u);
+    EXPECT_EQ(count()->text(), "3");
 }
 
 TEST_F(CountdownTest, ReopeningDuringACountdownRestartsTheCountOnTheNewHiddenBanner) {

@@ -5,6 +5,7 @@
 #include "controls/FlintWaveColors.h"
 #include "controls/FlintWaveView.h"
 #include "panel/PanelFixture.h"
+#include "platform/foundation/SystemLog.h"
 #include "platform/graphics/UIGraphics.h"
 #include "platform/quartz/CADisplayLink.h"
 #include "platform/uikit/UIButton.h"
@@ -164,6 +165,32 @@ TEST_F(CardContentsTest, TheAvatarComesFromThePreferenceBytesOrTheBundle) {
     EXPECT_LE(name->frame().size.height, 4 * lineHeight + 1);
     EXPECT_GT(name->frame().size.height, 3 * lineHeight);
 }
+
+TEST_F(CardContentsTest, AStoredNumberNameShowsAsThePlatformWritesIt) {
+    boot("iphone-x", 2, {{"userNameString", 2.5}});
+    openPanel();
+    EXPECT_EQ(host().icloudNameLabel()->text(), "2.5");
+}
+
+class UndecodableAvatarTest : public PanelTest, public ::testing::WithParamInterface<ios::Value> {};
+
+TEST_P(UndecodableAvatarTest, ShowsTheBundleIconAsWhenNoneIsStored) {
+    boot("iphone-x", 2, {{"icloudAvatarImage", GetParam()}});
+    openPanel();
+    auto expected = ios::UIImage::imageWithContentsOfFile("/Library/Application Support/Flint.bundle/icloud.png");
+    auto shown = host().avatarImage()->image();
+    ASSERT_TRUE(expected);
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->pixelWidth(), expected->pixelWidth());
+    for (int y = 0; y < shown->pixelHeight(); y += 7)
+        for (int x = 0; x < shown->pixelWidth(); x += 7) ASSERT_EQ(shown->pixelAt(x, y), expected->pixelAt(x, y));
+    EXPECT_TRUE(process.process().log().contains("Flint: the stored avatar cannot be decoded; showing icloud.png"));
+}
+
+INSTANTIATE_TEST_SUITE_P(StoredValues, UndecodableAvatarTest,
+                         ::testing::Values(ios::Value(ios::Data{'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'}),
+                                           ios::Value(ios::Data{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0}),
+                                           ios::Value("a picture")));
 
 TEST_F(CardContentsTest, WithoutAStoredPictureTheBundleIconShowsInItsOwnColours) {
     boot("iphone-x", 2, {{"enableWave", true}, {"enableMusicShortcut", true}});

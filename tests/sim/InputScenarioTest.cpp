@@ -64,6 +64,30 @@ TEST_F(InputScenario, TheStatusBarDoubleTapOpensThePanelWhoseShortcutsAndDismiss
         << closed.out;
 }
 
+// Both countdowns by touch: the screenshot button stands beside the lock countdown's banner and
+// still takes its press; a start value stored as the number 3.0 counts three seconds.
+TEST_F(InputScenario, BothCountdownsRunSideBySideFromTheirStoredStartValues) {
+    SimResult both = run("countdowns.flint",
+                         "pref enableAll=true\n"
+                         "pref screenshotTimerString=3.0\n"
+                         "pref lockscreenTimerString=5\n"
+                         "boot\n"
+                         "tap 187 20\n"
+                         "wait 1\n"
+                         "expect text \"Showcase\"\n"
+                         "tap-property lockscreenButton\n"
+                         "tap-property screenshotButton\n"
+                         "expect haptics 2 medium\n"
+                         "wait 2.9\n"
+                         "expect screenshots 0\n"
+                         "wait 0.2\n"
+                         "expect screenshots 1\n"
+                         "expect unlocked\n"
+                         "wait 2\n"
+                         "expect locked\n");
+    EXPECT_EQ(both.status, 0) << both.out;
+}
+
 TEST_F(InputScenario, TypingIntoTheSandboxFieldAndDraggingItsSlider) {
     // Field: x 20…355, y 140…180. Slider: y 220…251; its thumb centre runs from x 35.5 (0) to
     // 339.5 (1), so x 187.5 is the middle.

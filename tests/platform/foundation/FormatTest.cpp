@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "platform/foundation/Format.h"
+#include "platform/foundation/NumberDescription.h"
 #include "platform/foundation/Value.h"
 
 namespace {
@@ -33,6 +36,26 @@ TEST(Format, OddFormatsAreWrittenLiterally) {
     EXPECT_EQ(format("50%"), "50%");
     EXPECT_EQ(format("%k", 1), "%k");
     EXPECT_EQ(format("%5@|", "ab"), "   ab|");
+}
+
+TEST(Format, NumbersAsTextAreWrittenAsThePlatformDescribesThem) {
+    EXPECT_EQ(ios::numberDescription(3.0), "3");
+    EXPECT_EQ(ios::numberDescription(2.5), "2.5");
+    EXPECT_EQ(ios::numberDescription(-0.1), "-0.1");
+    EXPECT_EQ(ios::numberDescription(1234567.0), "1234567");
+    EXPECT_EQ(ios::numberDescription(0.30000000000000004), "0.30000000000000004");  // still reads back the same
+    EXPECT_EQ(ios::numberDescription(1e21), "1e+21");
+    EXPECT_EQ(ios::numberDescription(std::nan("")), "nan");
+    EXPECT_EQ(format("%@ s", 3.0), "3 s");
+    EXPECT_EQ(format("%@", 2.5f), "2.5");
+
+    EXPECT_EQ(ios::textOfValue(3.0), "3");
+    EXPECT_EQ(ios::textOfValue(2.5), "2.5");
+    EXPECT_EQ(ios::textOfValue(10), "10");
+    EXPECT_EQ(ios::textOfValue(true), "1");
+    EXPECT_EQ(ios::textOfValue("3.000000"), "3.000000");  // a text stays as it is
+    EXPECT_EQ(ios::textOfValue(ios::Data{1, 2}), std::nullopt);
+    EXPECT_EQ(ios::textOfValue(ios::Value()), std::nullopt);
 }
 
 TEST(Value, ConvertsLikeThePlatform) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "platform/graphics/PixelProbe.h"
 #include "platform/graphics/UIGraphics.h"
 #include "platform/text/NSStringDrawing.h"
@@ -47,6 +49,48 @@ TEST(UIFont, MetricsScaleWithSize) {
     // A line is taller than the font size but not absurdly so.
     EXPECT_GT(large->lineHeight(), 20);
     EXPECT_LT(large->lineHeight(), 30);
+}
+
+TEST(UIFont, SystemLinesFollowThePlatformMetricsNotInters) {
+    for (double size : {10.0, 11.0, 17.0}) {
+        for (const auto& font : {UIFont::systemFontOfSize(size), UIFont::boldSystemFontOfSize(size)}) {
+            EXPECT_NEAR(font->ascender(), 0.952 * size, 1e-9) << size;
+            EXPECT_NEAR(font->descender(), -0.241 * size, 1e-9) << size;
+            EXPECT_EQ(font->leading(), 0) << size;
+            EXPECT_NEAR(font->lineHeight(), 1.193 * size, 1e-9) << size;
+            // Laid-out lines stand on the same grid, one after another.
+            NSStringAttributes attrs;
+            attrs.font = font;
+            EXPECT_NEAR(NSStringSizeWithAttributes("Carrier IP:", attrs).height, 1.193 * size, 0.01) << size;
+            EXPECT_NEAR(NSStringSizeWithAttributes("one\ntwo\nthree", attrs).height, 3 * 1.193 * size, 0.02) << size;
+            TextLayout layout("Carrier IP:", attrs);
+            EXPECT_NEAR(layout.baselineOfFirstLine(), 0.952 * size, 0.01) << size;
+        }
+    }
+    // Rounded up by the callers that ask for whole points: 10 pt → 12, 11 pt → 14, 17 pt → 21.
+    EXPECT_EQ(std::ceil(UIFont::systemFontOfSize(10)->lineHeight()), 12);
+    EXPECT_EQ(std::ceil(UIFont::boldSystemFontOfSize(11)->lineHeight()), 14);
+    EXPECT_EQ(std::ceil(UIFont::systemFontOfSize(17)->lineHeight()), 21);
+    // Another face keeps its own metrics.
+    auto inter = UIFont::fontWithName("Inter", 20);
+    ASSERT_TRUE(inter);
+    EXPECT_GT(inter->lineHeight(), 1.2 * 20);
+}
+
+TEST(TextDrawing, TheSystemFontStandsOnThePlatformBaseline) {
+    // A capital's ink ends at the baseline, 0.952 × size below the line's top.
+    NSStringAttributes attrs{UIFont::systemFontOfSize(100), UIColor::blackColor()};
+    auto image = UIImage::imageWithSize({200, 150}, 1, [&](CGContext& c) { drawText(c, "H", CGRectMake(0, 10, 200, 140), attrs); });
+    int top = -1, bottom = -1;
+    for (int y = 0; y < 150; ++y)
+        for (int x = 0; x < 200; ++x)
+            if (image->pixelAt(x, y).a > 128) {
+                if (top < 0) top = y;
+                bottom = y;
+            }
+    ASSERT_GE(bottom, 0);
+    EXPECT_NEAR(bottom + 1, 10 + 95.2, 0.8);
+    EXPECT_GT(top, 10 + 95.2 - 80);  // a cap height of about 0.73 em
 }
 
 TEST(TextMeasurement, LongerTextIsWiderAndBoldIsWider) {
