@@ -34,6 +34,8 @@ const Expected kScreens[] = {
     {"iphone-11", 414, 896, 192, 107, 187, 157, 257, 177, 207, 20, 60, 50, 50, 10, 13, 11, 40},
 };
 
+void PrintTo(const Expected& e, std::ostream* os) { *os << e.profile; }
+
 class PanelLayoutTest : public PanelTest, public ::testing::WithParamInterface<Expected> {};
 
 void expectFrame(const ios::CGRect& f, double x, double y, double w, double h, const char* what) {

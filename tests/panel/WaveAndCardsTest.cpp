@@ -12,6 +12,10 @@
 #include "platform/uikit/UIImageView.h"
 #include "platform/uikit/UILabel.h"
 
+namespace ios {
+void PrintTo(const Value& value, std::ostream* os) { *os << value.debugDescription(); }
+}  // namespace ios
+
 namespace flint {
 namespace {
 
