@@ -93,7 +93,8 @@ TextLayout::TextLayout(const std::string& text, const NSStringAttributes& attrib
     m_lines = m_impl->empty ? 0 : kept;
     m_truncated = kept < count || pango_layout_is_ellipsized(layout);
     m_impl->keptHeight = bottom / double(PANGO_SCALE);
-    if (font.isSystemFont()) m_impl->baselineShift = font.ascender() - pango_layout_get_baseline(layout) / double(PANGO_SCALE);
+    if (font.isSystemFont())
+        m_impl->baselineShift = font.ascender() - pango_layout_get_baseline(layout) / double(PANGO_SCALE);
     m_size = m_impl->empty ? CGSize{0, 0} : CGSize{maxWidth / double(PANGO_SCALE), bottom / double(PANGO_SCALE)};
 }
 

@@ -166,7 +166,8 @@ struct TailInk {
 };
 TailInk tailInk(ios::UILabel& label) {
     label.displayIfNeeded();
-    auto image = ios::UIImage::imageWithSize(label.bounds().size, 2, [&](ios::CGContext& c) { label.layer()->renderInContext(c); });
+    auto image = ios::UIImage::imageWithSize(label.bounds().size, 2,
+                                             [&](ios::CGContext& c) { label.layer()->renderInContext(c); });
     TailInk ink;
     for (int y = 0; y < image->pixelHeight(); ++y)
         for (int x = 0; x < image->pixelWidth(); ++x)
@@ -192,8 +193,8 @@ TailInk tailInk(ios::UILabel& label) {
     const double size = 2 * label.font()->pointSize();  // in pixels at scale 2
     const int tailHeight = ink.tailBottom - ink.tailTop + 1;
     if (tailHeight < 0.3 * size && ink.tailTop > (ink.top + ink.bottom) / 2) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "the tail's ink spans rows " << ink.tailTop << "-" << ink.tailBottom << " of "
-                                         << ink.top << "-" << ink.bottom;
+    return ::testing::AssertionFailure() << "the tail's ink spans rows " << ink.tailTop << "-" << ink.tailBottom
+                                         << " of " << ink.top << "-" << ink.bottom;
 }
 
 TEST_P(PanelLayoutTest, LongNamesAndTitlesEndInAnEllipsisInsideTheirCards) {
@@ -236,12 +237,14 @@ TEST_P(PanelLayoutTest, LongNamesAndTitlesEndInAnEllipsisInsideTheirCards) {
 TEST_P(PanelLayoutTest, WithoutTheMusicShortcutsTheTrackSpansTheCardLessItsInsets) {
     const Expected e = GetParam();
     boot(e.profile, 2);
-    ios::MRNowPlayingPlayer::shared().setLibrary({{"A Very Long Song Title That Keeps Going Past The Card", "Nobody", ""}});
+    const std::string title = "A Very Long Song Title That Keeps Going Past The Card";
+    ios::MRNowPlayingPlayer::shared().setLibrary({{title, "Nobody", ""}});
     loop().runUntilIdle();
     openPanel();
     const double mw = e.W - 20;
-    expectFrame(host().titleLabel()->frame(), 5, 5, mw - 10, std::ceil(1.193 * 15), "title");
-    expectFrame(host().artistLabel()->frame(), 5, 5 + std::ceil(1.193 * 15) + 5, mw - 10, std::ceil(1.193 * 13), "artist");
+    const double titleHeight = std::ceil(1.193 * 15), artistHeight = std::ceil(1.193 * 13);
+    expectFrame(host().titleLabel()->frame(), 5, 5, mw - 10, titleHeight, "title");
+    expectFrame(host().artistLabel()->frame(), 5, 5 + titleHeight + 5, mw - 10, artistHeight, "artist");
     EXPECT_TRUE(endsInEllipsis(*host().titleLabel()));
 }
 

@@ -192,7 +192,7 @@ TEST_P(UndecodableAvatarTest, ShowsTheBundleIconAsWhenNoneIsStored) {
 }
 
 INSTANTIATE_TEST_SUITE_P(StoredValues, UndecodableAvatarTest,
-                         ::testing::Values(ios::Value(ios::Data{'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'}),
+                         ::testing::Values(ios::Value(ios::Data{'n', 'o', 't', ' ', 'a', 'p', 'n', 'g'}),
                                            ios::Value(ios::Data{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0}),
                                            ios::Value("a picture")));
 

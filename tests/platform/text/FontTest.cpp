@@ -80,7 +80,8 @@ TEST(UIFont, SystemLinesFollowThePlatformMetricsNotInters) {
 TEST(TextDrawing, TheSystemFontStandsOnThePlatformBaseline) {
     // A capital's ink ends at the baseline, 0.952 × size below the line's top.
     NSStringAttributes attrs{UIFont::systemFontOfSize(100), UIColor::blackColor()};
-    auto image = UIImage::imageWithSize({200, 150}, 1, [&](CGContext& c) { drawText(c, "H", CGRectMake(0, 10, 200, 140), attrs); });
+    auto image = UIImage::imageWithSize({200, 150}, 1,
+                                        [&](CGContext& c) { drawText(c, "H", CGRectMake(0, 10, 200, 140), attrs); });
     int top = -1, bottom = -1;
     for (int y = 0; y < 150; ++y)
         for (int x = 0; x < 200; ++x)
