@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <iostream>
@@ -14,6 +15,8 @@
 #include "sim/NetInfo.h"
 #include "sim/PanelDemo.h"
 #include "sim/SnapshotCommand.h"
+#include "sim/batch/PhotosCommand.h"
+#include "sim/batch/ShowcaseCommand.h"
 
 namespace {
 
@@ -42,6 +45,10 @@ int main(int argc, char** argv) {
     using namespace flint::sim;
     // netinfo parses its own options.
     if (argc > 1 && std::string(argv[1]) == "netinfo") return runNetInfo(argc - 1, argv + 1);
+    // showcase and photos too.
+    if (argc > 1 && std::string(argv[1]) == "showcase")
+        return runShowcaseCommand({argv + 2, argv + argc}, std::cout, std::cerr, isatty(STDOUT_FILENO));
+    if (argc > 1 && std::string(argv[1]) == "photos") return runPhotosCommand({argv + 2, argv + argc}, std::cout, std::cerr);
 
     CLI::App app{"flint-sim: a simulated phone running Flint"};
     app.require_subcommand(0, 1);
@@ -103,6 +110,8 @@ int main(int argc, char** argv) {
     run->add_flag("--commands", listCommands, "list the scenario commands and checks");
 
     app.add_subcommand("netinfo", "print every device and network query (see flint-sim netinfo --help)")->allow_extras();
+    app.add_subcommand("showcase", "frame screenshots in device mock-ups with the Showcase composer (see --help)")->allow_extras();
+    app.add_subcommand("photos", "add, list and export a device root's photos (see flint-sim photos --help)")->allow_extras();
 
     auto* drawing = app.add_subcommand("drawing-demo",
                                        "open the drawing sandbox, draw through touches, undo and redo, write PNGs");
