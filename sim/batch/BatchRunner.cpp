@@ -54,12 +54,7 @@ bool readLine(int fd, std::string& buffer, std::string& line) {
     }
 }
 
-// The worker's life: boot one device, then answer "INDEX" lines with
-// "INDEX\tok|failed\tNOTES\tREASON" until the parent closes the pipe.
-[[noreturn]] void workerMain(const std::vector<MockupJob>& jobs, const std::string& profile, int jobsIn,
-                             int resultsOut) {
-    signal(SIGPIPE, SIG_IGN);
-    installPartialFileCleanup();
+void serveJobs(const std::vector<MockupJob>& jobs, const std::string& profile, int jobsIn, int resultsOut) {
     MockupStudio studio(profile);
     std::string bootError;
     const bool booted = studio.boot(bootError);
@@ -76,6 +71,20 @@ bool readLine(int fd, std::string& buffer, std::string& line) {
                       std::to_string(index) + "\t" + (ok ? "ok" : "failed") + "\t" + field(notes) + "\t" +
                           field(error) + "\n"))
             break;
+    }
+}
+
+// The worker's life: boot one device, then answer "INDEX" lines with
+// "INDEX\tok|failed\tNOTES\tREASON" until the parent closes the pipe. The device (and its
+// temporary root) goes before the process ends.
+[[noreturn]] void workerMain(const std::vector<MockupJob>& jobs, const std::string& profile, int jobsIn,
+                             int resultsOut) {
+    signal(SIGPIPE, SIG_IGN);
+    installPartialFileCleanup();
+    try {
+        serveJobs(jobs, profile, jobsIn, resultsOut);
+    } catch (const std::exception&) {
+        _exit(1);
     }
     _exit(0);
 }
