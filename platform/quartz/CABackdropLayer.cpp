@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/quartz/CARetainedRenderer.h"
+
 namespace ios {
 
 OBJC_CLASS_DEFINE(CABackdropLayer, CALayer)
@@ -26,6 +28,7 @@ CAValue CABackdropLayer::valueForKeyPath(const std::string& path) const {
 }
 
 bool CABackdropLayer::setValueForKeyPath(const std::string& path, const CAValue& v) {
+    if (!isPresentation()) CARetainedRenderer::layerWillChange(*this);
     if (path == "blurRadius") {
         if (!v.holds<double>()) return false;
         m_blurRadius = std::max(0.0, v.number());

@@ -18,6 +18,7 @@
 #include "platform/graphics/CGGeometry.h"
 #include "platform/graphics/UIColor.h"
 #include "platform/graphics/UIImage.h"
+#include "platform/quartz/CABlur.h"
 
 namespace ios {
 
@@ -41,10 +42,5 @@ public:
     // (its position, transform and anchor ignored), as renderInContext does.
     static void renderLayerContents(CALayer& layer, cairo_t* cr);
 };
-
-// Gaussian blur of an image surface (ARGB32, RGB24 or A8) in place, σ in pixels, computed as
-// three box blurs per axis. Pixels beyond the edges count as transparent, or as copies of the
-// edge pixels with clampEdges.
-void CABlurImageSurface(cairo_surface_t* surface, double sigma, bool clampEdges = false);
 
 }  // namespace ios

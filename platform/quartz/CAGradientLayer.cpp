@@ -1,5 +1,7 @@
 #include "platform/quartz/CAGradientLayer.h"
 
+#include "platform/quartz/CARetainedRenderer.h"
+
 namespace ios {
 
 OBJC_CLASS_DEFINE(CAGradientLayer, CALayer)
@@ -29,6 +31,7 @@ CAValue CAGradientLayer::valueForKeyPath(const std::string& path) const {
 }
 
 bool CAGradientLayer::setValueForKeyPath(const std::string& path, const CAValue& v) {
+    if (!isPresentation()) CARetainedRenderer::layerWillChange(*this);
     if (path == "colors") {
         if (!v.holds<CAValue::Colors>()) return false;
         m_colors = v.colors();

@@ -7,6 +7,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/quartz/CACompositor.h"
+#include "platform/quartz/CARetainedRenderer.h"
 #include "platform/quartz/CATransaction.h"
 
 namespace ios {
@@ -119,6 +120,7 @@ CALayer::~CALayer() {
 objc::Ref<CALayer> CALayer::makeCopy() const { return copyOf(*this); }
 
 void CALayer::changeValue(const char* key, const std::function<void()>& apply) {
+    if (!m_model) CARetainedRenderer::layerWillChange(*this);
     objc::Ref<CAAnimation> action;
     if (!m_model && !CATransaction::disableActions())
         if (auto d = m_delegate.lock()) action = d->actionForLayer(*this, key);
@@ -213,6 +215,7 @@ void CALayer::setNeedsDisplayInRect(const CGRect& rect) {
     }
     m_dirty = CGRectUnion(m_dirty, r);
     m_needsDisplay = true;
+    if (!m_model) CARetainedRenderer::layerNeedsDisplayInRect(*this, r);
 }
 
 bool CALayer::drawsContent() const {
@@ -299,6 +302,7 @@ void CALayer::layoutSublayers() {
 void CALayer::detachFromSuperlayer() {
     CALayer* parent = m_superlayer;
     if (!parent) return;
+    CARetainedRenderer::layerWillChange(*this);
     auto& subs = parent->m_sublayers;
     auto it = std::find_if(subs.begin(), subs.end(), [&](const objc::Ref<CALayer>& l) { return l.get() == this; });
     m_superlayer = nullptr;
@@ -330,6 +334,7 @@ void CALayer::insertSublayerAtIndex(const objc::Ref<CALayer>& layer, std::size_t
     index = std::min(index, m_sublayers.size());
     m_sublayers.insert(m_sublayers.begin() + static_cast<std::ptrdiff_t>(index), layer);
     attachSublayer(layer);
+    CARetainedRenderer::layerWillChange(*layer);
 }
 
 void CALayer::insertSublayerBelow(const objc::Ref<CALayer>& layer, const CALayer* sibling) {
@@ -524,6 +529,7 @@ CAValue CALayer::valueForKeyPath(const std::string& path) const {
 }
 
 bool CALayer::setValueForKeyPath(const std::string& path, const CAValue& v) {
+    if (!m_model) CARetainedRenderer::layerWillChange(*this);
     if (v.isNone() && !(path == "backgroundColor" || path == "borderColor" || path == "shadowColor" ||
                         path == "contentsTintColor"))
         return false;
@@ -633,6 +639,7 @@ double CALayer::convertTimeToLayer(double t, const CALayer* layer) const {
 
 void CALayer::addAnimation(const objc::Ref<CAAnimation>& animation, const std::string& key) {
     if (!animation || m_model) return;
+    CARetainedRenderer::layerWillChange(*this);
     if (!key.empty()) removeAnimationForKey(key);
     AnimationRecord r;
     r.key = key;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/quartz/CARetainedRenderer.h"
+
 namespace ios {
 
 OBJC_CLASS_DEFINE(CAReplicatorLayer, CALayer)
@@ -24,6 +26,7 @@ CAValue CAReplicatorLayer::valueForKeyPath(const std::string& path) const {
 }
 
 bool CAReplicatorLayer::setValueForKeyPath(const std::string& path, const CAValue& v) {
+    if (!isPresentation()) CARetainedRenderer::layerWillChange(*this);
     if (path == "instanceTransform") {
         if (!v.holds<CATransform3D>()) return false;
         m_instanceTransform = v.transform();

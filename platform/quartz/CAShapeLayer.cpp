@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/quartz/CARetainedRenderer.h"
+
 namespace ios {
 
 OBJC_CLASS_DEFINE(CAShapeLayer, CALayer)
@@ -36,6 +38,7 @@ CAValue CAShapeLayer::valueForKeyPath(const std::string& path) const {
 }
 
 bool CAShapeLayer::setValueForKeyPath(const std::string& path, const CAValue& v) {
+    if (!isPresentation()) CARetainedRenderer::layerWillChange(*this);
     if (path == "fillColor" || path == "strokeColor") {
         if (!v.isNone() && !v.holds<UIColorRef>()) return false;
         (path == "fillColor" ? m_fillColor : m_strokeColor) = v.color();

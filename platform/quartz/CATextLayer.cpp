@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/quartz/CARetainedRenderer.h"
+
 namespace ios {
 
 OBJC_CLASS_DEFINE(CATextLayer, CALayer)
@@ -65,6 +67,7 @@ CAValue CATextLayer::valueForKeyPath(const std::string& path) const {
 }
 
 bool CATextLayer::setValueForKeyPath(const std::string& path, const CAValue& v) {
+    if (!isPresentation()) CARetainedRenderer::layerWillChange(*this);
     if (path == "fontSize") {
         if (!v.holds<double>()) return false;
         m_fontSize = v.number();
