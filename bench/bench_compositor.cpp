@@ -2,18 +2,34 @@
 // text, a shape, a gradient, a few shadows and a full-width dark backdrop), at @2x and @3x; and
 // painting a full-screen cached bitmap through the compositor against a plain Cairo paint of the
 // same surface.
+//
+// Retained frames on the booted device at 375 × 812 @3x: a frame of the open panel with the wave
+// running, a frame of a pen stroke (one move of the width-10 pen) in the Showcase editor and a
+// frame with no change. Each reports the full render of the same screen beside it (full_ms) and
+// the ratio retained / full.
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
+#include "bench/BenchDevice.h"
+#include "drawing/FlintDrawingView.h"
 #include "platform/foundation/Process.h"
+#include "platform/services/MediaRemote.h"
+#include "platform/uikit/TouchInjection.h"
+#include "platform/uikit/UIScreen.h"
+#include "platform/uikit/UIScreenRetainedFrame.h"
+#include "platform/uikit/UIWindow.h"
+#include "startup/FlintHost.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/graphics/UIImage.h"
 #include "platform/quartz/CABackdropLayer.h"
 #include "platform/quartz/CACompositor.h"
+#include "platform/quartz/CARetainedRenderer.h"
 #include "platform/quartz/CAGradientLayer.h"
 #include "platform/quartz/CAShapeLayer.h"
 #include "platform/quartz/CATextLayer.h"
@@ -221,6 +237,171 @@ void BM_PaintCachedBitmapPlainCairo(benchmark::State& state) {
     cairo_destroy(cr);
     cairo_surface_destroy(target);
 }
+
+
+// --- retained frames ---------------------------------------------------------------------------
+
+using flint::bench::PanelDevice;
+
+constexpr double kDeviceScale = 3;
+
+double secondsOf(const std::function<void()>& f) {
+    auto start = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The mean time of a full render of the screen as it is now (layout included, as in the frame).
+double fullRenderSeconds(int runs = 5) {
+    auto screen = UIScreen::mainScreen();
+    double total = 0;
+    for (int i = 0; i < runs; ++i) total += secondsOf([&] { benchmark::DoNotOptimize(screen->snapshot(kDeviceScale)); });
+    return total / runs;
+}
+
+void reportAgainstFull(benchmark::State& state, double retainedSeconds, long long damaged, int frames, double full) {
+    state.counters["full_ms"] = full * 1e3;
+    state.counters["ratio"] = frames ? retainedSeconds / frames / full : 0;
+    state.counters["damaged_px"] = frames ? double(damaged) / frames : 0;
+}
+
+long long area(const std::vector<CADamageRect>& rects) {
+    long long a = 0;
+    for (auto& r : rects) a += static_cast<long long>(r.width) * r.height;
+    return a;
+}
+
+struct WavePanel : PanelDevice {
+    WavePanel() {
+        MRNowPlayingPlayer::shared().setLibrary({{"Song", "Band", ""}});
+        process.runLoop().runUntilIdle();
+        launch();
+        process.runLoop().runUntilIdle();
+        process.runLoop().advanceBy(1);
+        UIScreenRetainedFrame(kDeviceScale);
+    }
+};
+
+// One frame of the open panel while the wave runs: the clock moves a frame (the wave redraws),
+// then the retained frame is brought up to date.
+void BM_RetainedWaveFrame(benchmark::State& state) {
+    WavePanel device;
+    auto screen = UIScreen::mainScreen();
+    double full = fullRenderSeconds();
+    double spent = 0;
+    long long damaged = 0;
+    int frames = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        device.process.runLoop().advanceBy(1.0 / 60);
+        state.ResumeTiming();
+        double s = secondsOf([&] { damaged += area(UIScreenRetainedFrame(kDeviceScale).damage()); });
+        spent += s;
+        ++frames;
+    }
+    reportAgainstFull(state, spent, damaged, frames, full);
+}
+BENCHMARK(BM_RetainedWaveFrame)->Unit(benchmark::kMillisecond);
+
+// The same panel rendered in full every frame.
+void BM_FullWaveFrame(benchmark::State& state) {
+    WavePanel device;
+    auto screen = UIScreen::mainScreen();
+    for (auto _ : state) {
+        state.PauseTiming();
+        device.process.runLoop().advanceBy(1.0 / 60);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(screen->snapshot(kDeviceScale));
+    }
+}
+BENCHMARK(BM_FullWaveFrame)->Unit(benchmark::kMillisecond);
+
+struct PenEditor : PanelDevice {
+    objc::Ref<flint::FlintDrawingView> drawing;
+    double x = 0;
+    bool down = false;
+
+    PenEditor() {
+        launch();
+        process.runLoop().runUntilIdle();
+        objc::msgSend(bar, objc::sel("launchShowcaseEditor"));
+        process.runLoop().advanceBy(1);
+        flint::FlintHost host(*bar);
+        host.toolCardView()->setOpened(false, false);
+        drawing = host.drawingView();
+        drawing->setLineColor(UIColor::colorWithRed(0.9, 0.2, 0.3, 1));
+        drawing->setLineWidth(10);
+        process.runLoop().advanceBy(1);
+        UIScreenRetainedFrame(kDeviceScale);
+    }
+    CGPoint point(double px) const {
+        return convertPointToScreen(*drawing, {px, 300 + 60 * std::sin(px / 25)});
+    }
+    // One move of the finger (a new stroke every 60 moves, so strokes stay of one length).
+    void move() {
+        if (!down || x > 340) {
+            if (down) sendTouch(UITouchPhase::Ended, point(x));
+            x = 20;
+            sendTouch(UITouchPhase::Began, point(x));
+            down = true;
+        }
+        x += 5;
+        sendTouch(UITouchPhase::Moved, point(x));
+        process.runLoop().advanceBy(1.0 / 60);
+    }
+};
+
+void BM_RetainedPenFrame(benchmark::State& state) {
+    PenEditor device;
+    auto screen = UIScreen::mainScreen();
+    double full = fullRenderSeconds();
+    double spent = 0;
+    long long damaged = 0;
+    int frames = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        device.move();
+        state.ResumeTiming();
+        spent += secondsOf([&] { damaged += area(UIScreenRetainedFrame(kDeviceScale).damage()); });
+        ++frames;
+    }
+    reportAgainstFull(state, spent, damaged, frames, full);
+}
+BENCHMARK(BM_RetainedPenFrame)->Unit(benchmark::kMillisecond);
+
+void BM_FullPenFrame(benchmark::State& state) {
+    PenEditor device;
+    auto screen = UIScreen::mainScreen();
+    for (auto _ : state) {
+        state.PauseTiming();
+        device.move();
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(screen->snapshot(kDeviceScale));
+    }
+}
+BENCHMARK(BM_FullPenFrame)->Unit(benchmark::kMillisecond);
+
+// A frame in which nothing changed: the editor at rest (no animation running), the retained
+// renderer's update alone and the screen's frame with its layout pass.
+void BM_RetainedUnchangedFrame(benchmark::State& state) {
+    PenEditor device;
+    auto screen = UIScreen::mainScreen();
+    std::vector<CALayer*> roots;
+    for (UIWindow* w : screen->visibleWindows()) roots.push_back(w->layer().get());
+    CARetainedRenderer& retained = UIScreenRetainedFrame(kDeviceScale);
+    double full = fullRenderSeconds();
+    UIScreenRetainedFrame(kDeviceScale);
+    long long damaged = 0;
+    int frames = 0;
+    double spent = 0;
+    for (auto _ : state) {
+        spent += secondsOf([&] { damaged += area(retained.update(roots)); });
+        ++frames;
+    }
+    reportAgainstFull(state, spent, damaged, frames, full);
+    state.counters["screen_frame_us"] = secondsOf([&] { UIScreenRetainedFrame(kDeviceScale); }) * 1e6;
+}
+BENCHMARK(BM_RetainedUnchangedFrame)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -160,7 +160,7 @@ void CALayerRenderer::drawBody(CALayer& model, const CALayer& layer, const CATra
         return;
     }
     double reach = shadow ? shadowReach(layer, device) : 0;
-    CADeviceRect area = clipExtents().inflate(static_cast<int>(std::ceil(reach)));
+    CADeviceRect area = paintExtents().inflate(static_cast<int>(std::ceil(reach)));
     if (auto extents = subtreeExtents(model, layer, device)) area = area.intersect(*extents);
     if (area.empty()) return;
 
@@ -494,7 +494,7 @@ void CALayerRenderer::drawPathShadow(const CALayer& layer, const CATransform3D& 
     if (CGRectIsNull(box)) return;
     int margin = static_cast<int>(std::ceil(3 * sigma)) + 1;
     CADeviceRect area = deviceBox(device, box).inflate(margin);
-    CADeviceRect visible = clipExtents().inflate(static_cast<int>(std::ceil(shadowReach(layer, device))));
+    CADeviceRect visible = paintExtents().inflate(static_cast<int>(std::ceil(shadowReach(layer, device))));
     area = area.intersect(visible);
     if (area.empty()) return;
     cairo_surface_t* alpha = cairo_image_surface_create(CAIRO_FORMAT_A8, area.width(), area.height());
@@ -690,6 +690,19 @@ cairo_surface_t* CALayerRenderer::offscreen(const CADeviceRect& area) {
     cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(1, area.width()), std::max(1, area.height()));
     cairo_surface_set_device_offset(s, -area.x0, -area.y0);
     return s;
+}
+
+CADeviceRect CALayerRenderer::paintExtents() const {
+    // A retained frame paints part of the frame, but pictures of their own (groups, shadows)
+    // are made whole, as a full render makes them: clipping them would cut their shapes
+    // differently along the clip and change pixels inside it.
+    if (m_footprints && m_target == m_frame) {
+        double dx = 0, dy = 0;
+        cairo_surface_get_device_offset(m_frame, &dx, &dy);
+        int x0 = static_cast<int>(-dx), y0 = static_cast<int>(-dy);
+        return {x0, y0, x0 + cairo_image_surface_get_width(m_frame), y0 + cairo_image_surface_get_height(m_frame)};
+    }
+    return clipExtents();
 }
 
 CADeviceRect CALayerRenderer::clipExtents() const {

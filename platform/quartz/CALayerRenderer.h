@@ -158,6 +158,9 @@ public:
     }
 
     CADeviceRect clipExtents() const;
+    // The extents pictures of their own are made for: the clip's, or the whole frame's on a
+    // retained frame.
+    CADeviceRect paintExtents() const;
 
     bool targetIsImage() const;
 

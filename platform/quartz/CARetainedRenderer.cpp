@@ -111,6 +111,10 @@ public:
     CALayerFootprints footprints;
     std::unordered_set<const CALayer*> animated;
     std::vector<BackdropSample> backdrops;
+    // Where layers drawn straight on the frame have edges that are neither horizontal nor
+    // vertical (rotations, shapes, rounded corners): a clip through such an edge rasterises it
+    // differently, so a repainted rectangle must take in the whole of each it touches.
+    std::vector<CADeviceRect> slanted;
 
     // `offscreen`: drawn into a picture of its own (an opacity, mask or shadow group, or a 3D
     // plane) rather than straight on the frame.
@@ -172,6 +176,8 @@ public:
             if (b.sigma > 0.3) backdrops.push_back(b);
         }
 
+        if (!offscreen && affine) addSlanted(model, layer, device);
+
         auto [it, first] = footprints.try_emplace(&model);
         CALayerFootprint& f = it->second;
         f.box = unite(f.box, box);  // a replicated layer reaches wherever any copy does
@@ -215,6 +221,21 @@ public:
     }
 
 private:
+    void addSlanted(CALayer& model, const CALayer& layer, const CATransform3D& device) {
+        bool axisAligned = std::fabs(device.m12) < 1e-12 && std::fabs(device.m21) < 1e-12;
+        auto* shape = dynamic_cast<const CAShapeLayer*>(&layer);
+        if (!axisAligned || (shape && shape->path() && !shape->path()->isEmpty())) {
+            slanted.push_back(boxOnDevice(device, ownRect(model, layer)).inflate(2));
+            return;
+        }
+        const CGRect& b = layer.bounds();
+        double r = std::min({layer.cornerRadius(), b.size.width / 2, b.size.height / 2});
+        if (r <= 0) return;
+        for (double x : {b.origin.x, b.origin.x + b.size.width - r})
+            for (double y : {b.origin.y, b.origin.y + b.size.height - r})
+                slanted.push_back(boxOnDevice(device, {{x, y}, {r, r}}).inflate(2));
+    }
+
     // What the layer itself may paint, in its own coordinates (sublayers and shadows aside).
     static CGRect ownRect(CALayer& model, const CALayer& layer) {
         CGRect r = layer.bounds();
@@ -357,7 +378,10 @@ const std::vector<CADamageRect>& CARetainedRenderer::update(const std::vector<CA
     // A blur samples what lies beneath it: damage beneath it inside its sampling area (or
     // anywhere on it, when it has no blur kept from an earlier frame) grows to the whole area,
     // so the blur is sampled afresh. Damage above it repaints over the kept blur.
+    for (auto& edge : pass.slanted) edge = edge.intersect(screen);
+    std::erase_if(pass.slanted, [](const CADeviceRect& e) { return e.empty(); });
     for (auto& b : pass.backdrops) {
+        b.sample = b.sample.intersect(screen);
         if (auto it = before.find(b.layer); it != before.end()) b.before = it->second.order;
         auto kept = s.blurs.find(b.layer);
         b.kept = b.kept && kept != s.blurs.end() && kept->second.surface && kept->second.source == b.sample &&
@@ -377,11 +401,17 @@ const std::vector<CADamageRect>& CARetainedRenderer::update(const std::vector<CA
                     r.box = unite(r.box, b.sample);
                     again = true;
                 }
+        for (const CADeviceRect& edge : pass.slanted)
+            for (auto& r : rects)
+                if (!r.box.intersect(edge).empty() && !contains(r.box, edge)) {
+                    r.box = unite(r.box, edge);
+                    again = true;
+                }
         for (std::size_t i = 0; i < rects.size(); ++i)
             for (std::size_t j = i + 1; j < rects.size(); ++j) {
                 CADeviceRect u = unite(rects[i].box, rects[j].box);
                 bool overlap = !rects[i].box.intersect(rects[j].box).empty();
-                if (overlap || area(u) <= (area(rects[i].box) + area(rects[j].box)) * 5 / 4 + 4096) {
+                if (overlap || area(u) <= (area(rects[i].box) + area(rects[j].box)) * 5 / 4 + 1024) {
                     rects[i] = {u, std::min(rects[i].before, rects[j].before), std::min(rects[i].now, rects[j].now)};
                     rects.erase(rects.begin() + static_cast<std::ptrdiff_t>(j));
                     j = i;
