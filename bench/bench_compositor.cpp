@@ -17,10 +17,12 @@
 #include <memory>
 
 #include "bench/BenchDevice.h"
+#include "controls/FlintDragView.h"
 #include "drawing/FlintDrawingView.h"
 #include "platform/foundation/Process.h"
 #include "platform/services/MediaRemote.h"
 #include "platform/uikit/TouchInjection.h"
+#include "platform/uikit/UIHitTesting.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIScreenRetainedFrame.h"
 #include "platform/uikit/UIWindow.h"
@@ -317,7 +319,7 @@ void BM_FullWaveFrame(benchmark::State& state) {
 BENCHMARK(BM_FullWaveFrame)->Unit(benchmark::kMillisecond);
 
 struct PenEditor : PanelDevice {
-    objc::Ref<flint::FlintDrawingView> drawing;
+    objc::Ref<::FlintDrawingView> drawing;
     double x = 0;
     bool down = false;
 

@@ -369,7 +369,7 @@ void CALayerRenderer::drawBackdrop(CALayer& model, const CABackdropLayer& layer,
     int factor = 1;
     CADeviceRect source = region.inflate(static_cast<int>(std::ceil(3 * sigma))).intersect(targetExtents());
     if (sigma > 0.3 && targetIsImage()) {
-        factor = std::max(1, static_cast<int>(std::floor(sigma / 3)));
+        factor = blurFactor(sigma);
         // On a retained frame, a blur that samples beyond the clip reuses what it sampled last
         // time (nothing beneath it changed there); one that samples only inside recomputes.
         CABackdropBlur* kept = nullptr;
@@ -690,6 +690,13 @@ cairo_surface_t* CALayerRenderer::offscreen(const CADeviceRect& area) {
     cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(1, area.width()), std::max(1, area.height()));
     cairo_surface_set_device_offset(s, -area.x0, -area.y0);
     return s;
+}
+
+int CALayerRenderer::blurFactor(double sigma) {
+    // A power of two, so the blurred picture is sampled at exact steps wherever a row starts.
+    int factor = 1;
+    while (factor * 2 <= sigma / 3) factor *= 2;
+    return factor;
 }
 
 CADeviceRect CALayerRenderer::paintExtents() const {

@@ -88,6 +88,8 @@ public:
     // Where contents of `size` points go in `bounds` under a gravity (y down).
     static CGRect gravityRect(const std::string& gravity, const CGRect& bounds, CGSize size);
     static bool visibleColor(const UIColorRef& color);
+    // The block size a blur of σ (device pixels) is computed at.
+    static int blurFactor(double sigma);
 
     // Draws `model` (and its subtree) whose superlayer's coordinates map to the device through
     // parentDevice, the superlayer's own 4×4 contribution (its sublayer transform about its

@@ -7,6 +7,7 @@
 
 #include "platform/graphics/CGPath.h"
 #include "platform/quartz/CABackdropLayer.h"
+#include "platform/quartz/CAGradientLayer.h"
 #include "platform/quartz/CALayer.h"
 #include "platform/quartz/CALayerRenderer.h"
 #include "platform/quartz/CAReplicatorLayer.h"
@@ -168,7 +169,7 @@ public:
             b.layer = &model;
             b.order = order;
             b.sigma = backdrop->blurRadius() / 2 * std::sqrt(std::fabs(det));
-            b.factor = std::max(1, static_cast<int>(std::floor(b.sigma / 3)));
+            b.factor = CALayerRenderer::blurFactor(b.sigma);
             b.box = CALayerRenderer::deviceBox(device, layer.bounds()).intersect(m_screen);
             b.sample = b.box.inflate(static_cast<int>(std::ceil(3 * b.sigma))).intersect(m_screen);
             b.kept = !offscreen && !group && affine && b.sigma > 0.3;
@@ -221,10 +222,32 @@ public:
     }
 
 private:
+    // Whether a picture of `pixels` columns drawn `width` points wide is drawn at one pixel per
+    // device pixel: scaled, its samples are placed with rounding that depends on the extents of
+    // what is drawn, which a clip changes.
+    static bool exactSteps(const CATransform3D& device, double width, double pixels) {
+        return std::fabs(std::fabs(device.m11) * width - pixels) < 1e-9;
+    }
+
     void addSlanted(CALayer& model, const CALayer& layer, const CATransform3D& device) {
         bool axisAligned = std::fabs(device.m12) < 1e-12 && std::fabs(device.m21) < 1e-12;
         auto* shape = dynamic_cast<const CAShapeLayer*>(&layer);
-        if (!axisAligned || (shape && shape->path() && !shape->path()->isEmpty())) {
+        bool steps = !dynamic_cast<const CAGradientLayer*>(&layer);  // gradients step along each row
+        const CGRect& bounds = layer.bounds();
+        if (model.drawsContent()) {
+            if (cairo_surface_t* store = model.backingStore()) {
+                double s = model.backingStoreScale();
+                int pw = cairo_image_surface_get_width(store);
+                CGRect r = CALayerRenderer::gravityRect(layer.contentsGravity(), bounds, {pw / s, cairo_image_surface_get_height(store) / s});
+                steps = steps && exactSteps(device, r.size.width, pw);
+            }
+        } else if (const UIImageRef& image = layer.contents(); image && image->pixelWidth() > 0) {
+            double s = layer.contentsScale();
+            CGRect r = CALayerRenderer::gravityRect(layer.contentsGravity(), bounds,
+                                                    {image->pixelWidth() / s, image->pixelHeight() / s});
+            steps = steps && exactSteps(device, r.size.width, image->pixelWidth());
+        }
+        if (!axisAligned || !steps || (shape && shape->path() && !shape->path()->isEmpty())) {
             slanted.push_back(boxOnDevice(device, ownRect(model, layer)).inflate(2));
             return;
         }
