@@ -24,7 +24,8 @@ bool identical(const CARetainedRenderer& retained, const std::vector<CALayer*>& 
     int w = cairo_image_surface_get_width(a), h = cairo_image_surface_get_height(a);
     for (int y = 0; y < h; ++y)
         if (std::memcmp(cairo_image_surface_get_data(a) + y * cairo_image_surface_get_stride(a),
-                        cairo_image_surface_get_data(b) + y * cairo_image_surface_get_stride(b), static_cast<std::size_t>(w) * 4))
+                        cairo_image_surface_get_data(b) + y * cairo_image_surface_get_stride(b),
+                        static_cast<std::size_t>(w) * 4))
             return false;
     return true;
 }
@@ -51,7 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (scene.pick(2)) process.runLoop().advanceBy(scene.between(0.01, 0.3));
         retained.update(scene.roots());
         if (!identical(retained, scene.roots(), background)) {
-            std::fprintf(stderr, "retained frame differs from the full render after step %d (%s)\n", step, what.c_str());
+            std::fprintf(stderr, "retained frame differs from the full render after step %d (%s)\n", step,
+                         what.c_str());
             std::abort();
         }
     }

@@ -63,7 +63,8 @@ int shadowSpread(const CALayer& layer, const CATransform3D& device) {
     double sigma = layer.shadowRadius() / 2 * scale;
     double ox = layer.shadowOffset().width * device.m11 + layer.shadowOffset().height * device.m21;
     double oy = layer.shadowOffset().width * device.m12 + layer.shadowOffset().height * device.m22;
-    double reach = std::max(std::ceil(3 * sigma) + 3 + std::ceil(std::hypot(ox, oy)), std::ceil(CALayerRenderer::shadowReach(layer, device)));
+    double reach = std::max(std::ceil(3 * sigma) + 3 + std::ceil(std::hypot(ox, oy)),
+                            std::ceil(CALayerRenderer::shadowReach(layer, device)));
     return static_cast<int>(std::min(reach, kUnbounded / 4));
 }
 
@@ -82,10 +83,10 @@ struct BackdropSample {
     CADeviceRect box;     // where it paints
     CADeviceRect sample;  // what it samples
     int order = 0;
-    int before = kNone;   // its order in the last frame
+    int before = kNone;  // its order in the last frame
     double sigma = 0;
     int factor = 1;
-    bool kept = false;    // drawn straight on the frame, with a blur kept from an earlier frame
+    bool kept = false;  // drawn straight on the frame, with a blur kept from an earlier frame
 };
 
 }  // namespace
@@ -94,8 +95,8 @@ struct BackdropSample {
 
 struct CARetainedRenderer::State {
     CALayerFootprints footprints;                 // of the last update
-    std::unordered_set<const CALayer*> changed;  // since the last update; never dereferenced
-    std::vector<Damage> damage;                  // recorded since the last update
+    std::unordered_set<const CALayer*> changed;   // since the last update; never dereferenced
+    std::vector<Damage> damage;                   // recorded since the last update
     std::unordered_set<const CALayer*> animated;  // animating at the last update
     std::vector<const CALayer*> roots;            // of the last update
     CABackdropBlurs blurs;                        // backdrop blurs drawn straight on the frame
@@ -142,7 +143,8 @@ public:
 
         CADeviceRect box = boxOnDevice(device, ownRect(model, layer)).inflate(2);
         if (shadow && layer.shadowPath() && !CGRectIsNull(layer.shadowPath()->boundingBox()))
-            box = unite(box, boxOnDevice(device, layer.shadowPath()->boundingBox()).inflate(affine ? shadowSpread(layer, device) : 0));
+            box = unite(box, boxOnDevice(device, layer.shadowPath()->boundingBox())
+                                 .inflate(affine ? shadowSpread(layer, device) : 0));
 
         CADeviceRect sublayers;
         CATransform3D part = CALayerRenderer::aboutAnchor(layer, layer.sublayerTransform());
@@ -152,7 +154,8 @@ public:
         for (long i = 0; i < instances; ++i) {
             CATransform3D instancePart = CATransform3DConcat(CALayerRenderer::aboutAnchor(layer, instance), part);
             for (auto& sub : model.sublayersInDrawingOrder())
-                sublayers = unite(sublayers, measure(*sub, instancePart, device, innerPlane, spread + reach, innerOffscreen));
+                sublayers =
+                    unite(sublayers, measure(*sub, instancePart, device, innerPlane, spread + reach, innerOffscreen));
             if (replicator) instance = CATransform3DConcat(instance, replicator->instanceTransform());
         }
         if (layer.masksToBounds()) sublayers = sublayers.intersect(boxOnDevice(device, layer.bounds()).inflate(2));
@@ -173,7 +176,8 @@ public:
             b.box = CALayerRenderer::deviceBox(device, layer.bounds()).intersect(m_screen);
             b.sample = b.box.inflate(static_cast<int>(std::ceil(3 * b.sigma))).intersect(m_screen);
             b.kept = !offscreen && !group && affine && b.sigma > 0.3;
-            if (!b.kept) b.sample = boxOnDevice(device, layer.bounds()).inflate(static_cast<int>(std::ceil(3 * b.sigma)) + 2);
+            if (!b.kept)
+                b.sample = boxOnDevice(device, layer.bounds()).inflate(static_cast<int>(std::ceil(3 * b.sigma)) + 2);
             if (b.sigma > 0.3) backdrops.push_back(b);
         }
 
@@ -203,7 +207,8 @@ public:
         for (auto& [layer, f] : footprints) f.damage = f.box.inflate(f.spread);
         for (auto& [layer, f] : footprints)
             if (f.plane)
-                if (auto it = footprints.find(f.plane); it != footprints.end()) f.damage = unite(f.damage, it->second.damage);
+                if (auto it = footprints.find(f.plane); it != footprints.end())
+                    f.damage = unite(f.damage, it->second.damage);
         for (auto& [mask, owner] : m_masks) {
             auto it = footprints.find(owner);
             if (it == footprints.end()) continue;
@@ -238,7 +243,8 @@ private:
             if (cairo_surface_t* store = model.backingStore()) {
                 double s = model.backingStoreScale();
                 int pw = cairo_image_surface_get_width(store);
-                CGRect r = CALayerRenderer::gravityRect(layer.contentsGravity(), bounds, {pw / s, cairo_image_surface_get_height(store) / s});
+                CGRect r = CALayerRenderer::gravityRect(layer.contentsGravity(), bounds,
+                                                        {pw / s, cairo_image_surface_get_height(store) / s});
                 steps = steps && exactSteps(device, r.size.width, pw);
             }
         } else if (const UIImageRef& image = layer.contents(); image && image->pixelWidth() > 0) {
@@ -262,7 +268,8 @@ private:
     // What the layer itself may paint, in its own coordinates (sublayers and shadows aside).
     static CGRect ownRect(CALayer& model, const CALayer& layer) {
         CGRect r = layer.bounds();
-        if (auto* shape = dynamic_cast<const CAShapeLayer*>(&layer); shape && shape->path() && !shape->path()->isEmpty()) {
+        if (auto* shape = dynamic_cast<const CAShapeLayer*>(&layer);
+            shape && shape->path() && !shape->path()->isEmpty()) {
             double grow = shape->lineWidth() * std::max(1.0, shape->miterLimit()) + 1;
             r = CGRectUnion(r, CGRectInset(shape->path()->boundingBox(), -grow, -grow));
         }
@@ -275,8 +282,9 @@ private:
             }
         } else if (layer.contents()) {
             double s = layer.contentsScale();
-            r = CGRectUnion(r, CALayerRenderer::gravityRect(layer.contentsGravity(), layer.bounds(),
-                                                            {layer.contents()->pixelWidth() / s, layer.contents()->pixelHeight() / s}));
+            r = CGRectUnion(r, CALayerRenderer::gravityRect(
+                                   layer.contentsGravity(), layer.bounds(),
+                                   {layer.contents()->pixelWidth() / s, layer.contents()->pixelHeight() / s}));
         }
         return r;
     }
@@ -291,7 +299,9 @@ private:
 // ---------------------------------------------------------------------------------------------
 
 CARetainedRenderer::CARetainedRenderer(CGSize size, double scale, UIColorRef background)
-    : m_size(size), m_scale(scale > 0 && std::isfinite(scale) ? scale : 1), m_background(std::move(background)),
+    : m_size(size),
+      m_scale(scale > 0 && std::isfinite(scale) ? scale : 1),
+      m_background(std::move(background)),
       m_state(std::make_unique<State>()) {
     m_pixelWidth = std::max(1, static_cast<int>(std::ceil(size.width * m_scale - 1e-9)));
     m_pixelHeight = std::max(1, static_cast<int>(std::ceil(size.height * m_scale - 1e-9)));
@@ -386,11 +396,15 @@ const std::vector<CADamageRect>& CARetainedRenderer::update(const std::vector<CA
     if (rootsChanged) {
         std::vector<const CALayer*> keptBefore, keptNow;
         for (const CALayer* l : s.roots)
-            if (std::find(rootList.begin(), rootList.end(), l) == rootList.end()) addBefore(l);
-            else keptBefore.push_back(l);
+            if (std::find(rootList.begin(), rootList.end(), l) == rootList.end())
+                addBefore(l);
+            else
+                keptBefore.push_back(l);
         for (const CALayer* l : rootList)
-            if (std::find(s.roots.begin(), s.roots.end(), l) == s.roots.end()) addNow(l);
-            else keptNow.push_back(l);
+            if (std::find(s.roots.begin(), s.roots.end(), l) == s.roots.end())
+                addNow(l);
+            else
+                keptNow.push_back(l);
         if (keptBefore != keptNow)  // re-ordered: each of them may now cover another
             for (const CALayer* l : keptNow) addBefore(l), addNow(l);
     }
@@ -451,7 +465,8 @@ const std::vector<CADamageRect>& CARetainedRenderer::update(const std::vector<CA
         cairo_clip(cr);
         cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
         if (m_background)
-            cairo_set_source_rgba(cr, m_background->red(), m_background->green(), m_background->blue(), m_background->alpha());
+            cairo_set_source_rgba(cr, m_background->red(), m_background->green(), m_background->blue(),
+                                  m_background->alpha());
         else
             cairo_set_source_rgba(cr, 0, 0, 0, 0);
         cairo_paint(cr);

@@ -16,9 +16,9 @@
 namespace flint {
 namespace {
 
-// Most checks run at 2x to keep them quick; the editor's canvas keeps its drawing at the
-// device's 3x, and only at 3x is it drawn one pixel per pixel and repaired in small pieces.
-constexpr double kScale = 2;
+// The device's own scale: pictures kept at it (backing stores, bundle images) are drawn one pixel
+// per pixel, which is what lets small changes be repaired in small pieces.
+constexpr double kScale = 3;
 
 class RetainedScreenTest : public testing::ShowcaseTest {
 protected:
@@ -37,22 +37,32 @@ protected:
         if (w != full->pixelWidth() || h != full->pixelHeight()) return ::testing::AssertionFailure() << "sizes differ";
         int count = 0, fx = 0, fy = 0;
         for (int y = 0; y < h; ++y) {
-            const auto* ra = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(a) + y * cairo_image_surface_get_stride(a));
-            const auto* rb = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(b) + y * cairo_image_surface_get_stride(b));
+            const auto* ra = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(a) +
+                                                                    y * cairo_image_surface_get_stride(a));
+            const auto* rb = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(b) +
+                                                                    y * cairo_image_surface_get_stride(b));
             for (int x = 0; x < w; ++x)
                 if (ra[x] != rb[x] && count++ == 0) fx = x, fy = y;
         }
         if (count) {
             int minx = w, miny = h, maxx = 0, maxy = 0;
             for (int y = 0; y < h; ++y) {
-                const auto* ra = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(a) + y * cairo_image_surface_get_stride(a));
-                const auto* rb = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(b) + y * cairo_image_surface_get_stride(b));
+                const auto* ra = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(a) +
+                                                                        y * cairo_image_surface_get_stride(a));
+                const auto* rb = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(b) +
+                                                                        y * cairo_image_surface_get_stride(b));
                 for (int x = 0; x < w; ++x)
-                    if (ra[x] != rb[x]) minx = std::min(minx, x), maxx = std::max(maxx, x), miny = std::min(miny, y), maxy = std::max(maxy, y);
+                    if (ra[x] != rb[x])
+                        minx = std::min(minx, x), maxx = std::max(maxx, x), miny = std::min(miny, y),
+                        maxy = std::max(maxy, y);
             }
             std::string rects;
-            for (auto& r : retained.damage()) rects += " [" + std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" + std::to_string(r.height) + "]";
-            return ::testing::AssertionFailure() << count << " pixels differ, first at (" << fx << ", " << fy << ") box " << minx << "," << miny << "-" << maxx << "," << maxy << " damage" << rects;
+            for (auto& r : retained.damage())
+                rects += " [" + std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" +
+                         std::to_string(r.height) + "]";
+            return ::testing::AssertionFailure()
+                   << count << " pixels differ, first at (" << fx << ", " << fy << ") box " << minx << "," << miny
+                   << "-" << maxx << "," << maxy << " damage" << rects;
         }
         return ::testing::AssertionSuccess();
     }
@@ -68,7 +78,9 @@ protected:
         }
         return repainted;
     }
-    long long screenArea() const { return static_cast<long long>(375 * m_scale) * static_cast<long long>(812 * m_scale); }
+    long long screenArea() const {
+        return static_cast<long long>(375 * m_scale) * static_cast<long long>(812 * m_scale);
+    }
 
     double m_scale = kScale;
     long long m_lastDamage = 0;
@@ -88,7 +100,6 @@ TEST_F(RetainedScreenTest, ThePanelWithTheWaveRunning) {
 }
 
 TEST_F(RetainedScreenTest, APenStrokeInTheEditor) {
-    m_scale = 3;
     boot("iphone-x");
     openEditor(1);
     showToolPage(3);

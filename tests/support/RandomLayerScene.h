@@ -83,9 +83,7 @@ private:
         std::vector<CGPoint> dots;
     };
 
-    UIColorRef color() {
-        return UIColor::colorWithRed(unit(), unit(), unit(), pick(3) ? 1.0 : between(0.2, 0.9));
-    }
+    UIColorRef color() { return UIColor::colorWithRed(unit(), unit(), unit(), pick(3) ? 1.0 : between(0.2, 0.9)); }
 
     CGRect frameIn(const CALayer& parent) {
         const CGRect& b = parent.bounds();
@@ -199,8 +197,10 @@ private:
         l.setShadowRadius(between(0, 10));
         l.setShadowOffset({between(-6, 6), between(-6, 6)});
         l.setShadowColor(color());
-        if (!pick(3)) l.setShadowPath(CGPathCreateWithRoundedRect(CGRectInset(l.bounds(), -2, -2), 4, 4, nullptr));
-        else l.setShadowPath(nullptr);
+        if (!pick(3))
+            l.setShadowPath(CGPathCreateWithRoundedRect(CGRectInset(l.bounds(), -2, -2), 4, 4, nullptr));
+        else
+            l.setShadowPath(nullptr);
     }
 
     void grow(const objc::Ref<CALayer>& parent, int depth) {
@@ -241,8 +241,8 @@ private:
     }
 
     void animate(CALayer& l) {
-        static const char* keys[] = {"position", "opacity", "transform.rotation.z", "backgroundColor", "bounds.size",
-                                     "cornerRadius", "shadowOpacity"};
+        static const char* keys[] = {"position",    "opacity",      "transform.rotation.z", "backgroundColor",
+                                     "bounds.size", "cornerRadius", "shadowOpacity"};
         std::string key = keys[pick(7)];
         auto a = CABasicAnimation::animationWithKeyPath(key);
         if (key == "position")
@@ -270,7 +270,9 @@ private:
     std::string change() {
         auto l = anyShown();
         switch (pick(26)) {
-            case 0: l->setPosition({l->position().x + between(-20, 20), l->position().y + between(-20, 20)}); return "position";
+            case 0:
+                l->setPosition({l->position().x + between(-20, 20), l->position().y + between(-20, 20)});
+                return "position";
             case 1: l->setBounds({{0, 0}, {between(4, 120), between(4, 120)}}); return "bounds";
             case 2: l->setBackgroundColor(pick(4) ? color() : nullptr); return "backgroundColor";
             case 3: l->setOpacity(pick(4) ? between(0, 1) : 1); return "opacity";
@@ -310,7 +312,10 @@ private:
                     }
                 return "none";
             }
-            case 15: l->setBorderWidth(between(0, 5)); l->setBorderColor(color()); return "border";
+            case 15:
+                l->setBorderWidth(between(0, 5));
+                l->setBorderColor(color());
+                return "border";
             case 16:
                 if (auto s = objc::cast<CAShapeLayer>(l)) {
                     s->setPath(randomPath(s->bounds()));

@@ -24,7 +24,8 @@ constexpr bool kSanitized = false;
 #endif
 
 // Where the retained image differs from a full render of the same trees: none when identical.
-std::string difference(const CARetainedRenderer& retained, const std::vector<CALayer*>& roots, const UIColorRef& background) {
+std::string difference(const CARetainedRenderer& retained, const std::vector<CALayer*>& roots,
+                       const UIColorRef& background) {
     UIImageRef full = CACompositor::render(roots, retained.size(), retained.scale(), background);
     cairo_surface_t* a = retained.surface();
     cairo_surface_t* b = full->surface();
@@ -35,14 +36,17 @@ std::string difference(const CARetainedRenderer& retained, const std::vector<CAL
     int count = 0, fx = -1, fy = -1;
     std::uint32_t got = 0, want = 0;
     for (int y = 0; y < h; ++y) {
-        const auto* ra = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(a) + y * cairo_image_surface_get_stride(a));
-        const auto* rb = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(b) + y * cairo_image_surface_get_stride(b));
+        const auto* ra = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(a) +
+                                                                y * cairo_image_surface_get_stride(a));
+        const auto* rb = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(b) +
+                                                                y * cairo_image_surface_get_stride(b));
         for (int x = 0; x < w; ++x)
             if (ra[x] != rb[x] && count++ == 0) fx = x, fy = y, got = ra[x], want = rb[x];
     }
     if (!count) return {};
     std::ostringstream out;
-    out << count << " pixels differ, first at (" << fx << ", " << fy << "): " << std::hex << got << " instead of " << want;
+    out << count << " pixels differ, first at (" << fx << ", " << fy << "): " << std::hex << got << " instead of "
+        << want;
     return out.str();
 }
 
@@ -104,7 +108,9 @@ TEST_F(Retained, RandomTreesStayIdenticalToFullRenders) {
             retained.update(scene.roots());
             std::string diff = difference(retained, scene.roots(), background);
             std::string rects;
-            for (auto& r : retained.damage()) rects += " [" + std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" + std::to_string(r.height) + "]";
+            for (auto& r : retained.damage())
+                rects += " [" + std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" +
+                         std::to_string(r.height) + "]";
             ASSERT_EQ(diff, "") << "seed " << seed << " step " << step << " after: " << history << " damage" << rects;
             history += "| ";
         }
@@ -137,7 +143,7 @@ TEST_F(Retained, AMovedLayerRepaintsWhereItWasAndWhereItIs) {
     EXPECT_TRUE(covers(damage, 29, 29));
     EXPECT_TRUE(covers(damage, 111, 21));
     EXPECT_TRUE(covers(damage, 129, 39));
-    EXPECT_FALSE(covers(damage, 160, 160));    // the other layer is left alone
+    EXPECT_FALSE(covers(damage, 160, 160));  // the other layer is left alone
     EXPECT_LT(damagedArea(damage), 2 * 26 * 26 + 1);
     EXPECT_EQ(difference(retained, roots(), black), "");
     // A change to a layer not on screen costs nothing.
