@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 
 #include "platform/foundation/TestProcess.h"
 #include "platform/quartz/CACompositor.h"
@@ -35,14 +36,21 @@ bool identical(const CARetainedRenderer& retained, const std::vector<CALayer*>& 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 4) return 0;
     ios::testing::TestProcess process;
-    std::size_t at = 0;
-    // Two bytes per draw; an exhausted input reads as zeros and ends the run below.
+    // The first four bytes seed the tree; the rest choose the changes, two bytes per draw (an
+    // exhausted input reads as zeros and ends the run below).
+    std::uint32_t seed = 0;
+    for (int i = 0; i < 4; ++i) seed = (seed << 8) | data[i];
+    std::mt19937 tree(seed);
+    bool building = true;
+    std::size_t at = 4;
     auto next = [&]() -> std::uint32_t {
+        if (building) return static_cast<std::uint32_t>(tree());
         std::uint32_t v = 0;
         for (int i = 0; i < 2; ++i) v = (v << 8) | (at < size ? data[at++] : 0);
         return v;
     };
     ios::testing::RandomLayerScene scene(next, {80, 100});
+    building = false;
     double scale = data[0] % 2 ? 1 : 2;
     UIColorRef background = data[1] % 2 ? UIColor::blackColor() : nullptr;
     CARetainedRenderer retained({80, 100}, scale, background);
