@@ -1,5 +1,7 @@
 #include "controls/FlintDragView.h"
 
+#include <cmath>
+
 #include "platform/uikit/NSValueBox.h"
 
 using namespace ios;
@@ -114,6 +116,16 @@ void FlintDragView::handleDrag(UIPanGestureRecognizer& recognizer) {
         double v = along(recognizer.velocityInView(parent), m_verticalAxis);
         CGPoint target = v < 0 ? m_minPos : m_maxPos;
         setOpened(target == m_openedCenter, m_animate);
+        break;
+    }
+    case UIGestureRecognizerState::Cancelled:
+    case UIGestureRecognizerState::Failed: {
+        // A drag taken away settles at the nearer end (on a tie, the state it had), never midway.
+        const bool vertical = m_closedCenter.x == m_openedCenter.x;
+        const double here = along(center(), vertical);
+        const double toOpened = std::abs(along(m_openedCenter, vertical) - here);
+        const double toClosed = std::abs(along(m_closedCenter, vertical) - here);
+        setOpened(toOpened == toClosed ? m_opened : toOpened < toClosed, m_animate);
         break;
     }
     default:

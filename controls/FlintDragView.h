@@ -1,7 +1,8 @@
 #pragma once
 // A view that slides between a closed and an opened centre along one axis. A pan on its handle
 // strip drags it (never past either end); on release it snaps to the end the finger was last
-// moving toward, with a short ease-out animation and a light haptic tap. A tap on the handle
+// moving toward, with a short ease-out animation and a light haptic tap. A drag that is cancelled
+// or fails settles, the same way, at the end nearer to where it was left. A tap on the handle
 // toggles it.
 
 #include <memory>

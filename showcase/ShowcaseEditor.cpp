@@ -157,7 +157,7 @@ void buildBackgroundPage(FlintHost& host, const PanelMetrics& m, ios::UIView& pa
     auto slider = objc::make<FlintColorSlider>(ios::CGRectZero);
     slider->addTarget(host.self(), objc::sel("backgroundColorSlider:"), ios::UIControlEventValueChanged);
     slider->addTarget(host.self(), objc::sel("touchDrag:"), ios::UIControlEventTouchDragInside);
-    slider->addTarget(host.self(), objc::sel("touchUp:"), ios::UIControlEventTouchUpInside | ios::UIControlEventTouchUpOutside);
+    slider->addTarget(host.self(), objc::sel("touchUp:"), kSliderTouchEndEvents);
     addConstrained(page, slider);
 
     auto resetImage = addConstrained(page, makeTextButton(host, "Reset Image", ios::UIColor::redColor(), 30, "resetBackgroundImage"));

@@ -1,6 +1,10 @@
 #include "showcase/ShowcaseSupport.h"
 
+#include <optional>
+
 #include "panel/PanelSupport.h"
+#include "platform/foundation/Process.h"
+#include "platform/foundation/SystemLog.h"
 #include "platform/uikit/NSLayoutAnchor.h"
 #include "startup/UIColor+Container.h"
 
@@ -42,15 +46,26 @@ objc::Ref<ios::CALayer> makeMaskLayer(BezelFamily family, const ios::CGRect& fra
 }
 
 namespace {
-HostProperty numbered(std::string_view stem, int n) {
-    auto index = hostPropertyIndex(std::string(stem) + std::to_string(n));
-    if (!index) throw std::logic_error("no host property " + std::string(stem) + std::to_string(n));
+// The property `<stem><n>`; none, with a log line, for a name the host does not have.
+std::optional<HostProperty> numbered(std::string_view stem, int n) {
+    const std::string name = std::string(stem) + std::to_string(n);
+    auto index = hostPropertyIndex(name);
+    if (!index) {
+        ios::Process::shared().log().write("Flint: the host has no property " + name);
+        return std::nullopt;
+    }
     return static_cast<HostProperty>(*index);
 }
 }  // namespace
 
-void setNumbered(FlintHost& host, std::string_view stem, int n, const objc::id& value) { host.set(numbered(stem, n), value); }
-objc::id getNumbered(const FlintHost& host, std::string_view stem, int n) { return host.get(numbered(stem, n)); }
+void setNumbered(FlintHost& host, std::string_view stem, int n, const objc::id& value) {
+    if (auto property = numbered(stem, n)) host.set(*property, value);
+}
+
+objc::id getNumbered(const FlintHost& host, std::string_view stem, int n) {
+    auto property = numbered(stem, n);
+    return property ? host.get(*property) : nullptr;
+}
 
 objc::Ref<ios::UIScrollView> makePagedScrollView(FlintHost& host) {
     auto scroll = objc::make<ios::UIScrollView>(ios::CGRectZero);

@@ -59,7 +59,8 @@ ios::UIImageRef originalImage(const std::string& name);
 // A plain layer showing the mask image of the family, of the given frame.
 objc::Ref<ios::CALayer> makeMaskLayer(BezelFamily family, const ios::CGRect& frame);
 
-// Sets the host property `<stem><n>` ("showcaseImage" and 3 give showcaseImage3).
+// Sets the host property `<stem><n>` ("showcaseImage" and 3 give showcaseImage3). A name the
+// host does not have is logged; setting it does nothing and reading it gives none.
 void setNumbered(FlintHost& host, std::string_view stem, int n, const objc::id& value);
 objc::id getNumbered(const FlintHost& host, std::string_view stem, int n);
 

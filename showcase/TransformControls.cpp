@@ -139,7 +139,7 @@ void buildTransformPage(FlintHost& host, ios::UIView& page, int tag) {
         slider->setContinuous(true);
         slider->addTarget(host.self(), objc::sel("transformSliderAction:"), ios::UIControlEventValueChanged);
         slider->addTarget(host.self(), objc::sel("touchDrag:"), ios::UIControlEventTouchDragInside);
-        slider->addTarget(host.self(), objc::sel("touchUp:"), ios::UIControlEventTouchUpInside | ios::UIControlEventTouchUpOutside);
+        slider->addTarget(host.self(), objc::sel("touchUp:"), kSliderTouchEndEvents);
         addConstrained(page, slider);
         auto axisLabel = addConstrained(page, makeAxisLabel(axisNames[axis], ios::NSTextAlignment::Right));
         auto valueLabel = addConstrained(page, makeAxisLabel(spec.labelText(spec.initial), ios::NSTextAlignment::Left));

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/quartz/CATransform3D.h"
+#include "platform/uikit/UIControl.h"
 #include "platform/uikit/UIView.h"
 #include "startup/ActionRegistry.h"
 #include "startup/FlintHost.h"
@@ -15,6 +16,10 @@ namespace flint {
 
 inline constexpr double kToolCardDragAlpha = 0.3;
 inline constexpr double kToolCardFadeDuration = 0.15;
+// A slider touch ends when the finger lifts, inside or outside, or when the system cancels it;
+// each end brings the faded tool card back (action `touchUp:`).
+inline constexpr unsigned kSliderTouchEndEvents =
+    ios::UIControlEventTouchUpInside | ios::UIControlEventTouchUpOutside | ios::UIControlEventTouchCancel;
 
 // Fills tool page `tag` (4 rotation, 5 translation, 6 scale) with its controls.
 void buildTransformPage(FlintHost& host, ios::UIView& page, int tag);

@@ -165,6 +165,34 @@ void registerTouchCommands(Scenario& scenario) {
         settle(s);
         return true;
     }, true});
+    scenario.addCommand("hold", {"hold X1 Y1 [X Y …] [--seconds S]", [](Scenario& s, const Args& args) {
+        Args coordinates = args;
+        double seconds = kDefaultDragSeconds;
+        if (coordinates.size() >= 2 && coordinates[coordinates.size() - 2] == "--seconds") {
+            auto given = number(coordinates.back());
+            if (!given || *given <= 0) return s.fail("hold: --seconds takes a number above 0");
+            seconds = *given;
+            coordinates.resize(coordinates.size() - 2);
+        }
+        auto path = points(coordinates);
+        if (!path) return s.fail("expected: hold X1 Y1 [X Y …] [--seconds S] (screen points)");
+        if (ios::activeTouchCount() > 0) return s.fail("hold: a finger is already down (lift or cancel-touch first)");
+        ios::pressAndMove(*path, seconds);
+        settle(s);
+        return true;
+    }, true});
+    scenario.addCommand("lift", {"lift", [](Scenario& s, const Args& args) {
+        if (!args.empty()) return s.fail("expected: lift");
+        if (ios::liftTouches() == 0) return s.fail("lift: no finger is down (hold first)");
+        settle(s);
+        return true;
+    }, true});
+    scenario.addCommand("cancel-touch", {"cancel-touch", [](Scenario& s, const Args& args) {
+        if (!args.empty()) return s.fail("expected: cancel-touch");
+        if (ios::cancelTouches() == 0) return s.fail("cancel-touch: no finger is down (hold first)");
+        settle(s);
+        return true;
+    }, true});
 }
 
 void registerTypingCommands(Scenario& scenario) {

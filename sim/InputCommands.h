@@ -7,6 +7,11 @@
 //   swipe X1 Y1 X2 Y2 [SECONDS]        a straight finger movement (default 0.2 s)
 //   drag X1 Y1 X2 Y2 [X Y …] [--seconds S]
 //                                      a finger along the points, at constant speed (default 0.5 s)
+//   hold X1 Y1 [X Y …] [--seconds S]   a finger goes down at the first point, moves along the
+//                                      others (0.5 s) and stays down
+//   lift                               the finger that is down lifts where it is
+//   cancel-touch                       the system cancels the finger that is down, as when the
+//                                      pointer leaves the screen
 //   type "TEXT"                        types TEXT into the first responder
 //   backspace [N]                      deletes N characters (default 1) before the caret
 //   return                             presses the return key

@@ -10,10 +10,12 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/springboard/HomeScreen.h"
 #include "platform/uikit/TouchInjection.h"
+#include "platform/uikit/UIActivityViewController.h"
 #include "platform/uikit/UIAlertController.h"
 #include "platform/uikit/UIButton.h"
 #include "platform/uikit/UIHitTesting.h"
 #include "platform/uikit/UIImagePickerController.h"
+#include "platform/uikit/UIPasteboard.h"
 #include "platform/uikit/UIPhotoLibrary.h"
 #include "sim/InputCommands.h"
 #include "sim/Scenario.h"
@@ -93,6 +95,20 @@ void registerShowcaseCommands(Scenario& scenario) {
         }
         return s.fail("alert-press: the alert has no button " + quote(args[0]) + " (it has " + titles + ")");
     }, true});
+    scenario.addCommand("share-press", {"share-press \"TITLE\"", [](Scenario& s, const Args& args) {
+        if (args.size() != 1) return s.fail("expected: share-press \"TITLE\"");
+        ios::UIActivityViewController* sheet = shownShareSheet();
+        if (!sheet) return s.fail("share-press: no share sheet is shown");
+        if (args[0] == "Cancel" && sheet->cancelButton()) return tapView(s, *sheet->cancelButton(), quote(args[0]));
+        std::string titles;
+        for (std::size_t i = 0; i < sheet->activities().size() && i < sheet->targetButtons().size(); ++i) {
+            const std::string& title = sheet->activities()[i]->activityTitle();
+            if (title == args[0]) return tapView(s, *sheet->targetButtons()[i], quote(title));
+            titles += quote(title) + ", ";
+        }
+        return s.fail("share-press: the share sheet has no target " + quote(args[0]) + " (it has " + titles +
+                      "\"Cancel\")");
+    }, true});
     scenario.addCommand("photos", {"photos deny|allow", [](Scenario& s, const Args& args) {
         if (args.size() != 1 || (args[0] != "deny" && args[0] != "allow")) return s.fail("expected: photos deny|allow");
         ios::UIPhotoLibrary::shared().setWriteAuthorized(args[0] == "allow");
@@ -119,6 +135,50 @@ void registerShowcaseExpectations(Scenario& scenario) {
         const std::string title = alert->alertTitle().value_or(""), message = alert->message().value_or("");
         if (title == args[0] && message == args[1]) return true;
         return s.fail("expect alert: the alert shows " + quote(title) + " " + quote(message));
+    }, true});
+    scenario.addExpectation("share-sheet", {"expect share-sheet shown|hidden", [](Scenario& s, const Args& args) {
+        if (args.size() != 1 || (args[0] != "shown" && args[0] != "hidden"))
+            return s.fail("expected: expect share-sheet shown|hidden");
+        const bool shown = shownShareSheet() != nullptr;
+        if (shown == (args[0] == "shown")) return true;
+        return s.fail(std::string("expect share-sheet: a share sheet is ") + (shown ? "shown" : "not shown"));
+    }, true});
+    const char* sharedUsage = "expect shared \"TITLE\" [failed] | cancelled";
+    scenario.addExpectation("shared", {sharedUsage, [sharedUsage](Scenario& s, const Args& args) {
+        const bool cancelled = args.size() == 1 && args[0] == "cancelled";
+        const bool failed = args.size() == 2 && args[1] == "failed";
+        if (args.empty() || args.size() > 2 || (args.size() == 2 && !failed))
+            return s.fail(std::string("expected: ") + sharedUsage);
+        const auto& outcomes = ios::UIActivityViewController::outcomeLog();
+        if (outcomes.empty()) return s.fail("expect shared: no share sheet has closed");
+        const auto& last = outcomes.back();
+        const std::string seen = !last.activityType
+                                     ? std::string("was cancelled")
+                                     : "reported " + quote(last.activityTitle) + (last.completed ? "" : " failed");
+        const bool reported = last.activityType && last.activityTitle == args[0] && last.completed == !failed;
+        if (cancelled ? !last.activityType : reported) return true;
+        return s.fail("expect shared: the last share sheet " + seen);
+    }, true});
+    const char* pasteboardUsage = "expect pasteboard image W H | text \"TEXT\" | empty";
+    scenario.addExpectation("pasteboard", {pasteboardUsage, [pasteboardUsage](Scenario& s, const Args& args) {
+        const auto& pasteboard = ios::UIPasteboard::generalPasteboard();
+        std::string holds = "nothing";
+        auto image = pasteboard.image();
+        const std::string width = image ? std::to_string(image->pixelWidth()) : "";
+        const std::string height = image ? std::to_string(image->pixelHeight()) : "";
+        if (image) holds = "an image of " + width + " × " + height + " pixels";
+        else if (pasteboard.string()) holds = "the text " + quote(*pasteboard.string());
+        bool matches = false;
+        if (args.size() == 3 && args[0] == "image") {
+            matches = image && width == args[1] && height == args[2];
+        } else if (args.size() == 2 && args[0] == "text") {
+            matches = pasteboard.string() == args[1];
+        } else if (args.size() == 1 && args[0] == "empty") {
+            matches = !pasteboard.image() && !pasteboard.string();
+        } else {
+            return s.fail(std::string("expected: ") + pasteboardUsage);
+        }
+        return matches || s.fail("expect pasteboard: the pasteboard holds " + holds);
     }, true});
     scenario.addExpectation("export-size", {"expect export-size W H", [](Scenario& s, const Args& args) {
         if (args.size() != 2) return s.fail("expected: expect export-size W H");
@@ -171,6 +231,7 @@ ios::CGPoint screenCentreOf(const ios::UIView& view) {
 
 ios::UIAlertController* shownAlert() { return topmostShown<ios::UIAlertController>(); }
 ios::UIImagePickerController* shownImagePicker() { return topmostShown<ios::UIImagePickerController>(); }
+ios::UIActivityViewController* shownShareSheet() { return topmostShown<ios::UIActivityViewController>(); }
 
 ios::UIButton* pickerThumbnail(ios::UIImagePickerController& picker, std::size_t index) {
     // The thumbnails are the buttons on the picker's root view, tagged with their photo's index.

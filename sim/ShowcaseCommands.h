@@ -6,10 +6,18 @@
 //   pick-photo N|last                  in the shown image picker, a tap on the thumbnail of photo
 //                                      N (1 is the oldest) or of the newest
 //   alert-press "TITLE"                a tap on the shown alert's button TITLE
+//   share-press "TITLE"                a tap on the shown share sheet's target TITLE ("Save
+//                                      Image", "Copy", …) or on its "Cancel"
 //   photos deny|allow                  whether the photo library lets this process add photos
 //   write-export PATH                  copies the newest photo (the last export) to PATH
 //
 //   expect alert "TITLE" "MESSAGE"     an alert with this title and message is shown
+//   expect share-sheet shown|hidden    a share sheet is shown (or none is)
+//   expect shared "TITLE" [failed] | cancelled
+//                                      the last share sheet closed with target TITLE, completed
+//                                      (or failed), or was cancelled
+//   expect pasteboard image W H | text "TEXT" | empty
+//                                      what the general pasteboard holds
 //   expect export-size W H             the newest photo is W × H pixels
 //   expect export-pixel X Y R G B A [TOLERANCE]
 //                                      its pixel (X, Y) is that colour, per channel within
@@ -24,6 +32,7 @@
 #include "platform/objc/Runtime.h"
 
 namespace ios {
+class UIActivityViewController;
 class UIAlertController;
 class UIButton;
 class UIImagePickerController;
@@ -41,9 +50,11 @@ objc::id hostProperty(const std::string& name);
 // The screen point at the centre of a view's bounds.
 ios::CGPoint screenCentreOf(const ios::UIView& view);
 
-// The topmost visible alert or image picker that is not on its way out; none when there is none.
+// The topmost visible alert, image picker or share sheet that is not on its way out; none when
+// there is none.
 ios::UIAlertController* shownAlert();
 ios::UIImagePickerController* shownImagePicker();
+ios::UIActivityViewController* shownShareSheet();
 // The picker's thumbnail of photo `index` (0 is the oldest); none when it shows no such photo.
 ios::UIButton* pickerThumbnail(ios::UIImagePickerController& picker, std::size_t index);
 // Whether a finger at this screen point lands on the view (or inside it).

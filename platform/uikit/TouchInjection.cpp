@@ -191,6 +191,20 @@ UIView* sendTouch(UITouchPhase phase, CGPoint screenPoint, int finger) {
     return keep.view.get();
 }
 
+namespace {
+
+std::size_t endEveryTouch(UITouchPhase phase) {
+    std::vector<std::pair<int, CGPoint>> down;
+    for (const auto& [finger, active] : state().touches) down.emplace_back(finger, active.touch->screenLocation());
+    for (const auto& [finger, point] : down) sendTouch(phase, point, finger);
+    return down.size();
+}
+
+}  // namespace
+
+std::size_t liftTouches() { return endEveryTouch(UITouchPhase::Ended); }
+std::size_t cancelTouches() { return endEveryTouch(UITouchPhase::Cancelled); }
+
 UIView* tap(CGPoint screenPoint, int count) {
     UIView* hit = nullptr;
     for (int i = 0; i < std::max(count, 1); ++i) {

@@ -44,9 +44,14 @@ public:
 };
 
 // Sends one phase of a finger at a screen point. Fingers are numbered; a Began on a finger that
-// is already down ends the old touch first. Returns the view hit at touch-down (Began) or the
-// touch's view, or null.
+// is already down ends the old touch first. Cancelled is the system taking the touch away: the
+// recognisers it went to cancel (or fail) and its view gets touchesCancelled instead of an end.
+// Returns the view hit at touch-down (Began) or the touch's view, or null.
 UIView* sendTouch(UITouchPhase phase, CGPoint screenPoint, int finger = 0);
+// Every finger that is down lifts (Ended) or is cancelled (Cancelled) where it last was, as when
+// a pointer leaves the screen. Returns how many fingers there were.
+std::size_t liftTouches();
+std::size_t cancelTouches();
 
 // A tap (or `count` taps in quick succession) at a screen point. Returns the view hit.
 UIView* tap(CGPoint screenPoint, int count = 1);

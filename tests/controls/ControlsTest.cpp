@@ -203,3 +203,43 @@ TEST_F(DragViewTest, TapsToggleUnlessDisabledAndHorizontalAxisWhenXDiffers) {
     loop().advanceBy(0.4);
     EXPECT_EQ(card->center(), card->openedCenter());
 }
+
+TEST_F(DragViewTest, ADragTakenAwaySettlesAtTheNearerEnd) {
+    // The closed centre is y 600, the opened one y 300: the middle is 450.
+    struct Case {
+        double lift;         // how far the finger moved up before the touch was cancelled
+        bool startOpened;
+        bool settlesOpened;
+    };
+    const Case cases[] = {
+        {160, false, true},   // left at 440, just past the middle: opens
+        {140, false, false},  // left at 460, just short of it: closes
+        {150, false, false},  // exactly midway: keeps the state it had
+        {150, true, true},    //   (opened, dragged down to the middle)
+    };
+    for (const auto& c : cases) {
+        card->setOpened(c.startOpened, false);
+        const double start = card->center().y;
+        const double stop = c.startOpened ? start + c.lift : start - c.lift;
+        CGPoint h = handle();
+        pressAndMove({h, {h.x, h.y + (stop - start)}}, 0.3);
+        ASSERT_DOUBLE_EQ(card->center().y, stop) << c.lift;
+        const std::size_t haptics = HapticsLog::shared().events().size();
+        EXPECT_EQ(cancelTouches(), 1u);
+        EXPECT_EQ(card->opened(), c.settlesOpened) << c.lift << " " << c.startOpened;
+        loop().advanceBy(0.3);
+        EXPECT_EQ(card->center(), c.settlesOpened ? card->openedCenter() : card->closedCenter()) << c.lift;
+        EXPECT_EQ(HapticsLog::shared().events().size(), haptics + 1) << "the settling ends with a tap";
+        EXPECT_EQ(delegate->states.back(), c.settlesOpened);
+        EXPECT_TRUE(card->dragRecognizer()->isEnabled());
+    }
+
+    // Disabling the recogniser mid-drag cancels the gesture too.
+    card->setOpened(false, false);
+    CGPoint h = handle();
+    pressAndMove({h, {h.x, h.y - 250}}, 0.3);
+    card->dragRecognizer()->setEnabled(false);
+    loop().advanceBy(0.3);
+    EXPECT_EQ(card->center(), card->openedCenter());
+    liftTouches();
+}

@@ -7,6 +7,7 @@
 #include "platform/uikit/UIActivityViewController.h"
 #include "platform/uikit/UIAlertController.h"
 #include "platform/uikit/UIImagePickerController.h"
+#include "platform/uikit/UIPasteboard.h"
 #include "platform/uikit/UIPhotoLibrary.h"
 #include "showcase/ShowcaseFixture.h"
 #include "showcase/ShowcaseImages.h"
@@ -234,6 +235,83 @@ TEST_F(ImagesTest, SharingOffersTheRenderedCanvas) {
     EXPECT_EQ(image->pixelHeight(), exported()->pixelHeight());
     ASSERT_EQ(ios::UIActivityViewController::offeredItemsLog().size(), before + 1);
     EXPECT_EQ(library().photoCount(), 2u) << "sharing saves nothing";
+}
+
+TEST_F(ImagesTest, TheShareSheetSavesCopiesAndLetsThePersonOutByCancelOrATapOutside) {
+    FlintHost h = host();
+    const auto& outcomes = ios::UIActivityViewController::outcomeLog();
+    showToolPage(1);
+    const ios::CGPoint dismiss = ios::convertPointToScreen(*h.showcaseDismissButton(), ios::CGPointMake(40, 25));
+    auto openSheet = [&]() -> objc::Ref<ios::UIActivityViewController> {
+        press(h.shareImageButton());
+        settle();
+        return objc::cast<ios::UIActivityViewController>(presented());
+    };
+
+    // The sheet covers the editor ("Dismiss" included) and offers the image's two targets.
+    auto sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    ASSERT_EQ(sheet->activities().size(), 2u);
+    EXPECT_EQ(sheet->activities()[0]->activityTitle(), "Save Image");
+    EXPECT_EQ(sheet->activities()[1]->activityTitle(), "Copy");
+    ASSERT_TRUE(ios::viewAtScreenPoint(dismiss));
+    EXPECT_TRUE(ios::viewAtScreenPoint(dismiss)->isDescendantOfView(sheet->view().get()));
+    press(sheet->cancelButton());
+    settle();
+    EXPECT_FALSE(presented());
+    ASSERT_FALSE(outcomes.empty());
+    EXPECT_FALSE(outcomes.back().activityType) << "cancelled";
+
+    // A tap outside the card closes it, and only it: the editor stays open.
+    sheet = openSheet();
+    ASSERT_TRUE(sheet);
+    ios::tap(dismiss);
+    settle();
+    EXPECT_FALSE(presented());
+    EXPECT_FALSE(h.showcaseWindow()->isHidden());
+    EXPECT_FALSE(outcomes.back().activityType);
+    press(h.showcaseDismissButton());  // now "Dismiss" is reachable
+    settle();
+    EXPECT_TRUE(h.showcaseWindow()->isHidden());
+}
+
+TEST_F(ImagesTest, ShareTargetsTakeTheRenderedCanvas) {
+    FlintHost h = host();
+    const auto& outcomes = ios::UIActivityViewController::outcomeLog();
+    showToolPage(1);
+    auto pressTarget = [&](std::size_t index) {
+        press(h.shareImageButton());
+        settle();
+        auto sheet = objc::cast<ios::UIActivityViewController>(presented());
+        ASSERT_TRUE(sheet);
+        ASSERT_LT(index, sheet->targetButtons().size());
+        press(sheet->targetButtons()[index]);
+        settle();
+        EXPECT_FALSE(presented());
+    };
+    auto canvas = exported();
+
+    pressTarget(1);  // "Copy"
+    auto copied = ios::UIPasteboard::generalPasteboard().image();
+    ASSERT_TRUE(copied);
+    EXPECT_EQ(copied->pixelWidth(), canvas->pixelWidth());
+    EXPECT_EQ(copied->pixelHeight(), canvas->pixelHeight());
+    EXPECT_EQ(outcomes.back().activityType, ios::UIActivityTypeCopyToPasteboard);
+    EXPECT_EQ(library().photoCount(), 2u);
+
+    pressTarget(0);  // "Save Image"
+    ASSERT_EQ(library().photoCount(), 3u);
+    auto saved = library().imageAtIndex(2);
+    EXPECT_EQ(saved->pixelHeight(), canvas->pixelHeight());
+    EXPECT_TRUE(centrePixel(saved) == centrePixel(canvas));
+    EXPECT_EQ(outcomes.back().activityTitle, "Save Image");
+    EXPECT_TRUE(outcomes.back().completed);
+
+    library().setWriteAuthorized(false);
+    pressTarget(0);
+    EXPECT_EQ(library().photoCount(), 3u);
+    EXPECT_EQ(outcomes.back().activityType, ios::UIActivityTypeSaveToCameraRoll);
+    EXPECT_FALSE(outcomes.back().completed) << "a refused save is reported as not completed";
 }
 
 }  // namespace

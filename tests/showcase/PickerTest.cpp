@@ -2,6 +2,7 @@
 // hand-over of the chosen bezel to the editor and the backdrop of the appearance mode.
 
 #include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/SystemLog.h"
 #include "platform/services/MediaRemote.h"
 #include "platform/uikit/UIVisualEffectView.h"
 #include "showcase/ShowcaseFixture.h"
@@ -73,6 +74,25 @@ TEST_P(PickerLayoutTest, TenPagesOfPreviewAndPillAndTheDismissButtonPerScreen) {
 
 INSTANTIATE_TEST_SUITE_P(Screens, PickerLayoutTest, ::testing::ValuesIn(kScreens),
                          [](const auto& info) { return "H" + std::to_string(static_cast<int>(info.param.H)); });
+
+TEST_F(ShowcaseTest, ANumberedNameTheHostLacksIsLoggedAndLeftAlone) {
+    boot("iphone-x");
+    openPicker();
+    FlintHost h = host();
+    auto pill10 = showcase::getNumbered(h, "customizeView", 10);
+    ASSERT_TRUE(pill10);
+    objc::id found = pill10;
+    EXPECT_NO_THROW(found = showcase::getNumbered(h, "customizeView", 11));
+    EXPECT_FALSE(found);
+    EXPECT_NO_THROW(showcase::setNumbered(h, "customizeView", 0, pill10));
+    EXPECT_NO_THROW(showcase::setNumbered(h, "noSuchView", 3, pill10));
+    EXPECT_EQ(showcase::getNumbered(h, "customizeView", 10), pill10) << "the real ones are untouched";
+    int logged = 0;
+    for (const auto& line : ios::Process::shared().log().lines())
+        for (const char* name : {"customizeView11", "customizeView0", "noSuchView3"})
+            if (line.find(std::string("the host has no property ") + name) != std::string::npos) ++logged;
+    EXPECT_EQ(logged, 3);
+}
 
 TEST_F(ShowcaseTest, SwipesMoveTheGalleryByWholePages) {
     boot("iphone-x");

@@ -170,6 +170,36 @@ TEST_F(TransformPageTest, TheCardFadesWhileASliderIsDraggedAndComesBackAtLift) {
     EXPECT_NEAR(card->alpha(), 1.0, 1e-9);
 }
 
+TEST_F(TransformPageTest, ACancelledSliderTouchBringsTheCardBack) {
+    // The system takes the finger away mid-drag on a transform slider and on the background colour
+    // slider: the card comes back to full opacity, and the value the finger reached stays.
+    FlintHost h = host();
+    auto card = h.toolCardView();
+    struct Page {
+        int tag;
+        objc::Ref<ios::UISlider> slider;
+    };
+    for (const Page& page : {Page{5, h.translationYSlider()}, Page{2, h.backgroundColorSlider()}}) {
+        showToolPage(page.tag);
+        const double y = page.slider->bounds().size.height / 2;
+        const float before = page.slider->value();
+        auto from = ios::convertPointToScreen(*page.slider, ios::CGPointMake(page.tag == 2 ? 30 : 125, y));
+        auto to = ios::convertPointToScreen(*page.slider, ios::CGPointMake(200, y));
+        ios::pressAndMove({from, to}, 0.2);
+        loop().advanceBy(0.2);
+        ASSERT_NEAR(card->alpha(), kToolCardDragAlpha, 1e-9) << page.tag;
+        EXPECT_EQ(ios::cancelTouches(), 1u);
+        loop().advanceBy(kToolCardFadeDuration / 2);
+        const double shown = card->layer()->presentationLayer()->opacity();
+        EXPECT_GT(shown, kToolCardDragAlpha + 0.05) << "fading back over 0.15 s";
+        EXPECT_LT(shown, 0.95);
+        loop().advanceBy(0.2);
+        EXPECT_NEAR(card->alpha(), 1.0, 1e-9) << page.tag;
+        EXPECT_NE(page.slider->value(), before) << page.tag;
+        EXPECT_EQ(ios::activeTouchCount(), 0u);
+    }
+}
+
 TEST_F(TransformPageTest, AResetRestoresItsPageAndKeepsTheOtherPagesInEffect) {
     FlintHost h = host();
     setSlider(h.translationXSlider(), 100);

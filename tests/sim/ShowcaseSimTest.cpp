@@ -165,4 +165,107 @@ TEST_F(ShowcaseScenario, LinesSayWhatTheyCouldNotReach) {
     }
 }
 
+TEST_F(ShowcaseScenario, ThePersonCancelsTheShareSheetTapsOutsideItCopiesAndSaves) {
+    SimResult r = run("share.flint", std::string(kEditorWithScreenshot) +
+                                         "scale 1\n"
+                                         "tap-property shareImageButton\n"
+                                         "wait 1\n"
+                                         "expect share-sheet shown\n"
+                                         "expect text \"Save Image\"\n"
+                                         "expect text \"Copy\"\n"
+                                         "snapshot sheet.png\n"
+                                         "share-press \"Cancel\"\n"
+                                         "wait 1\n"
+                                         "expect share-sheet hidden\n"
+                                         "expect shared cancelled\n"
+                                         "tap-property shareImageButton\n"
+                                         "wait 1\n"
+                                         "tap 187 150\n"  // above the sheet, where the canvas shows
+                                         "wait 1\n"
+                                         "expect share-sheet hidden\n"
+                                         "expect shared cancelled\n"
+                                         "expect pasteboard empty\n"
+                                         "tap-property shareImageButton\n"
+                                         "wait 1\n"
+                                         "share-press \"Copy\"\n"
+                                         "wait 1\n"
+                                         "expect shared \"Copy\"\n"
+                                         "expect pasteboard image 375 731\n"
+                                         "expect photos 1\n"
+                                         "tap-property shareImageButton\n"
+                                         "wait 1\n"
+                                         "share-press \"Save Image\"\n"
+                                         "wait 1\n"
+                                         "expect share-sheet hidden\n"
+                                         "expect shared \"Save Image\"\n"
+                                         "expect photos 2\n"
+                                         "expect export-pixel 187 600 56 29 74 255 12\n"
+                                         "photos deny\n"
+                                         "tap-property shareImageButton\n"
+                                         "wait 1\n"
+                                         "share-press \"Save Image\"\n"
+                                         "wait 1\n"
+                                         "expect shared \"Save Image\" failed\n"
+                                         "expect photos 2\n"
+                                         "snapshot after.png\n"
+                                         "tap-property showcaseDismissButton\n"
+                                         "wait 1\n"
+                                         "expect no-text \"Add Image\"\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("share-press \"Cancel\" at (187.5, 774)"), std::string::npos) << r.out;
+    // The sheet dims the editor and shows the canvas's thumbnail; once it has gone the editor
+    // shows undimmed again.
+    auto sheet = readPNG(dir / "sheet.png"), after = readPNG(dir / "after.png");
+    ASSERT_TRUE(sheet && after) << r.out;
+    const auto dimmed = sheet->pixelAt(5, 100), plain = after->pixelAt(5, 100);
+    EXPECT_LT(dimmed.r + 10, plain.r) << describe(dimmed) << " / " << describe(plain);
+    const auto card = after->pixelAt(5, 440);  // the opened tool card
+    EXPECT_TRUE(near(after->pixelAt(12, 640), card.r, card.g, card.b, 255, 0)) << "no sheet left at the bottom";
+    EXPECT_TRUE(near(sheet->pixelAt(12, 640), 247, 247, 247, 255, 8)) << describe(sheet->pixelAt(12, 640));
+    const auto thumbnail = sheet->pixelAt(47, 596);  // the screenshot's purple inside the thumbnail's bezel
+    EXPECT_TRUE(near(thumbnail, 56, 29, 74, 255, 24)) << describe(thumbnail);
+}
+
+TEST_F(ShowcaseScenario, TouchesTakenAwaySettleTheToolCardAndBringItBack) {
+    // The card is dragged up by less than half its way and the touch cancelled: it goes back
+    // closed; more than half: it opens. A slider touch cancelled mid-drag unfades the card.
+    const std::string editor = "pref enableAll=true\nboot\nscale 1\ntap 187 20\nwait 1\n"
+                               "tap-property showcaseView\nwait 1\ntap-property customizeView1\nwait 1\n";
+    SimResult r = run("cancel.flint", editor +
+                                          "hold 187 760 187 660 --seconds 0.3\n"
+                                          "snapshot held.png\n"
+                                          "cancel-touch\n"
+                                          "wait 1\n"
+                                          "snapshot closed.png\n"
+                                          "hold 187 760 187 560 --seconds 0.3\n"
+                                          "cancel-touch\n"
+                                          "wait 1\n"
+                                          "expect haptics 2 light\n"
+                                          "swipe 300 600 60 600\n"
+                                          "wait 1\n"
+                                          "snapshot opened.png\n"
+                                          "hold 78 628 200 628 --seconds 0.3\n"
+                                          "wait 0.5\n"
+                                          "snapshot faded.png\n"
+                                          "cancel-touch\n"
+                                          "wait 1\n"
+                                          "snapshot back.png\n"
+                                          "lift\n");
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_NE(r.out.find("lift: no finger is down"), std::string::npos) << r.out;
+    auto held = readPNG(dir / "held.png"), closed = readPNG(dir / "closed.png"), opened = readPNG(dir / "opened.png");
+    auto faded = readPNG(dir / "faded.png"), back = readPNG(dir / "back.png");
+    ASSERT_TRUE(held && closed && opened && faded && back) << r.out;
+    // The card's top edge: at 638 while held 100 points up, back at 738 once closed, at 406 opened.
+    const auto canvas = closed->pixelAt(5, 500), card = opened->pixelAt(5, 500);
+    ASSERT_FALSE(near(canvas, card.r, card.g, card.b, card.a, 4)) << describe(canvas);
+    EXPECT_TRUE(near(held->pixelAt(5, 700), card.r, card.g, card.b, 255, 2)) << describe(held->pixelAt(5, 700));
+    EXPECT_TRUE(near(closed->pixelAt(5, 700), canvas.r, canvas.g, canvas.b, 255, 2))
+        << describe(closed->pixelAt(5, 700));
+    EXPECT_TRUE(near(closed->pixelAt(5, 780), card.r, card.g, card.b, 255, 2)) << describe(closed->pixelAt(5, 780));
+    // Faded to 0.3 while the slider is held, whole again after the cancel.
+    EXPECT_FALSE(near(faded->pixelAt(5, 500), card.r, card.g, card.b, 255, 4)) << describe(faded->pixelAt(5, 500));
+    EXPECT_TRUE(near(back->pixelAt(5, 500), card.r, card.g, card.b, 255, 2)) << describe(back->pixelAt(5, 500));
+}
+
 }  // namespace
