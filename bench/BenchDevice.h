@@ -14,7 +14,7 @@
 #include "platform/foundation/TestProcess.h"
 #include "platform/springboard/HomeScreen.h"
 #include "startup/FlintPreferences.h"
-#include "startup/LoadRoutine.h"
+#include "startup/entry/LoadRoutine.h"
 #include "startup/UIColor+Container.h"
 
 namespace flint::bench {

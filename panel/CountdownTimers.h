@@ -9,7 +9,7 @@
 #include <string>
 
 #include "panel/PanelLayout.h"
-#include "startup/ActionRegistry.h"
+#include "startup/ActionTable.h"
 #include "startup/FlintHost.h"
 
 namespace flint {

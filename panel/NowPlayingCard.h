@@ -2,7 +2,7 @@
 // The music card follows the now-playing service: artwork, title and artist, the play or pause
 // image, and the wave's visibility; its images send previous, play/pause and next.
 
-#include "startup/ActionRegistry.h"
+#include "startup/ActionTable.h"
 #include "startup/FlintHost.h"
 
 namespace flint {

@@ -3,7 +3,7 @@
 // top tap zone, the seven cards, the "Dismiss" pill, the two hidden countdown banners and the
 // background of the appearance mode); dismissFlintWindow hides it.
 
-#include "startup/ActionRegistry.h"
+#include "startup/ActionTable.h"
 #include "startup/FlintHost.h"
 
 namespace flint {

@@ -2,7 +2,7 @@
 // The panel's shortcuts: each opens its target, gives the medium haptic tap and closes the panel
 // at the next turn of the run loop.
 
-#include "startup/ActionRegistry.h"
+#include "startup/ActionTable.h"
 #include "startup/FlintHost.h"
 
 namespace flint {

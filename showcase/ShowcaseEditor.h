@@ -5,7 +5,7 @@
 // are built here; pages 4 to 6 by TransformControls.
 
 #include "platform/graphics/CGGeometry.h"
-#include "startup/ActionRegistry.h"
+#include "startup/ActionTable.h"
 #include "startup/FlintHost.h"
 
 namespace flint {

@@ -4,7 +4,7 @@
 // background, and exporting the composed canvas to the photo library or the share sheet.
 
 #include "platform/graphics/UIImage.h"
-#include "startup/ActionRegistry.h"
+#include "startup/ActionTable.h"
 #include "startup/FlintHost.h"
 
 namespace flint {

@@ -4,7 +4,7 @@
 // the editor at the next turn of the run loop and closes the picker half a second later; the
 // editor posts the keys while it builds, so the chosen bezel reaches its canvas.
 
-#include "startup/ActionRegistry.h"
+#include "startup/ActionTable.h"
 #include "startup/FlintHost.h"
 
 namespace flint {

@@ -9,7 +9,7 @@
 #include "platform/quartz/CATransform3D.h"
 #include "platform/uikit/UIControl.h"
 #include "platform/uikit/UIView.h"
-#include "startup/ActionRegistry.h"
+#include "startup/ActionTable.h"
 #include "startup/FlintHost.h"
 
 namespace flint {

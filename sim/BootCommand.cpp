@@ -9,7 +9,7 @@
 #include "platform/springboard/HomeScreen.h"
 #include "platform/uikit/UIGestureRecognizer.h"
 #include "startup/FlintPreferences.h"
-#include "startup/LoadRoutine.h"
+#include "startup/entry/LoadRoutine.h"
 
 namespace flint::sim {
 

@@ -10,8 +10,10 @@
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/SystemLog.h"
 #include "platform/springboard/HomeScreen.h"
+#include "sim/LibraryBridge.h"
+#include "startup/entry/FlintBridge.h"
 #include "startup/FlintPreferences.h"
-#include "startup/LoadRoutine.h"
+#include "startup/entry/LoadRoutine.h"
 
 namespace flint::sim {
 
@@ -127,17 +129,18 @@ bool Device::loadLibrary(std::string& error) {
     return true;
 }
 
+const FlintBridge* Device::bridge(std::string& error) const { return flintBridge(m_library, error); }
+
 const LoadReport* Device::loadReport() const {
-    if (!m_library) return nullptr;
-    using ReportFunction = const LoadReport* (*)();
-    auto report = reinterpret_cast<ReportFunction>(dlsym(m_library, "FlintLoadReport"));
-    return report ? report() : nullptr;
+    std::string error;
+    const FlintBridge* table = bridge(error);
+    return table ? table->loadReport() : nullptr;
 }
 
 std::optional<std::string> Device::exportedSlot(int n) const {
-    if (!m_library) return std::nullopt;
-    auto* slot = static_cast<const std::string*>(dlsym(m_library, ("bundleID" + std::to_string(n)).c_str()));
-    return slot ? std::optional<std::string>(*slot) : std::nullopt;
+    std::string error;
+    const FlintBridge* table = bridge(error);
+    return table ? table->applicationSlot(n) : std::nullopt;
 }
 
 void Device::layoutStatusBar() { ios::HomeScreen::shared().layoutStatusBar(); }

@@ -11,6 +11,7 @@
 #include "platform/foundation/Process.h"
 #include "platform/foundation/Value.h"
 
+struct FlintBridge;
 namespace flint { struct LoadReport; }
 namespace bsd { class Backend; }
 
@@ -46,9 +47,11 @@ public:
 
     // dlopen()s the library; its initialiser runs the load routine. False with a message on failure.
     bool loadLibrary(std::string& error);
+    // The loaded library's entry table; none with the reason.
+    const FlintBridge* bridge(std::string& error) const;
     // What the load routine did, read from the loaded library.
     const LoadReport* loadReport() const;
-    // The library's exported application slot `bundleID<n>`, found by name.
+    // The library's exported application slot `bundleID<n>`.
     std::optional<std::string> exportedSlot(int n) const;
     // The home screen lays out its status bar.
     void layoutStatusBar();

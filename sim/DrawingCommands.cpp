@@ -1,7 +1,5 @@
 #include "sim/DrawingCommands.h"
 
-#include <dlfcn.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -12,38 +10,23 @@
 
 #include "platform/foundation/Process.h"
 #include "platform/foundation/RunLoop.h"
+#include "sim/LibraryBridge.h"
 #include "sim/Scenario.h"
+#include "sim/system/SimScreens.h"
 
 namespace flint::sim {
 
 namespace {
 
 using Args = std::vector<std::string>;
-using DrawingCommand = int (*)(const char*, char*, unsigned long);
-
-DrawingCommand drawingEntry(std::string& error) {
-    static DrawingCommand entry = nullptr;
-    if (entry) return entry;
-    void* library = dlopen(FLINT_SIMSYSTEM_PATH, RTLD_NOW | RTLD_GLOBAL);
-    if (!library) {
-        const char* message = dlerror();
-        error = message ? message : "cannot load the sandbox screens";
-        return nullptr;
-    }
-    entry = reinterpret_cast<DrawingCommand>(dlsym(library, "flintSimDrawingCommand"));
-    if (!entry) error = "the sandbox screens have no drawing sandbox";
-    return entry;
-}
 
 // Runs one sandbox command; the reply (a count, or the reason for a failure) goes to `reply`.
 bool run(Scenario& s, const std::string& command, std::string* reply = nullptr) {
-    std::string error;
-    DrawingCommand entry = drawingEntry(error);
-    if (!entry) return s.fail(error);
-    char buffer[256] = {};
-    int status = entry(command.c_str(), buffer, sizeof buffer);
-    if (status != 0) return s.fail(buffer);
-    if (reply) *reply = buffer;
+    std::string answer;
+    const FlintSimScreens* screens = simulatorScreens(answer);
+    if (!screens) return s.fail(answer);
+    if (!screens->drawingCommand(command, answer)) return s.fail(answer);
+    if (reply) *reply = answer;
     ios::Process::shared().runLoop().runUntilIdle();
     return true;
 }

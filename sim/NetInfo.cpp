@@ -11,14 +11,16 @@
 #include <memory>
 #include <optional>
 #include <sstream>
+#include <variant>
 
 #include "platform/bsd/DeviceNetwork.h"
 #include "platform/bsd/HostBackend.h"
 #include "platform/bsd/SimulatedBackend.h"
 #include "platform/foundation/Process.h"
 #include "platform/foundation/SystemLog.h"
+#include "sim/LibraryBridge.h"
+#include "startup/entry/FlintBridge.h"
 #include "sysinfo/SSNetworkInfo.h"
-#include "sysinfo/SystemInfo.h"
 
 #ifndef FLINT_LIBRARY_PATH
 #define FLINT_LIBRARY_PATH "libFlint.so"
@@ -26,39 +28,47 @@
 
 namespace {
 
-using Text = std::optional<std::string> (*)();
-using FixedText = std::string (*)();
-using Test = bool (*)();
-
-// The library is loaded as the injection loader loads it, and its exported queries are found by
-// their symbol names.
+// Every query the library exports, answered through its entry table.
 struct Query {
     const char* label;
-    const char* symbol;
-    enum Kind { Optional, Fixed, Boolean } kind;
+    std::variant<std::optional<std::string> (*FlintBridge::*)(), std::string (*FlintBridge::*)(),
+                 bool (*FlintBridge::*)()>
+        entry;
 };
 
 const Query kQueries[] = {
-    {"getIPAddress()", "_Z12getIPAddressB5cxx11v", Query::Fixed},
-    {"cellIPAddress()", "_Z13cellIPAddressB5cxx11v", Query::Optional},
-    {"systemUptime()", "_Z12systemUptimeB5cxx11v", Query::Fixed},
-    {"carrierName()", "_Z11carrierNameB5cxx11v", Query::Optional},
-    {"currentWifiSSID()", "_Z15currentWifiSSIDB5cxx11v", Query::Fixed},
-    {"macAddress()", "_Z10macAddressB5cxx11v", Query::Fixed},
-    {"currentIPAddress", "_ZN13SSNetworkInfo16currentIPAddressB5cxx11Ev", Query::Optional},
-    {"wiFiIPAddress", "_ZN13SSNetworkInfo13wiFiIPAddressB5cxx11Ev", Query::Optional},
-    {"wiFiIPv6Address", "_ZN13SSNetworkInfo15wiFiIPv6AddressB5cxx11Ev", Query::Optional},
-    {"wiFiNetmaskAddress", "_ZN13SSNetworkInfo18wiFiNetmaskAddressB5cxx11Ev", Query::Optional},
-    {"wiFiBroadcastAddress", "_ZN13SSNetworkInfo20wiFiBroadcastAddressB5cxx11Ev", Query::Optional},
-    {"wiFiRouterAddress", "_ZN13SSNetworkInfo17wiFiRouterAddressB5cxx11Ev", Query::Optional},
-    {"connectedToWiFi", "_ZN13SSNetworkInfo15connectedToWiFiEv", Query::Boolean},
-    {"cellIPAddress", "_ZN13SSNetworkInfo13cellIPAddressB5cxx11Ev", Query::Optional},
-    {"cellIPv6Address", "_ZN13SSNetworkInfo15cellIPv6AddressB5cxx11Ev", Query::Optional},
-    {"cellNetmaskAddress", "_ZN13SSNetworkInfo18cellNetmaskAddressB5cxx11Ev", Query::Optional},
-    {"cellBroadcastAddress", "_ZN13SSNetworkInfo20cellBroadcastAddressB5cxx11Ev", Query::Optional},
-    {"connectedToCellNetwork", "_ZN13SSNetworkInfo22connectedToCellNetworkEv", Query::Boolean},
-    {"externalIPAddress", "_ZN13SSNetworkInfo17externalIPAddressB5cxx11Ev", Query::Optional},
+    {"getIPAddress()", &FlintBridge::getIPAddress},
+    {"cellIPAddress()", &FlintBridge::cellIPAddress},
+    {"systemUptime()", &FlintBridge::systemUptime},
+    {"carrierName()", &FlintBridge::carrierName},
+    {"currentWifiSSID()", &FlintBridge::currentWifiSSID},
+    {"macAddress()", &FlintBridge::macAddress},
+    {"currentIPAddress", &FlintBridge::currentIPAddress},
+    {"wiFiIPAddress", &FlintBridge::wiFiIPAddress},
+    {"wiFiIPv6Address", &FlintBridge::wiFiIPv6Address},
+    {"wiFiNetmaskAddress", &FlintBridge::wiFiNetmaskAddress},
+    {"wiFiBroadcastAddress", &FlintBridge::wiFiBroadcastAddress},
+    {"wiFiRouterAddress", &FlintBridge::wiFiRouterAddress},
+    {"connectedToWiFi", &FlintBridge::connectedToWiFi},
+    {"cellIPAddress", &FlintBridge::serviceCellIPAddress},
+    {"cellIPv6Address", &FlintBridge::cellIPv6Address},
+    {"cellNetmaskAddress", &FlintBridge::cellNetmaskAddress},
+    {"cellBroadcastAddress", &FlintBridge::cellBroadcastAddress},
+    {"connectedToCellNetwork", &FlintBridge::connectedToCellNetwork},
+    {"externalIPAddress", &FlintBridge::externalIPAddress},
 };
+
+std::string answer(const FlintBridge& bridge, const Query& query) {
+    struct Visitor {
+        const FlintBridge& bridge;
+        std::string operator()(std::optional<std::string> (*FlintBridge::*entry)()) const {
+            return (bridge.*entry)().value_or("(null)");
+        }
+        std::string operator()(std::string (*FlintBridge::*entry)()) const { return (bridge.*entry)(); }
+        std::string operator()(bool (*FlintBridge::*entry)()) const { return (bridge.*entry)() ? "yes" : "no"; }
+    };
+    return std::visit(Visitor{bridge}, query.entry);
+}
 
 // The machine's own uptime, so the host back end reports the real one.
 double hostUptime() {
@@ -150,32 +160,20 @@ int runNetInfo(const std::vector<std::string>& arguments, std::ostream& out, std
             err << "netinfo: cannot load the library: " << dlerror() << "\n";
             status = 1;
         } else {
-            using SetEndpoint = void (*)(std::optional<std::string>);
-            using SetTimeout = void (*)(std::optional<double>);
-            auto setEndpoint = reinterpret_cast<SetEndpoint>(dlsym(
-                library, "_ZN13SSNetworkInfo31setExternalIPEndpointForTestingESt8optionalINSt7__cxx1112basic_stringIcSt11char_traitsIcESaIcEEEE"));
-            auto setTimeout = reinterpret_cast<SetTimeout>(dlsym(library, "_ZN13SSNetworkInfo30setExternalIPTimeoutForTestingESt8optionalIdE"));
-            if (setEndpoint && endpoint) setEndpoint(endpoint);
-            if (setTimeout) setTimeout(timeout);
-
-            out << "Flint network information, " << description << "\n";
-            for (const Query& query : kQueries) {
-                void* symbol = dlsym(library, query.symbol);
-                std::string answer;
-                if (!symbol) {
-                    answer = "(not exported by the library)";
-                    status = 1;
-                } else if (query.kind == Query::Optional) {
-                    answer = reinterpret_cast<Text>(symbol)().value_or("(null)");
-                } else if (query.kind == Query::Fixed) {
-                    answer = reinterpret_cast<FixedText>(symbol)();
-                } else {
-                    answer = reinterpret_cast<Test>(symbol)() ? "yes" : "no";
-                }
-                out << "  " << std::left << std::setw(24) << query.label << answer << "\n";
+            std::string error;
+            const FlintBridge* bridge = flint::sim::flintBridge(library, error);
+            if (!bridge) {
+                err << "netinfo: " << error << "\n";
+                status = 1;
+            } else {
+                if (endpoint) bridge->setExternalIPEndpoint(endpoint);
+                bridge->setExternalIPTimeout(timeout);
+                out << "Flint network information, " << description << "\n";
+                for (const Query& query : kQueries)
+                    out << "  " << std::left << std::setw(24) << query.label << answer(*bridge, query) << "\n";
+                bridge->setExternalIPEndpoint(std::nullopt);
+                bridge->setExternalIPTimeout(std::nullopt);
             }
-            if (setEndpoint) setEndpoint(std::nullopt);
-            if (setTimeout) setTimeout(std::nullopt);
             const auto& lines = process.log().lines();
             if (!lines.empty()) {
                 out << "System log:\n";

@@ -14,7 +14,7 @@
 #include "platform/uikit/UIGestureRecognizer.h"
 #include "platform/uikit/UITraitCollection.h"
 #include "startup/FlintPreferences.h"
-#include "startup/LoadRoutine.h"
+#include "startup/entry/LoadRoutine.h"
 #include "sim/DrawingCommands.h"
 #include "sim/InputCommands.h"
 #include "sim/ShowcaseCommands.h"

@@ -2,7 +2,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -12,31 +11,27 @@
 #include "sim/BootCommand.h"
 #include "sim/CompositorScene.h"
 #include "sim/ContactSheet.h"
+#include "sim/LibraryBridge.h"
 #include "sim/NetInfo.h"
 #include "sim/PanelDemo.h"
 #include "sim/SnapshotCommand.h"
 #include "sim/batch/PhotosCommand.h"
 #include "sim/batch/ShowcaseCommand.h"
+#include "sim/system/SimScreens.h"
 
 namespace {
 
-// Runs an entry point of the simulator screens that call the system. The library holding them
-// links libFlint.so, so it is loaded only when one of these screens is asked for.
-int runSystemScreen(const char* entry, const std::string& outDir) {
-    void* library = dlopen(FLINT_SIMSYSTEM_PATH, RTLD_NOW | RTLD_GLOBAL);
-    if (!library) {
-        const char* error = dlerror();
-        std::cerr << "flint-sim: cannot load the sandbox screens: " << (error ? error : "dlopen failed") << "\n";
-        return 1;
-    }
-    using Entry = int (*)(const char*);
-    auto run = reinterpret_cast<Entry>(dlsym(library, entry));
-    if (!run) {
-        std::cerr << "flint-sim: " << entry << " is missing from the sandbox library\n";
+// Runs one of the simulator screens that call the system (the library holding them links
+// libFlint.so, so it is loaded only when one of these screens is asked for).
+int runSystemScreen(int (*flint::sim::FlintSimScreens::*entry)(const std::string&), const std::string& outDir) {
+    std::string error;
+    const flint::sim::FlintSimScreens* screens = flint::sim::simulatorScreens(error);
+    if (!screens) {
+        std::cerr << "flint-sim: " << error << "\n";
         return 1;
     }
     std::filesystem::create_directories(outDir);
-    return run(outDir.c_str());
+    return (screens->*entry)(outDir);
 }
 
 }  // namespace
@@ -166,8 +161,8 @@ int main(int argc, char** argv) {
             if (status == 0) std::cout << "wrote " << sheetOut << "\n";
             return status;
         }
-        if (*drawing) return runSystemScreen("flintSimRunDrawingDemo", drawingOut);
-        if (*marquee) return runSystemScreen("flintSimWriteMarqueeFrames", marqueeOut);
+        if (*drawing) return runSystemScreen(&FlintSimScreens::runDrawingDemo, drawingOut);
+        if (*marquee) return runSystemScreen(&FlintSimScreens::writeMarqueeFrames, marqueeOut);
         if (*prefs)
             return runPrefs(prefsRoot, prefsFile == "colors" ? PreferenceFile::Colors : PreferenceFile::Domain, action,
                             prefsArgs, std::cout, std::cerr);

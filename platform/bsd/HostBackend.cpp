@@ -203,9 +203,9 @@ std::vector<Route> parseProcNetRoute(const std::string& text, unsigned (*indexOf
         std::memcpy(maskBytes.data(), &mk, 4);
         route.prefixLength = prefixLengthOf(fact::kInet, maskBytes);
         if (gw != 0) {
-            Bytes16 gateway{};
-            std::memcpy(gateway.data(), &gw, 4);
-            route.gateway = gateway;
+            Bytes16 gatewayBytes{};
+            std::memcpy(gatewayBytes.data(), &gw, 4);
+            route.gateway = gatewayBytes;
         }
         route.interfaceIndex = indexOf ? indexOf(name.c_str()) : 0;
         route.flags = darwinRouteFlags(route, gw == 0);

@@ -156,12 +156,12 @@ public:                                             \
 // runs `setup(cls)` once to register the class's own methods.
 #define OBJC_CLASS_DEFINE_WITH(Name, Super, setup)                                        \
     ::objc::Class& Name::staticClass() {                                                  \
-        static ::objc::Class& cls = [] () -> ::objc::Class& {                              \
+        static ::objc::Class& registered = [] () -> ::objc::Class& {                       \
             ::objc::Class& c = ::objc::registerClass(#Name, &Super::staticClass());       \
             setup(c);                                                                     \
             return c;                                                                     \
         }();                                                                              \
-        return cls;                                                                       \
+        return registered;                                                                \
     }                                                                                     \
     [[maybe_unused]] static const ::objc::Class& objcClassRegistration_##Name = Name::staticClass();
 

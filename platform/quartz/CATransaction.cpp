@@ -46,9 +46,9 @@ Frame& writableFrame() {
                 TransactionStack& st = stack();
                 st.implicitCloseScheduled = false;
                 if (!st.frames.empty() && st.frames.front().implicit) {
-                    Frame f = std::move(st.frames.front());
+                    Frame pending = std::move(st.frames.front());
                     st.frames.erase(st.frames.begin());
-                    commitFrame(std::move(f));
+                    commitFrame(std::move(pending));
                 }
             });
         }

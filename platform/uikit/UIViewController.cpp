@@ -134,14 +134,14 @@ void UIViewController::presentViewController(const objc::Ref<UIViewController>& 
     window->addSubview(presentedView);
     presentedView->layoutIfNeeded();
 
-    auto finish = [self, controller, windowRef, covers, animated](std::function<void()> completion) {
+    auto finish = [self, controller, windowRef, covers, animated](std::function<void()> done) {
         controller->m_transition = Transition::None;
         if (covers && controller->m_presenting == self.get()) {
             // The views beneath the full-screen presentation leave the window until dismissal.
-            const auto& presentedView = controller->m_view;
+            const auto& shownView = controller->m_view;
             auto siblings = windowRef->subviews();
             for (std::size_t i = 0; i < siblings.size(); ++i) {
-                if (siblings[i] == presentedView) break;
+                if (siblings[i] == shownView) break;
                 controller->m_covered.push_back({siblings[i], windowRef, i});
             }
             for (auto it = controller->m_covered.rbegin(); it != controller->m_covered.rend(); ++it)
@@ -149,7 +149,7 @@ void UIViewController::presentViewController(const objc::Ref<UIViewController>& 
         }
         controller->viewDidAppear(animated);
         if (covers) self->viewDidDisappear(animated);
-        if (completion) completion();
+        if (done) done();
     };
     if (animated) {
         UIView* v = presentedView.get();
@@ -193,14 +193,14 @@ void UIViewController::finishDismissal(bool animated, std::function<void()> comp
     presented->viewWillDisappear(animated);
     if (covers) viewWillAppear(animated);
 
-    auto finish = [self, presented, covers, animated](std::function<void()> completion) {
+    auto finish = [self, presented, covers, animated](std::function<void()> done) {
         if (presented->m_view) presented->m_view->removeFromSuperview();
         presented->m_transition = Transition::None;
         if (presented->m_presenting == self.get()) presented->m_presenting = nullptr;
         if (self->m_presented == presented) self->m_presented = nullptr;
         presented->viewDidDisappear(animated);
         if (covers) self->viewDidAppear(animated);
-        if (completion) completion();
+        if (done) done();
     };
     UIView* v = presented->m_view.get();
     if (animated && v && v->window()) {

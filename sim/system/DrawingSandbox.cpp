@@ -154,24 +154,19 @@ int runDrawingDemo(const std::string& outDir, std::ostream& out) {
 
 }  // namespace flint::sim
 
-extern "C" int flintSimRunDrawingDemo(const char* outDir) {
-    return flint::sim::runDrawingDemo(outDir ? outDir : ".", std::cout);
-}
-
 namespace {
 
 struct ScenarioSandbox {
     flint::sim::DrawingSandbox sandbox;
 };
 
-int answer(char* reply, unsigned long size, const std::string& text, int status) {
-    if (reply && size) std::snprintf(reply, size, "%s", text.c_str());
-    return status;
-}
-
 }  // namespace
 
-extern "C" int flintSimDrawingCommand(const char* command, char* reply, unsigned long replySize) {
+bool flint::sim::drawingSandboxCommand(const std::string& command, std::string& reply) {
+    auto answer = [&reply](const std::string& text, bool ok) {
+        reply = text;
+        return ok;
+    };
     static const std::map<std::string, std::int32_t> tools = {
         {"pen", FlintDrawingToolTypePen},
         {"line", FlintDrawingToolTypeLine},
@@ -183,20 +178,20 @@ extern "C" int flintSimDrawingCommand(const char* command, char* reply, unsigned
         {"eraser", FlintDrawingToolTypeEraser},
         {"text", FlintDrawingToolTypeDraggableText},
     };
-    if (!ios::Process::current()) return answer(reply, replySize, "no device is booted", 1);
-    std::istringstream in(command ? command : "");
+    if (!ios::Process::current()) return answer("no device is booted", false);
+    std::istringstream in(command);
     std::string verb, argument;
     in >> verb >> argument;
     auto& held = ios::Process::shared().attached<ScenarioSandbox>();
     if (verb == "open") {
         held.sandbox = flint::sim::makeDrawingSandbox();
-        return answer(reply, replySize, "", 0);
+        return answer("", true);
     }
     auto canvas = held.sandbox.canvas;
-    if (!canvas) return answer(reply, replySize, "the drawing sandbox is not open (sandbox drawing)", 1);
+    if (!canvas) return answer("the drawing sandbox is not open (sandbox drawing)", false);
     if (verb == "tool") {
         auto it = tools.find(argument);
-        if (it == tools.end()) return answer(reply, replySize, "unknown tool \"" + argument + "\"", 1);
+        if (it == tools.end()) return answer("unknown tool \"" + argument + "\"", false);
         canvas->setDrawTool(it->second);
     } else if (verb == "undo") {
         canvas->undoLatestStep();
@@ -205,21 +200,21 @@ extern "C" int flintSimDrawingCommand(const char* command, char* reply, unsigned
     } else if (verb == "clear") {
         canvas->clear();
     } else if (verb == "steps") {
-        return answer(reply, replySize, std::to_string(canvas->undoStates().size()), 0);
+        return answer(std::to_string(canvas->undoStates().size()), true);
     } else if (verb == "boxes" || verb == "box") {
         std::vector<FlintDrawingLabelView*> boxes;
         for (const auto& view : canvas->subviews())
             if (auto* box = dynamic_cast<FlintDrawingLabelView*>(view.get())) boxes.push_back(box);
-        if (verb == "boxes") return answer(reply, replySize, std::to_string(boxes.size()), 0);
-        if (boxes.empty()) return answer(reply, replySize, "none", 0);
+        if (verb == "boxes") return answer(std::to_string(boxes.size()), true);
+        if (boxes.empty()) return answer("none", true);
         const FlintDrawingLabelView& front = *boxes.back();
         CGPoint centre = canvas->convertPointToView(front.center(), nullptr);
         char text[160];
         std::snprintf(text, sizeof text, "%.3f %.3f %.3f %.3f %.3f", centre.x, centre.y, front.bounds().size.width,
                       front.bounds().size.height, front.fontSize());
-        return answer(reply, replySize, text, 0);
+        return answer(text, true);
     } else {
-        return answer(reply, replySize, "unknown drawing command \"" + verb + "\"", 1);
+        return answer("unknown drawing command \"" + verb + "\"", false);
     }
-    return answer(reply, replySize, "", 0);
+    return answer("", true);
 }

@@ -39,15 +39,12 @@ DrawingSandbox makeDrawingSandbox();
 // holds the bundle images.
 int runDrawingDemo(const std::string& outDir, std::ostream& out);
 
-}  // namespace flint::sim
-
-// For the simulator, which loads this library with dlopen: the demo, reporting on stdout.
-extern "C" int flintSimRunDrawingDemo(const char* outDir);
-
 // The sandbox for scenarios, one command at a time: "open", "tool NAME" (pen, line, arrow,
 // rectangle, filled-rectangle, ellipse, filled-ellipse, eraser, text), "undo", "redo", "clear",
 // "steps" (the number of undoable steps, written to `reply`), "boxes" (the number of text boxes on
 // the canvas) and "box" (the frontmost text box: "X Y W H FONT", its centre in screen points, its
-// size and font size; "none" without one). Returns 0 on success; on failure writes the reason to
-// `reply`.
-extern "C" int flintSimDrawingCommand(const char* command, char* reply, unsigned long replySize);
+// size and font size; "none" without one). Returns true on success; on failure writes the reason
+// to `reply`.
+bool drawingSandboxCommand(const std::string& command, std::string& reply);
+
+}  // namespace flint::sim

@@ -115,8 +115,3 @@ int writeMarqueeFrames(const std::string& outDir, int frames, double interval, s
 }
 
 }  // namespace flint::sim
-
-// For the simulator, which loads this library with dlopen: eight frames half a second apart.
-extern "C" int flintSimWriteMarqueeFrames(const char* outDir) {
-    return flint::sim::writeMarqueeFrames(outDir ? outDir : ".", 8, 0.5, std::cout);
-}

@@ -21,7 +21,3 @@ objc::Ref<ios::UIViewController> makeMarqueeSandboxController();
 int writeMarqueeFrames(const std::string& outDir, int frames, double interval, std::ostream& out);
 
 }  // namespace flint::sim
-
-// For the simulator, which loads this library with dlopen: eight frames half a second apart,
-// reported on stdout.
-extern "C" int flintSimWriteMarqueeFrames(const char* outDir);

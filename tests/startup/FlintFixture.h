@@ -7,7 +7,7 @@
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/TestProcess.h"
 #include "startup/FlintPreferences.h"
-#include "startup/LoadRoutine.h"
+#include "startup/entry/LoadRoutine.h"
 
 namespace flint::testing {
 

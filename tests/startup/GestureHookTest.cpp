@@ -3,7 +3,7 @@
 #include "platform/springboard/HomeScreen.h"
 #include "platform/uikit/UIGestureRecognizer.h"
 #include "startup/FlintFixture.h"
-#include "startup/LayoutHook.h"
+#include "startup/entry/LayoutHook.h"
 
 namespace flint {
 namespace {

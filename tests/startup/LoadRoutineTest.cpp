@@ -5,7 +5,7 @@
 #include "platform/foundation/DarwinNotifyCenter.h"
 #include "platform/springboard/HomeScreen.h"
 #include "platform/uikit/UIGestureRecognizer.h"
-#include "startup/ActionRegistry.h"
+#include "startup/entry/ActionRegistry.h"
 #include "startup/FlintHost.h"
 #include "startup/FlintFixture.h"
 

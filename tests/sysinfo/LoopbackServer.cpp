@@ -44,10 +44,24 @@ LoopbackServer::~LoopbackServer() {
 std::string LoopbackServer::url() const { return "http://127.0.0.1:" + std::to_string(m_port) + "/"; }
 
 std::string LoopbackServer::refusingURL() {
-    int port = 0;
-    int fd = listenOnLoopback(port, false);  // bound, not listening: connections are refused
-    if (fd >= 0) ::close(fd);
+    // Bound but not listening: connections are refused, and the port stays ours.
+    static const int port = [] {
+        int bound = 0;
+        listenOnLoopback(bound, false);
+        return bound;
+    }();
     return "http://127.0.0.1:" + std::to_string(port) + "/";
+}
+
+int LoopbackServer::connections() const {
+    std::lock_guard lock(m_mutex);
+    int count = m_connections;
+    // A connection still in the listen queue has been made; count it without taking it.
+    if (m_listener >= 0) {
+        pollfd pending{m_listener, POLLIN, 0};
+        if (::poll(&pending, 1, 0) > 0) ++count;
+    }
+    return count;
 }
 
 void LoopbackServer::serve() {
@@ -55,9 +69,13 @@ void LoopbackServer::serve() {
     while (!m_stop) {
         pollfd waiting{m_listener, POLLIN, 0};
         if (::poll(&waiting, 1, 20) <= 0) continue;
-        int client = ::accept(m_listener, nullptr, nullptr);
-        if (client < 0) continue;
-        ++m_connections;
+        int client;
+        {
+            std::lock_guard lock(m_mutex);
+            client = ::accept(m_listener, nullptr, nullptr);
+            if (client < 0) continue;
+            ++m_connections;
+        }
         if (m_mode == Mode::Silent) {
             held.push_back(client);
             continue;

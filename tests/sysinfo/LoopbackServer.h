@@ -3,6 +3,8 @@
 // a fixed status and body, or (silent) accepts and never answers. Counts the connections it got.
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -15,9 +17,12 @@ public:
     LoopbackServer& operator=(const LoopbackServer&) = delete;
 
     std::string url() const;
-    int connections() const { return m_connections.load(); }
+    // The connections clients have made: those served, plus one still waiting in the listen queue
+    // (a waiting connection is seen at once, however busy the machine is).
+    int connections() const;
 
-    // An address on loopback where nothing listens.
+    // An address on loopback where nothing listens, on a port held for the life of the process so
+    // that nothing else can take it.
     static std::string refusingURL();
 
 private:
@@ -29,6 +34,7 @@ private:
     int m_listener = -1;
     int m_port = 0;
     std::atomic<bool> m_stop{false};
-    std::atomic<int> m_connections{0};
+    mutable std::mutex m_mutex;  // held around each accept and its count
+    int m_connections = 0;
     std::thread m_thread;
 };

@@ -1,12 +1,12 @@
-#include "startup/LoadRoutine.h"
+#include "startup/entry/LoadRoutine.h"
 
 #include "controls/FlintDragView.h"
 #include "controls/FlintWaveColors.h"
 #include "platform/foundation/Process.h"
-#include "startup/ActionRegistry.h"
+#include "startup/entry/ActionRegistry.h"
 #include "startup/FlintHost.h"
 #include "startup/FlintPreferences.h"
-#include "startup/LayoutHook.h"
+#include "startup/entry/LayoutHook.h"
 #include "startup/UIColor+Container.h"
 
 namespace flint {
@@ -97,8 +97,6 @@ void resetFlintForTesting() {
 }
 
 }  // namespace flint
-
-extern "C" const flint::LoadReport* FlintLoadReport() { return &flint::lastLoadReport(); }
 
 // The injection loader runs this when the library is loaded. Only a process started by the
 // simulator is a simulated phone process; anywhere else (a test binary linking the library, for

@@ -1,4 +1,4 @@
-#include "startup/LayoutHook.h"
+#include "startup/entry/LayoutHook.h"
 
 #include "platform/uikit/UIGestureRecognizer.h"
 #include "platform/uikit/UIView.h"

@@ -1,6 +1,6 @@
 #pragma once
 // The host object's actions. Each screen exports a table of its actions by selector; the load
-// routine adds every table listed in allActionTables() to the status-bar class.
+// routine adds every table to the status-bar class.
 
 #include <vector>
 
@@ -29,8 +29,5 @@ struct Action {
 };
 
 using ActionTable = std::vector<Action>;
-
-// Every action table of the subsystems that are built, in the order the load routine adds them.
-const std::vector<const ActionTable*>& allActionTables();
 
 }  // namespace flint

@@ -25,6 +25,3 @@ bool processQualifies(const std::string& executablePath);
 void resetFlintForTesting();
 
 }  // namespace flint
-
-// The report of the load that ran when the library was loaded, found by name with dlsym.
-extern "C" const flint::LoadReport* FlintLoadReport();

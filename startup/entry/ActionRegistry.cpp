@@ -1,4 +1,4 @@
-#include "startup/ActionRegistry.h"
+#include "startup/entry/ActionRegistry.h"
 
 #include "panel/CountdownTimers.h"
 #include "panel/NowPlayingCard.h"
@@ -10,12 +10,6 @@
 #include "showcase/TransformControls.h"
 
 namespace flint {
-
-void Action::invoke(FlintHost& host, const objc::id& a, const objc::id& b) const {
-    if (plain) plain(host);
-    else if (withSender) withSender(host, a);
-    else if (withTwo) withTwo(host, a, b);
-}
 
 const std::vector<const ActionTable*>& allActionTables() {
     // Each subsystem adds its screens' tables here as it is built.
