@@ -39,12 +39,14 @@ struct PanelDevice {
     bsd::ScopedBackend network{std::make_shared<bsd::SimulatedBackend>(bsd::DeviceNetwork::typicalPhone())};
     objc::Ref<ios::_UIStatusBar> bar;
 
-    PanelDevice() {
+    // Extra preferences join (or override) the panel's optional parts.
+    explicit PanelDevice(const ios::Dictionary& preferences = {}) {
         flint::resetFlintForTesting();
         flint::resetThemeColorsForTesting();
         installBundle(process.root());
-        ios::writeDictionaryToFile({{"enableAll", true}, {"enableWave", true}, {"enableMusicShortcut", true}},
-                                   flint::kSlotFilePath);
+        ios::Dictionary stored{{"enableAll", true}, {"enableWave", true}, {"enableMusicShortcut", true}};
+        for (const auto& [key, value] : preferences) stored[key] = value;
+        ios::writeDictionaryToFile(stored, flint::kSlotFilePath);
         flint::flintLoadRoutine();
         ios::HomeScreen::shared().boot();
         bar = ios::HomeScreen::shared().statusBar();

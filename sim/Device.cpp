@@ -3,7 +3,6 @@
 #include <dlfcn.h>
 
 #include <cstdlib>
-#include <fstream>
 
 #include "platform/bsd/DeviceNetwork.h"
 #include "platform/bsd/SimulatedBackend.h"
@@ -92,10 +91,8 @@ Device::Device(BootOptions options) : m_options(std::move(options)) {
             std::string error;
             if (auto loaded = bsd::DeviceNetwork::load(file, error)) network = *loaded;
             else ios::NSLogLine("Device: " + file.string() + ": " + error + "; using a typical phone's network");
-        } else {
-            std::error_code ec;
-            std::filesystem::create_directories(file.parent_path(), ec);
-            std::ofstream(file) << network.toJson();
+        } else if (!network.save(file)) {
+            ios::NSLogLine("Device: cannot write " + file.string());
         }
         m_previousBackend = bsd::setBackend(std::make_shared<bsd::SimulatedBackend>(std::move(network)));
         m_installedBackend = true;

@@ -106,6 +106,30 @@ int Scenario::runText(const std::string& text, const std::string& name) {
     return 0;
 }
 
+int Scenario::checkText(const std::string& text, const std::string& name) {
+    std::istringstream lines(text);
+    std::string line;
+    int number = 0;
+    auto refuse = [&](const std::string& message) {
+        m_err << name << ":" << number << ": " << message << "\n";
+        return 1;
+    };
+    while (std::getline(lines, line)) {
+        ++number;
+        std::string error;
+        auto words = splitScenarioLine(line, error);
+        if (!words) return refuse(error);
+        if (words->empty() || (*words)[0].front() == '#') continue;
+        const std::string& command = (*words)[0];
+        if (!m_commands.count(command)) return refuse("unknown command \"" + command + "\"");
+        if (command == "expect") {
+            if (words->size() < 2) return refuse("expect needs a check");
+            if (!m_expectations.count((*words)[1])) return refuse("unknown check \"" + (*words)[1] + "\"");
+        }
+    }
+    return 0;
+}
+
 bool Scenario::runStep() {
     const std::string& name = m_step.words[0];
     auto it = m_commands.find(name);

@@ -57,6 +57,10 @@ public:
     // file cannot be read.
     int runFile(const std::filesystem::path& path);
     int runText(const std::string& text, const std::string& name = "<script>");
+    // Parses and checks a script without running it: every line splits into words and names a
+    // known command (and `expect` a known check). 0 when all do, else 1 with "NAME:LINE: message"
+    // on the error stream for the first that does not.
+    int checkText(const std::string& text, const std::string& name = "<script>");
 
     // --- for handlers ---
     bool fail(const std::string& message);

@@ -5,6 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/foundation/AtomicFile.h"
+
 namespace bsd {
 
 using nlohmann::json;
@@ -359,7 +361,14 @@ std::optional<DeviceNetwork> DeviceNetwork::fromJson(const std::string& text, st
             error = "cellular must be an object";
             return std::nullopt;
         }
-        network.carrier.hasProvider = cellular.value("provider", true) == true;
+        network.carrier.hasProvider = true;  // a cellular entry without "provider" has one
+        if (cellular.contains("provider")) {
+            if (!cellular["provider"].is_boolean()) {
+                error = "cellular.provider must be true or false";
+                return std::nullopt;
+            }
+            network.carrier.hasProvider = cellular["provider"].get<bool>();
+        }
         if (cellular.contains("carrier")) {
             if (!cellular["carrier"].is_string()) {
                 error = "cellular.carrier must be a text";
@@ -438,6 +447,8 @@ std::string DeviceNetwork::toJson() const {
     if (publicAddressEndpoint) root["publicAddressEndpoint"] = *publicAddressEndpoint;
     return root.dump(2) + "\n";
 }
+
+bool DeviceNetwork::save(const std::filesystem::path& file) const { return ios::writeFileAtomically(file, toJson()); }
 
 std::filesystem::path DeviceNetwork::fileIn(const std::filesystem::path& deviceRoot) {
     return deviceRoot / "Library/Preferences/SystemConfiguration/FlintDeviceNetwork.json";

@@ -82,6 +82,8 @@ struct DeviceNetwork {
     static std::optional<DeviceNetwork> fromJson(const std::string& text, std::string& error);
     static std::optional<DeviceNetwork> load(const std::filesystem::path& file, std::string& error);
     std::string toJson() const;
+    // Writes the JSON form whole (a temporary file renamed over the target); false on failure.
+    bool save(const std::filesystem::path& file) const;
 
     // Where a device root keeps the file.
     static std::filesystem::path fileIn(const std::filesystem::path& deviceRoot);

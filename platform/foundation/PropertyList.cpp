@@ -2,12 +2,15 @@
 
 #include <plist/plist.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <system_error>
 
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/Process.h"
 
 namespace ios {
@@ -22,7 +25,8 @@ using PlistPtr = std::unique_ptr<void, PlistDeleter>;
 constexpr int kMaxDepth = 256;  // deeper nesting is treated as corrupt
 
 // Text in a property list is Unicode; bytes that are not UTF-8 (a damaged or hand-made binary
-// list) are replaced by U+FFFD so that whatever was read can be written back.
+// list) are replaced by U+FFFD so that whatever was read can be written back. So is a NUL, which
+// the writer would take for the end of the text.
 std::string validUtf8(const char* bytes, std::size_t length) {
     static const std::uint32_t minimum[] = {0, 0x80, 0x800, 0x10000};
     std::string out;
@@ -37,7 +41,7 @@ std::string validUtf8(const char* bytes, std::size_t length) {
             if ((byte(i + k) & 0xC0) != 0x80) ok = false;
             else cp = (cp << 6) | (byte(i + k) & 0x3F);
         }
-        if (ok && (cp < minimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
+        if (ok && (cp < minimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) || cp == 0)) ok = false;
         if (ok) {
             out.append(bytes + i, extra + 1);
             i += extra + 1;
@@ -47,6 +51,54 @@ std::string validUtf8(const char* bytes, std::size_t length) {
         }
     }
     return out;
+}
+
+// Dates. The library's date accessors take 32-bit seconds, which cover only 1933 to 2069, while
+// its nodes hold 64-bit ones; so dates cross the library boundary in the binary form, whose date
+// object is a big-endian double of seconds since 2001: a one-object list "bplist00", 0x33 and the
+// double, a one-entry offset table and the trailer.
+constexpr std::size_t kDateObjectAt = 8;
+constexpr std::size_t kDateListSize = 8 + 9 + 1 + 32;
+// XML dates keep whole seconds of the years 1 to 9999 (four-digit years); binary dates keep
+// microseconds of any year within some 30 million of 2001.
+constexpr double kXMLEarliestDate = -63113904000.0;  // 0001-01-01T00:00:00Z
+constexpr double kXMLLatestDate = 252423993599.0;    // 9999-12-31T23:59:59Z
+constexpr double kBinaryDateLimit = 1e15;
+
+double dateSeconds(plist_t node) {
+    char* out = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(node, &out, &length);
+    double seconds = 0;
+    if (out && length >= kDateObjectAt + 9 && static_cast<unsigned char>(out[kDateObjectAt]) == 0x33) {
+        std::uint64_t bits = 0;
+        for (std::size_t i = 1; i <= 8; ++i) bits = (bits << 8) | static_cast<unsigned char>(out[kDateObjectAt + i]);
+        std::memcpy(&seconds, &bits, sizeof seconds);
+    }
+    free(out);
+    return seconds;
+}
+
+double storableDate(double seconds, PlistFormat format) {
+    if (std::isnan(seconds)) return 0;
+    if (format == PlistFormat::XML) return std::clamp(std::floor(seconds), kXMLEarliestDate, kXMLLatestDate);
+    return std::clamp(seconds, -kBinaryDateLimit, kBinaryDateLimit);
+}
+
+plist_t newDate(double seconds) {
+    std::uint8_t list[kDateListSize] = {'b', 'p', 'l', 'i', 's', 't', '0', '0', 0x33};
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &seconds, sizeof bits);
+    for (std::size_t i = 0; i < 8; ++i) list[kDateObjectAt + 1 + i] = static_cast<std::uint8_t>(bits >> (56 - 8 * i));
+    list[kDateObjectAt + 9] = kDateObjectAt;  // the offset table: object 0 at byte 8
+    std::uint8_t* trailer = list + kDateListSize - 32;
+    trailer[6] = 1;   // offset width
+    trailer[7] = 1;   // object reference width
+    trailer[15] = 1;  // one object
+    trailer[31] = kDateObjectAt + 9;  // the offset table's position
+    plist_t node = nullptr;
+    plist_from_bin(reinterpret_cast<const char*>(list), kDateListSize, &node);
+    return node;
 }
 
 std::optional<Value> toValue(plist_t node, int depth) {
@@ -78,11 +130,7 @@ std::optional<Value> toValue(plist_t node, int depth) {
         const char* bytes = plist_get_data_ptr(node, &length);
         return Value(bytes ? Data(bytes, bytes + length) : Data());
     }
-    case PLIST_DATE: {
-        int32_t sec = 0, usec = 0;
-        plist_get_date_val(node, &sec, &usec);
-        return Value(Date{sec + usec / 1e6});
-    }
+    case PLIST_DATE: return Value(Date{dateSeconds(node)});
     case PLIST_ARRAY: {
         Array array;
         uint32_t n = plist_array_get_size(node);
@@ -127,7 +175,7 @@ std::optional<Value> toValue(plist_t node, int depth) {
     }
 }
 
-plist_t fromValue(const Value& value) {
+plist_t fromValue(const Value& value, PlistFormat format) {
     switch (value.kind()) {
     case Value::Kind::None: return nullptr;
     case Value::Kind::Bool: return plist_new_bool(value.boolValue());
@@ -138,21 +186,17 @@ plist_t fromValue(const Value& value) {
         const Data& d = *value.data();
         return plist_new_data(reinterpret_cast<const char*>(d.data()), d.size());
     }
-    case Value::Kind::Date: {
-        double s = value.date()->secondsSinceReferenceDate;
-        auto sec = static_cast<int32_t>(s);
-        return plist_new_date(sec, static_cast<int32_t>((s - sec) * 1e6));
-    }
+    case Value::Kind::Date: return newDate(storableDate(value.date()->secondsSinceReferenceDate, format));
     case Value::Kind::Array: {
         plist_t array = plist_new_array();
         for (const auto& item : *value.array())
-            if (plist_t node = fromValue(item)) plist_array_append_item(array, node);
+            if (plist_t node = fromValue(item, format)) plist_array_append_item(array, node);
         return array;
     }
     case Value::Kind::Dictionary: {
         plist_t dict = plist_new_dict();
         for (const auto& [key, item] : *value.dictionary())
-            if (plist_t node = fromValue(item)) plist_dict_set_item(dict, key.c_str(), node);
+            if (plist_t node = fromValue(item, format)) plist_dict_set_item(dict, key.c_str(), node);
         return dict;
     }
     }
@@ -223,7 +267,7 @@ std::optional<Value> propertyListFromData(const Data& bytes) {
 }
 
 Data propertyListData(const Value& value, PlistFormat format) {
-    PlistPtr root(fromValue(value));
+    PlistPtr root(fromValue(value, format));
     if (!root) return {};
     char* out = nullptr;
     uint32_t length = 0;
@@ -248,18 +292,7 @@ std::optional<Value> readPropertyListFile(const std::filesystem::path& hostPath)
 bool writePropertyListFile(const Value& value, const std::filesystem::path& hostPath, PlistFormat format) {
     Data bytes = propertyListData(value, format);
     if (bytes.empty()) return false;
-    std::error_code ec;
-    std::filesystem::create_directories(hostPath.parent_path(), ec);
-    auto temporary = hostPath;
-    temporary += ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        if (!out) return false;
-    }
-    std::filesystem::rename(temporary, hostPath, ec);
-    return !ec;
+    return writeFileAtomically(hostPath, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 std::optional<Dictionary> dictionaryWithContentsOfFile(const std::string& path) {

@@ -1,6 +1,8 @@
 #pragma once
 // Property-list files and data, XML or binary, through libplist. Anything that is not a
 // well-formed property list (missing file, unreadable, corrupt, truncated) reads as none.
+// Dates keep what each format can hold: XML whole seconds of the years 1 to 9999, binary
+// microseconds; a date outside a format's range is written as the nearest one inside it.
 
 #include <filesystem>
 #include <optional>

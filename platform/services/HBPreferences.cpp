@@ -10,6 +10,30 @@ namespace ios {
 
 OBJC_CLASS_DEFINE(HBPreferences, objc::Object)
 
+namespace {
+
+// Cuts texts (in arrays and dictionaries too) to the longest whole-character prefix of at most
+// kMaxPreferenceTextBytes; true when any was cut.
+bool cutLongTexts(Value& value) {
+    if (const std::string* text = value.string(); text && text->size() > kMaxPreferenceTextBytes) {
+        std::size_t end = kMaxPreferenceTextBytes;
+        while (end > 0 && (static_cast<unsigned char>((*text)[end]) & 0xC0) == 0x80) --end;
+        value = Value(text->substr(0, end));
+        return true;
+    }
+    bool cut = false;
+    if (const Array* array = value.array()) {
+        Array items = *array;
+        for (Value& item : items) cut = cutLongTexts(item) || cut;
+        if (cut) value = Value(std::move(items));
+    }
+    if (Dictionary* dictionary = value.dictionary())
+        for (auto& [key, item] : *dictionary) cut = cutLongTexts(item) || cut;
+    return cut;
+}
+
+}  // namespace
+
 void HBPreferences::init(std::string identifier) {
     m_identifier = std::move(identifier);
     readDomain();
@@ -28,7 +52,15 @@ std::string HBPreferences::filePath() const { return "/var/mobile/Library/Prefer
 void HBPreferences::readDomain() {
     // A missing or unreadable domain holds nothing: every key reads its default.
     auto stored = dictionaryWithContentsOfFile(filePath());
-    m_stored = stored ? std::move(*stored) : Dictionary{};
+    keepStored(stored ? std::move(*stored) : Dictionary{});
+}
+
+void HBPreferences::keepStored(Dictionary domain) {
+    for (auto& [key, value] : domain)
+        if (cutLongTexts(value))
+            NSLog("HBPreferences: %@ in %@ holds a text longer than %@ bytes; it reads cut to that length", key,
+                  filePath(), std::to_string(kMaxPreferenceTextBytes));
+    m_stored = std::move(domain);
 }
 
 void HBPreferences::changed(CFNotificationCenterRef, void* observer, const std::string&, const void*, const Value*) {
@@ -99,7 +131,7 @@ void HBPreferences::setObject(const Value& value, const std::string& key) {
     else domain[key] = value;
     if (!writeDictionaryToFile(domain, filePath()))
         NSLog("HBPreferences: could not write %@", filePath());
-    m_stored = std::move(domain);
+    keepStored(std::move(domain));
     for (const auto& [k, binding] : m_registered) updateBinding(k, binding);
 }
 

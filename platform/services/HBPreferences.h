@@ -4,6 +4,8 @@
 // their current value (the stored one, or the default while the domain holds none); the store
 // re-reads the domain whenever "<domain>/preferences.changed" is posted at the system-wide
 // centre, then runs its change blocks. A change block also runs once when it is registered.
+// A stored text longer than kMaxPreferenceTextBytes reads cut to that length (at a character
+// boundary, with a log line); the file keeps it whole.
 
 #include <functional>
 #include <map>
@@ -15,6 +17,8 @@
 #include "platform/objc/Runtime.h"
 
 namespace ios {
+
+inline constexpr std::size_t kMaxPreferenceTextBytes = 64 * 1024;
 
 class HBPreferences : public objc::Object {
     OBJC_CLASS_DECLARE(HBPreferences)
@@ -52,6 +56,7 @@ private:
         void* variable;
     };
     void readDomain();
+    void keepStored(Dictionary domain);
     void updateBinding(const std::string& key, const Binding& binding) const;
     static void changed(CFNotificationCenterRef center, void* observer, const std::string& name, const void*, const Value*);
 

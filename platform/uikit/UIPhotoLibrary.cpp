@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
 
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/Process.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/SystemLog.h"
@@ -20,6 +23,53 @@ objc::Ref<NSError> NSError::errorWithDomain(std::string domain, long code, std::
     return error;
 }
 
+namespace {
+
+std::uint32_t bigEndian32(const unsigned char* bytes) {
+    return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) | (std::uint32_t{bytes[2]} << 8) | bytes[3];
+}
+
+// A whole PNG: the signature, an image header with a size, and chunks that lead to the end
+// chunk inside the file. Reads only the chunk headers.
+bool isWholePNG(std::ifstream& in, std::uintmax_t size) {
+    static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    unsigned char head[8 + 8 + 8];
+    if (!in.read(reinterpret_cast<char*>(head), sizeof head) || std::memcmp(head, kSignature, 8) != 0) return false;
+    if (std::memcmp(head + 12, "IHDR", 4) != 0 || bigEndian32(head + 8) != 13) return false;
+    if (bigEndian32(head + 16) == 0 || bigEndian32(head + 20) == 0) return false;
+    std::uintmax_t at = 8;
+    while (at + 12 <= size) {
+        unsigned char chunk[8];
+        in.seekg(static_cast<std::streamoff>(at));
+        if (!in.read(reinterpret_cast<char*>(chunk), sizeof chunk)) return false;
+        std::uintmax_t next = at + 12 + bigEndian32(chunk);
+        if (next > size) return false;
+        if (std::memcmp(chunk + 4, "IEND", 4) == 0) return true;
+        at = next;
+    }
+    return false;
+}
+
+// A whole JPEG: the start-of-image mark first and the end-of-image mark last.
+bool isWholeJPEG(std::ifstream& in, std::uintmax_t size) {
+    unsigned char head[3], tail[2];
+    if (size < 4 || !in.read(reinterpret_cast<char*>(head), sizeof head)) return false;
+    in.seekg(static_cast<std::streamoff>(size - 2));
+    if (!in.read(reinterpret_cast<char*>(tail), sizeof tail)) return false;
+    return head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF && tail[0] == 0xFF && tail[1] == 0xD9;
+}
+
+bool isWholeImageFile(const std::filesystem::path& path, std::uintmax_t size) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    if (isWholePNG(in, size)) return true;
+    in.clear();
+    in.seekg(0);
+    return isWholeJPEG(in, size);
+}
+
+}  // namespace
+
 UIPhotoLibrary& UIPhotoLibrary::shared() { return Process::shared().attached<UIPhotoLibrary>(); }
 
 std::filesystem::path UIPhotoLibrary::folder() const { return devicePath(kPhotoLibraryFolder); }
@@ -31,7 +81,20 @@ std::vector<std::filesystem::path> UIPhotoLibrary::photoPaths() const {
     for (const auto& entry : std::filesystem::directory_iterator(folder(), ec)) {
         auto ext = entry.path().extension().string();
         std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
-        if (entry.is_regular_file() && (ext == ".png" || ext == ".jpg" || ext == ".jpeg")) paths.push_back(entry.path());
+        if (!entry.is_regular_file(ec) || (ext != ".png" && ext != ".jpg" && ext != ".jpeg")) continue;
+        std::uintmax_t size = entry.file_size(ec);
+        auto modified = entry.last_write_time(ec);
+        if (ec) continue;
+        // An empty file is a name claimed by a save still writing (or one a crash cut short).
+        if (size == 0) continue;
+        auto& check = m_checked[entry.path()];
+        if (check.size != size || check.modified != modified) {
+            check = {size, modified, isWholeImageFile(entry.path(), size)};
+            if (!check.whole)
+                Process::shared().log().write("Photo library: " + entry.path().filename().string() +
+                                              " is not a whole PNG or JPEG image; it is not listed");
+        }
+        if (check.whole) paths.push_back(entry.path());
     }
     std::sort(paths.begin(), paths.end());
     return paths;
@@ -58,19 +121,35 @@ std::filesystem::path UIPhotoLibrary::saveImage(const objc::Ref<UIImage>& image,
         error = "The photo library is unavailable";
         return {};
     }
-    int next = 1;
-    for (const auto& p : photoPaths()) {
-        int n = 0;
-        if (std::sscanf(p.filename().string().c_str(), "IMG_%d", &n) == 1) next = std::max(next, n + 1);
-    }
-    char name[32];
-    std::snprintf(name, sizeof name, "IMG_%04d.PNG", next);
-    auto path = folder() / name;
-    if (!image->writePNG(path)) {
+    auto bytes = image->pngRepresentation();
+    if (bytes.empty()) {
         error = "The photo could not be written";
         return {};
     }
-    return path;
+    // The next number after every IMG_ name in the folder, listed or not (claims in progress and
+    // damaged files included); a name another process claims first moves on to the next one.
+    int next = 1;
+    for (const auto& entry : std::filesystem::directory_iterator(folder(), ec)) {
+        int n = 0;
+        if (std::sscanf(entry.path().filename().string().c_str(), "IMG_%d", &n) == 1 && n < 1000000)
+            next = std::max(next, n + 1);
+    }
+    constexpr int kClaimAttempts = 1000;
+    for (int attempt = 0; attempt < kClaimAttempts; ++attempt, ++next) {
+        char name[32];
+        std::snprintf(name, sizeof name, "IMG_%04d.PNG", next);
+        auto path = folder() / name;
+        if (!createFileExclusively(path)) {
+            if (std::filesystem::exists(path, ec)) continue;
+            break;
+        }
+        if (writeFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())))
+            return path;
+        std::filesystem::remove(path, ec);
+        break;
+    }
+    error = "The photo could not be written";
+    return {};
 }
 
 void UIImageWriteToSavedPhotosAlbum(const objc::Ref<UIImage>& image, const objc::id& completionTarget,

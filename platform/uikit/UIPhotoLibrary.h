@@ -1,9 +1,13 @@
 #pragma once
 // The device's photo library: PNG files in "/var/mobile/Media/DCIM/100APPLE/" under the device
 // root, named IMG_0001.PNG, IMG_0002.PNG, … in order of saving. Listing is by name, so the
-// newest photo is last.
+// newest photo is last. A file that is not a whole PNG or JPEG is left out of the listing (with
+// one log line). Saving claims the next free name with an exclusive create and writes the photo
+// whole (a temporary file renamed over the claim), so processes saving at once never overwrite
+// each other and a crash never leaves half a photo.
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -31,7 +35,14 @@ public:
     std::filesystem::path saveImage(const objc::Ref<UIImage>& image, std::string& error);
 
 private:
+    struct FileCheck {
+        std::uintmax_t size = 0;
+        std::filesystem::file_time_type modified;
+        bool whole = false;
+    };
     bool m_writeAuthorized = true;
+    // What the listing found of each file, so that each file is checked and logged once per change.
+    mutable std::map<std::filesystem::path, FileCheck> m_checked;
 };
 
 // Saves to the library, then sends image:didFinishSavingWithError:contextInfo: (or whatever the

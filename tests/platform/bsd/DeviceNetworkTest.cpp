@@ -37,6 +37,7 @@ TEST(DeviceNetwork, NamesTheFaultOfABrokenFile) {
         {"{\"routes\": [{\"destination\": \"10.0.0.0/33\"}]}", "routes[0].destination"},
         {"{\"routes\": [{\"destination\": \"default\", \"gateway\": \"fe80::1\"}]}", "routes[0].gateway"},
         {"{\"cellular\": {\"carrier\": 5}}", "cellular.carrier"},
+        {"{\"cellular\": {\"provider\": \"yes\"}}", "cellular.provider"},
         {"{\"wifi\": {\"networks\": {\"en0\": 1}}}", "wifi.networks.en0"},
     };
     for (const Case& c : cases) {

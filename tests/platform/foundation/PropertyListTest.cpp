@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 
 #include "platform/foundation/PropertyList.h"
@@ -104,6 +105,97 @@ TEST_F(PropertyListTest, TextThatIsNotUtf8IsRepairedSoItCanBeWrittenBack) {
     EXPECT_EQ((*read)["k"], Value("\xEF\xBF\xBDwo \xC3\xA9"));  // valid sequences are kept
     for (auto format : {ios::PlistFormat::XML, ios::PlistFormat::Binary})
         EXPECT_EQ(ios::propertyListFromData(ios::propertyListData(Value(*read), format)), Value(*read));
+}
+
+}  // namespace
+
+namespace {
+
+constexpr const char* kDatesXML =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
+    "\t<key>future</key>\n\t<date>2100-01-01T00:00:00Z</date>\n"
+    "\t<key>past</key>\n\t<date>1900-06-01T12:00:00Z</date>\n"
+    "\t<key>first</key>\n\t<date>0001-01-01T00:00:00Z</date>\n"
+    "\t<key>last</key>\n\t<date>9999-12-31T23:59:59Z</date>\n"
+    "</dict>\n</plist>\n";
+
+// Seconds since 2001-01-01 of the dates above.
+constexpr double k2100 = 3124137600, k1900 = -3174206400, kYear1 = -63113904000, kYear9999 = 252423993599;
+
+TEST_F(PropertyListTest, DatesOfEveryYearSurviveReadAndRewrite) {
+    writeBytes("/var/mobile/dates.plist", kDatesXML);
+    auto read = ios::dictionaryWithContentsOfFile("/var/mobile/dates.plist");
+    ASSERT_TRUE(read);
+    EXPECT_EQ((*read)["future"], Value(ios::Date{k2100}));
+    EXPECT_EQ((*read)["past"], Value(ios::Date{k1900}));
+    EXPECT_EQ((*read)["first"], Value(ios::Date{kYear1}));
+    EXPECT_EQ((*read)["last"], Value(ios::Date{kYear9999}));
+    for (auto format : {ios::PlistFormat::XML, ios::PlistFormat::Binary}) {
+        ASSERT_TRUE(ios::writeDictionaryToFile(*read, "/var/mobile/rewritten.plist", format));
+        EXPECT_EQ(ios::dictionaryWithContentsOfFile("/var/mobile/rewritten.plist"), read);
+    }
+    // The XML writer gives the dates back as it read them.
+    auto xml = ios::propertyListData(Value(*read), ios::PlistFormat::XML);
+    std::string text(xml.begin(), xml.end());
+    for (const char* date : {"2100-01-01T00:00:00Z", "1900-06-01T12:00:00Z", "9999-12-31T23:59:59Z"})
+        EXPECT_NE(text.find(date), std::string::npos) << date;
+}
+
+TEST_F(PropertyListTest, BinaryDatesKeepFractionsAndFarYears) {
+    ios::Dictionary dates{{"quarter", ios::Date{k1900 + 0.25}},
+                          {"beforeQuarter", ios::Date{-0.75}},
+                          {"farFuture", ios::Date{3e13}},   // about the year 950,000
+                          {"farPast", ios::Date{-3e13}}};
+    auto once = ios::propertyListFromData(ios::propertyListData(Value(dates), ios::PlistFormat::Binary));
+    ASSERT_TRUE(once);
+    EXPECT_EQ(*once, Value(dates));
+}
+
+TEST_F(PropertyListTest, DatesAFormatCannotHoldAreWrittenAsItsNearest) {
+    ios::Dictionary dates{{"late", ios::Date{3e13}}, {"early", ios::Date{-3e13}}, {"fraction", ios::Date{k1900 + 0.25}}};
+    auto xml = ios::propertyListFromData(ios::propertyListData(Value(dates), ios::PlistFormat::XML));
+    ASSERT_TRUE(xml);
+    EXPECT_EQ((*xml->dictionary())["late"], Value(ios::Date{kYear9999}));
+    EXPECT_EQ((*xml->dictionary())["early"], Value(ios::Date{kYear1}));
+    EXPECT_EQ((*xml->dictionary())["fraction"], Value(ios::Date{k1900}));  // whole seconds, rounded down
+    ios::Dictionary odd{{"nan", ios::Date{std::nan("")}}, {"huge", ios::Date{1e300}}};
+    auto binary = ios::propertyListFromData(ios::propertyListData(Value(odd), ios::PlistFormat::Binary));
+    ASSERT_TRUE(binary);
+    EXPECT_EQ((*binary->dictionary())["nan"], Value(ios::Date{0}));
+    EXPECT_EQ((*binary->dictionary())["huge"], Value(ios::Date{1e15}));
+}
+
+TEST_F(PropertyListTest, WritesLeaveNoTemporaryFilesAndReplaceWholeFiles) {
+    const std::string path = "/var/mobile/Library/Preferences/whole.plist";
+    ASSERT_TRUE(ios::writeDictionaryToFile({{"k", std::string(100000, 'x')}}, path));
+    ASSERT_TRUE(ios::writeDictionaryToFile({{"k", "short"}}, path));
+    EXPECT_EQ((*ios::dictionaryWithContentsOfFile(path))["k"], Value("short"));
+    int entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(ios::devicePath(path).parent_path())) {
+        EXPECT_EQ(entry.path().filename(), "whole.plist");
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PropertyListTest, ANulInsideXMLTextIsRepairedSoTheTextIsWrittenBackWhole) {
+    const std::string xml = std::string("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>k</key><string>ab") +
+                            '\0' + "cd</string></dict></plist>";
+    auto read = ios::propertyListFromData(ios::Data(xml.begin(), xml.end()));
+    ASSERT_TRUE(read);
+    const Value text = (*read->dictionary())["k"];
+    ASSERT_TRUE(text.string());
+    EXPECT_EQ(text.string()->rfind("ab\xEF\xBF\xBD", 0), 0u) << "the NUL reads as U+FFFD";
+    EXPECT_EQ(text.string()->find('\0'), std::string::npos);
+    for (auto format : {ios::PlistFormat::XML, ios::PlistFormat::Binary}) {
+        auto again = ios::propertyListFromData(ios::propertyListData(*read, format));
+        ASSERT_TRUE(again);
+        EXPECT_EQ(*again, *read);
+    }
 }
 
 }  // namespace

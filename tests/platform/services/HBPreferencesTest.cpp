@@ -2,6 +2,7 @@
 
 #include "platform/foundation/DarwinNotifyCenter.h"
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/SystemLog.h"
 #include "platform/foundation/TestProcess.h"
 #include "platform/services/HBPreferences.h"
 
@@ -71,6 +72,29 @@ TEST_F(HBPreferencesTest, StoreGoneBeforeTheNotificationIsDelivered) {
     }
     post();  // must not call into the destroyed store
     EXPECT_EQ(ios::Process::shared().darwinNotifyCenter().observerCount(std::string(kDomain) + "/preferences.changed"), 0u);
+}
+
+TEST_F(HBPreferencesTest, TextsLongerThanTheLimitReadCutAtACharacterBoundaryAndStayWholeInTheFile) {
+    // "é" is two bytes: a cut at the limit would split the one that straddles it.
+    const std::string giant = "a" + std::string(300000, 'x').replace(0, 80000, std::string(40000, 'x') + "\xC3\xA9");
+    std::string straddling(ios::kMaxPreferenceTextBytes - 1, 'y');
+    straddling += "\xC3\xA9tail";
+    ASSERT_TRUE(ios::writeDictionaryToFile(
+        {{"name", straddling}, {"short", "fine"}, {"list", ios::Array{ios::Value(giant)}}}, kFile));
+    auto prefs = objc::make<ios::HBPreferences>(kDomain);
+    EXPECT_EQ(*prefs->objectForKey("name").string(), std::string(ios::kMaxPreferenceTextBytes - 1, 'y'));
+    EXPECT_EQ(prefs->objectForKey("short"), ios::Value("fine"));
+    EXPECT_EQ(prefs->objectForKey("list").array()->at(0).string()->size(), ios::kMaxPreferenceTextBytes);
+    int lines = 0;
+    for (const auto& line : process.process().log().lines()) lines += line.find("longer than 65536 bytes") != std::string::npos;
+    EXPECT_EQ(lines, 2) << "one line per cut key";
+    // The file keeps the whole texts, also after another key is set.
+    prefs->setObject(ios::Value(true), "flag");
+    auto stored = ios::dictionaryWithContentsOfFile(kFile);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ((*stored)["name"], ios::Value(straddling));
+    EXPECT_EQ((*stored)["list"].array()->at(0).string()->size(), giant.size());
+    EXPECT_EQ(prefs->objectForKey("name").string()->size(), ios::kMaxPreferenceTextBytes - 1);
 }
 
 }  // namespace
