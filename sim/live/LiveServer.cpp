@@ -21,6 +21,8 @@ using tcp = asio::ip::tcp;
 
 namespace {
 constexpr auto kFrameInterval = std::chrono::microseconds(1000000 / 60);
+// A screen with nothing moving and no task due within this many seconds is at rest.
+constexpr double kIdleHorizon = 0.25;
 }  // namespace
 
 LiveServer::LiveServer(asio::io_context& io, LiveDevice& device, const LiveOptions& options)
@@ -122,6 +124,7 @@ void LiveServer::viewerOpened(const std::shared_ptr<ViewerSession>& viewer) {
     viewer->sendText(stateText());
     // A new viewer first gets the whole screen.
     if (m_differ.hasFrame()) viewer->addDamage(fullFrame());
+    m_reportIdle = true;
     kick();
 }
 
@@ -156,6 +159,7 @@ void LiveServer::receive(ViewerSession& viewer, std::string_view text) {
         if (touch->phase == TouchPhase::Began) viewer.fingersDown().insert(touch->finger);
         else if (touch->phase != TouchPhase::Moved) viewer.fingersDown().erase(touch->finger);
     }
+    m_reportIdle = true;
     std::string problem = m_device.apply(*decoded.message);
     if (!problem.empty()) viewer.sendText(nlohmann::json{{"type", "error"}, {"message", problem}}.dump());
     if (std::holds_alternative<PreferenceMessage>(*decoded.message) ||
@@ -218,6 +222,7 @@ void LiveServer::tick() {
                                         cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface),
                                         cairo_image_surface_get_stride(surface));
             if (rect) {
+                m_reportIdle = true;
                 ++m_sequence;
                 for (auto& viewer : viewers()) viewer->addDamage(*rect);
             }
@@ -232,9 +237,16 @@ void LiveServer::tick() {
         broadcast(stateText());
     }
     // Full rate while something moves; otherwise sleep until the run loop's next task or input.
-    if (m_device.isAnimating()) {
+    bool animating = m_device.isAnimating();
+    double next = m_device.secondsUntilNextTask();
+    if (m_reportIdle && !animating && (next < 0 || next > kIdleHorizon)) {
+        // The page (and its tests) learn that the screen has come to rest at this frame.
+        m_reportIdle = false;
+        broadcast(nlohmann::json{{"type", "idle"}, {"sequence", m_sequence}}.dump());
+    }
+    if (animating) {
         scheduleTick(m_lastFrame + kFrameInterval);
-    } else if (double next = m_device.secondsUntilNextTask(); next >= 0) {
+    } else if (next >= 0) {
         auto due = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(next));
         scheduleTick(std::max(due, m_lastFrame + kFrameInterval));
     }

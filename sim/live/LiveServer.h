@@ -98,6 +98,7 @@ private:
     std::uintmax_t m_spoolOffset = 0;
     bool m_stopped = false;
     bool m_stateDirty = false;
+    bool m_reportIdle = true;
 };
 
 }  // namespace flint::live

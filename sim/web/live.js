@@ -7,7 +7,7 @@ const canvas = $('screen');
 const ctx = canvas.getContext('2d');
 
 // Read by the browser test: frames painted, their sizes, and input-to-frame latencies.
-const live = (window.flintLive = { frames: 0, bytes: [], latencies: [], haptics: 0, state: null, errors: [] });
+const live = (window.flintLive = { frames: 0, sequence: 0, restingAt: -1, bytes: [], latencies: [], haptics: 0, state: null, errors: [] });
 
 let socket = null;
 let state = null;
@@ -15,6 +15,7 @@ let painting = Promise.resolve();
 let inputAt = null; // time of the oldest pointer event not yet followed by a frame
 
 function send(message) {
+  live.restingAt = -1; // until the device says it has come to rest again
   if (socket && socket.readyState === WebSocket.OPEN) socket.send(JSON.stringify(message));
 }
 
@@ -26,6 +27,7 @@ function setStatus(text, error) {
 // --- frames ---
 function paintFrame(buffer) {
   const view = new DataView(buffer);
+  const sequence = view.getUint32(0, true);
   const x = view.getUint16(4, true), y = view.getUint16(6, true);
   const frameWidth = view.getUint16(12, true), frameHeight = view.getUint16(14, true);
   const blob = new Blob([new Uint8Array(buffer, 16)], { type: 'image/png' });
@@ -41,6 +43,7 @@ function paintFrame(buffer) {
     ctx.drawImage(bitmap, x, y);
     bitmap.close();
     live.frames += 1;
+    live.sequence = sequence;
     live.bytes.push(buffer.byteLength);
     if (since !== null) live.latencies.push(performance.now() - since);
   }).catch((e) => live.errors.push(String(e)));
@@ -166,6 +169,7 @@ function onEvent(event) {
     }
     case 'world': showWorld(event.text, event.kind); break;
     case 'photos': showPhotos(event.count); break;
+    case 'idle': live.restingAt = event.sequence; break;
     case 'reboot': setStatus(`rebooting as ${event.profile}…`); break;
     case 'error': live.errors.push(event.message); setStatus(event.message, true); break;
     default: break;

@@ -62,28 +62,26 @@ TEST_F(LiveServe, FirstFrameIsTheWholeScreenThenATapOnTheStatusBarShowsThePanel)
     // The default gesture: a tap on the status bar.
     ASSERT_TRUE(viewer.touch("began", 187, 20));
     ASSERT_TRUE(viewer.touch("ended", 187, 20));
-    std::size_t framesBefore = viewer.frames.size();
-    ASSERT_TRUE(viewer.readUntil([&] { return viewer.frames.size() > framesBefore; }));
-    viewer.settle();
-    // The panel's cards cover the middle of the screen: most of those pixels changed.
+    // The panel's cards cover the middle of the screen: most of those pixels change.
     int changed = 0, probes = 0;
-    for (int y = 150; y < 500; y += 10)
-        for (int x = 30; x < 345; x += 10, ++probes)
-            if (viewer.pixel(x * kScale, y * kScale) != before[std::size_t(y * kScale) * viewer.width + x * kScale]) ++changed;
-    EXPECT_GT(changed, probes / 2) << changed << " of " << probes << " probes changed";
-    // Only changed rectangles are sent after the first frame.
-    for (std::size_t i = 1; i < viewer.frames.size(); ++i)
-        EXPECT_LE(viewer.frames[i].width * viewer.frames[i].height, 750 * 1624);
+    auto panelShown = [&] {
+        changed = probes = 0;
+        for (int y = 150; y < 500; y += 10)
+            for (int x = 30; x < 345; x += 10, ++probes)
+                if (viewer.pixel(x * kScale, y * kScale) != before[std::size_t(y * kScale) * viewer.width + x * kScale])
+                    ++changed;
+        return changed > probes / 2;
+    };
+    EXPECT_TRUE(viewer.readUntil(panelShown, std::chrono::seconds(60))) << changed << " of " << probes << " probes changed";
     ASSERT_TRUE(viewer.send(R"({"type":"button","name":"home"})"));
-    viewer.settle();
 }
 
 TEST_F(LiveServe, IdleDeviceSendsNoFrames) {
     LiveViewer viewer(s_server->port, s_server->origin());
     ASSERT_TRUE(viewer.connected);
-    viewer.settle(std::chrono::milliseconds(800));
+    viewer.settle();
     std::size_t frames = viewer.frames.size();
-    viewer.readUntil([] { return false; }, std::chrono::milliseconds(1500));
+    viewer.readUntil([] { return false; }, std::chrono::milliseconds(2000));
     // The status-bar clock may tick over a minute boundary; more than that is not idle.
     EXPECT_LE(viewer.frames.size(), frames + 1);
 }

@@ -135,40 +135,25 @@ public:
         beast::error_code ec;
         m_ws.next_layer().connect(tcp::endpoint(boost::asio::ip::make_address("127.0.0.1"), port), ec);
         if (ec) return;
-        timeval patient{20, 0};
-        setsockopt(m_ws.next_layer().native_handle(), SOL_SOCKET, SO_RCVTIMEO, &patient, sizeof patient);
         m_ws.set_option(websocket::stream_base::decorator([origin](websocket::request_type& request) {
             if (!origin.empty()) request.set(http::field::origin, origin);
         }));
         m_ws.handshake(m_response, "127.0.0.1:" + std::to_string(port), "/live", ec);
         handshakeError = ec;
         connected = !ec;
-        timeval brief{0, 200 * 1000};
-        setsockopt(m_ws.next_layer().native_handle(), SOL_SOCKET, SO_RCVTIMEO, &brief, sizeof brief);
+        if (connected) read();
     }
 
     // Reads messages until `done` says so or the time runs out; false on timeout or a closed socket.
-    template <class Done> bool readUntil(Done done, std::chrono::milliseconds timeout = std::chrono::seconds(15)) {
+    template <class Done> bool readUntil(Done done, std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
         auto deadline = std::chrono::steady_clock::now() + timeout;
-        while (connected && std::chrono::steady_clock::now() < deadline) {
-            beast::flat_buffer buffer;
-            beast::error_code ec;
-            m_ws.read(buffer, ec);
-            if (ec == boost::asio::error::would_block || ec == boost::asio::error::try_again ||
-                ec == boost::asio::error::timed_out) {
-                continue;
-            }
-            if (ec) {
-                closeReason = ec;
-                connected = false;
-                return false;
-            }
-            std::string bytes = beast::buffers_to_string(buffer.data());
-            if (m_ws.got_text()) texts.push_back(nlohmann::json::parse(bytes, nullptr, false));
-            else applyFrame(bytes);
-            if (done()) return true;
+        while (connected && !done()) {
+            auto now = std::chrono::steady_clock::now();
+            if (now >= deadline) return false;
+            m_io.restart();
+            m_io.run_one_for(deadline - now);
         }
-        return false;
+        return connected && done();
     }
 
     bool send(const std::string& text) {
@@ -181,8 +166,8 @@ public:
         return send(nlohmann::json{{"type", "touch"}, {"phase", phase}, {"x", x}, {"y", y}}.dump());
     }
     // Waits until no frame has come for `quiet`.
-    void settle(std::chrono::milliseconds quiet = std::chrono::milliseconds(600)) {
-        for (int i = 0; i < 50; ++i) {
+    void settle(std::chrono::milliseconds quiet = std::chrono::milliseconds(1500)) {
+        for (int i = 0; i < 30; ++i) {
             std::size_t before = frames.size();
             readUntil([] { return false; }, quiet);
             if (frames.size() == before) return;
@@ -205,6 +190,22 @@ public:
     std::vector<std::uint32_t> screen;
 
 private:
+    // One read is always outstanding; readUntil runs the loop that completes it.
+    void read() {
+        m_ws.async_read(m_buffer, [this](beast::error_code ec, std::size_t) {
+            if (ec) {
+                closeReason = ec;
+                connected = false;
+                return;
+            }
+            std::string bytes = beast::buffers_to_string(m_buffer.data());
+            m_buffer.consume(m_buffer.size());
+            if (m_ws.got_text()) texts.push_back(nlohmann::json::parse(bytes, nullptr, false));
+            else applyFrame(bytes);
+            read();
+        });
+    }
+
     void applyFrame(const std::string& bytes) {
         ASSERT_GT(bytes.size(), live::kFrameHeaderBytes);
         auto u = [&](int at) { return int(std::uint8_t(bytes[at])) | (int(std::uint8_t(bytes[at + 1])) << 8); };
@@ -229,6 +230,7 @@ private:
     }
 
     boost::asio::io_context m_io;
+    beast::flat_buffer m_buffer;
     websocket::stream<tcp::socket> m_ws;
     websocket::response_type m_response;
 };
