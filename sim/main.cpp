@@ -17,6 +17,7 @@
 #include "sim/SnapshotCommand.h"
 #include "sim/batch/PhotosCommand.h"
 #include "sim/batch/ShowcaseCommand.h"
+#include "sim/live/ServeCommand.h"
 #include "sim/system/SimScreens.h"
 
 namespace {
@@ -118,9 +119,13 @@ int main(int argc, char** argv) {
     std::string marqueeOut = "flint-marquee";
     marquee->add_option("--out", marqueeOut, "folder for the frames");
 
+    flint::live::ServeOptions serveOptions;
+    auto* serve = flint::live::addServeCommand(app, serveOptions);
+
     CLI11_PARSE(app, argc, argv);
 
     try {
+        if (*serve) return flint::live::runServe(serveOptions, std::cout, std::cerr);
         if (*boot) {
             bootOptions.root = bootRoot;
             for (const auto& p : bootPrefs) {

@@ -1,8 +1,13 @@
 #include "platform/foundation/DarwinNotifyCenter.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
 
 #include "platform/foundation/Process.h"
+#include "platform/foundation/SystemLog.h"
 
 namespace ios {
 
@@ -28,6 +33,21 @@ void DarwinNotifyCenter::removeEveryObserver(void* observer) {
 }
 
 void DarwinNotifyCenter::post(const std::string& name) {
+    postLocally(name);
+    Process* process = Process::current();
+    if (!process || name.empty() || name.find('\n') != std::string::npos) return;
+    std::error_code ec;
+    if (!std::filesystem::is_directory(devicePath(kNotifySpoolFolder), ec)) return;
+    // One short write with O_APPEND: lines of several writers never interleave.
+    std::string line = std::to_string(getpid()) + " " + name + "\n";
+    int fd = open(devicePath(kNotifySpoolFile).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return;
+    if (write(fd, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
+        NSLogLine("DarwinNotifyCenter: cannot append " + name + " to the spool");
+    close(fd);
+}
+
+void DarwinNotifyCenter::postLocally(const std::string& name) {
     if (m_pending.insert(name).second) m_pendingOrder.push_back(name);
     if (!m_delivery) m_delivery = m_loop.post([this] { deliver(); });
 }

@@ -17,6 +17,12 @@ using CFNotificationCenterRef = DarwinNotifyCenter*;
 using CFNotificationCallback = void (*)(CFNotificationCenterRef center, void* observer, const std::string& name,
                                         const void* object, const Value* userInfo);
 
+// Names cross processes of one device root through a spool: while the root has the spool folder
+// (a serving simulator makes it), every post also appends the line "PID NAME" to the spool file,
+// and the serving process posts the lines of other processes into its own centre.
+inline constexpr const char* kNotifySpoolFolder = "/var/run/notifyd";
+inline constexpr const char* kNotifySpoolFile = "/var/run/notifyd/spool";
+
 enum class CFNotificationSuspensionBehavior { Drop = 1, Coalesce = 2, Hold = 3, DeliverImmediately = 4 };
 
 class DarwinNotifyCenter {
@@ -28,6 +34,8 @@ public:
     void removeObserver(void* observer, const std::string& name);
     void removeEveryObserver(void* observer);
     void post(const std::string& name);
+    // Posts in this process only (a name that came through the spool).
+    void postLocally(const std::string& name);
 
     std::size_t observerCount(const std::string& name) const;
     bool isPending(const std::string& name) const { return m_pending.count(name) != 0; }
