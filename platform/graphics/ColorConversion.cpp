@@ -57,7 +57,8 @@ std::shared_ptr<const ColorConversion> ColorConversion::make(const std::string& 
     cmsHPROFILE srgb = sRGBProfile();
     const cmsColorSpaceSignature space = cmsGetColorSpace(profile);
     const cmsProfileClassSignature profileClass = cmsGetDeviceClass(profile);
-    if (profileClass == cmsSigLinkClass || profileClass == cmsSigAbstractClass || profileClass == cmsSigNamedColorClass) {
+    if (profileClass == cmsSigLinkClass || profileClass == cmsSigAbstractClass ||
+        profileClass == cmsSigNamedColorClass) {
         error = "colour profile is not an image profile";
     } else if (space == cmsSigRgbData) {
         conversion->m_transform = cmsCreateTransform(profile, TYPE_BGRA_8, srgb, TYPE_BGRA_8, INTENT_PERCEPTUAL,
@@ -97,7 +98,8 @@ std::shared_ptr<const ColorConversion> ColorConversion::fromICCProfile(const std
     return make(key, cmsOpenProfileFromMem(bytes, static_cast<cmsUInt32Number>(size)), error);
 }
 
-std::shared_ptr<const ColorConversion> ColorConversion::fromGamma(double fileGamma, const std::optional<Chromaticities>& chrm,
+std::shared_ptr<const ColorConversion> ColorConversion::fromGamma(double fileGamma,
+                                                                  const std::optional<Chromaticities>& chrm,
                                                                   std::string& error) {
     const bool hasGamma = fileGamma != 0;
     if (hasGamma && !(std::isfinite(fileGamma) && fileGamma > 0.01 && fileGamma < 100)) {
@@ -135,11 +137,59 @@ std::shared_ptr<const ColorConversion> ColorConversion::fromGamma(double fileGam
 
 void ColorConversion::convertBGRA(std::uint8_t* pixels, std::size_t count) const {
     if (m_transform) {
-        // Whole rows at a time keep the count inside the library's 32-bit range.
-        constexpr std::size_t kChunk = 1 << 20;
-        for (std::size_t done = 0; done < count; done += kChunk) {
-            const auto n = static_cast<cmsUInt32Number>(std::min(kChunk, count - done));
-            cmsDoTransform(static_cast<cmsHTRANSFORM>(m_transform), pixels + done * 4, pixels + done * 4, n);
+        // Most of a screenshot repeats a few colours: runs of one colour are converted once, and
+        // a small table remembers recent conversions, so the library converts only the colours
+        // the table lacks (in one call per chunk). Each pixel keeps its own fourth byte.
+        constexpr std::uint32_t kColour = 0x00FFFFFFu, kEmpty = 0xFF000000u, kMiss = 0x80000000u;
+        constexpr std::size_t kSlots = 1 << 12;
+        struct Slot {
+            std::uint32_t from = kEmpty, to = 0;
+        };
+        thread_local std::vector<Slot> table;
+        thread_local const void* tableOwner = nullptr;
+        thread_local std::vector<std::uint32_t> runs, misses, converted;
+        if (tableOwner != m_transform) {
+            table.assign(kSlots, Slot{});
+            tableOwner = m_transform;
+        }
+        auto slotOf = [](std::uint32_t colour) { return (colour * 2654435761u) >> 20; };
+        auto* words = reinterpret_cast<std::uint32_t*>(pixels);
+        for (std::size_t start = 0; start < count;) {
+            const std::size_t end = std::min<std::size_t>(count, start + (1 << 16));
+            // Per run: its converted colour, or kMiss with its place among the misses.
+            runs.clear();
+            misses.clear();
+            std::uint32_t previous = kEmpty;
+            for (std::size_t i = start; i < end; ++i) {
+                const std::uint32_t colour = words[i] & kColour;
+                if (colour == previous) continue;
+                previous = colour;
+                const Slot& slot = table[slotOf(colour)];
+                if (slot.from == colour) {
+                    runs.push_back(slot.to);
+                } else {
+                    runs.push_back(kMiss | static_cast<std::uint32_t>(misses.size()));
+                    misses.push_back(colour);
+                }
+            }
+            converted.resize(misses.size());
+            cmsDoTransform(static_cast<cmsHTRANSFORM>(m_transform), misses.data(), converted.data(),
+                           static_cast<cmsUInt32Number>(misses.size()));
+            for (std::size_t k = 0; k < misses.size(); ++k)
+                table[slotOf(misses[k])] = {misses[k], converted[k] & kColour};
+            previous = kEmpty;
+            std::size_t run = 0;
+            std::uint32_t value = 0;
+            for (std::size_t i = start; i < end; ++i) {
+                const std::uint32_t colour = words[i] & kColour;
+                if (colour != previous) {
+                    previous = colour;
+                    const std::uint32_t r = runs[run++];
+                    value = r & kMiss ? converted[r & ~kMiss] & kColour : r;
+                }
+                words[i] = (words[i] & ~kColour) | value;
+            }
+            start = end;
         }
     } else if (!m_grayToRGB.empty()) {
         for (std::size_t i = 0; i < count; ++i, pixels += 4) {

@@ -157,8 +157,38 @@ void finishARGB(cairo_surface_t* surface, const ColorConversion* conversion) {
     cairo_surface_mark_dirty(surface);
 }
 
-ImageDecoder::Result decodePNG(const std::uint8_t* bytes, std::size_t size) {
+// A decoding whose colour conversion may still be due (a thumbnail converts after reducing).
+struct Decoded {
     ImageDecoder::Result result;
+    std::shared_ptr<const ColorConversion> conversion;
+};
+
+// Converts a surface's premultiplied pixels into sRGB.
+void convertSurface(cairo_surface_t* surface, const ColorConversion& conversion) {
+    const int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    const bool alpha = cairo_image_surface_get_format(surface) == CAIRO_FORMAT_ARGB32;
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    for (int y = 0; y < h; ++y) {
+        std::uint8_t* row = data + static_cast<std::size_t>(y) * stride;
+        auto each = [&](auto&& f) {
+            for (int x = 0; x < w; ++x)
+                if (const unsigned a = row[x * 4 + 3]; a != 0 && a != 255) f(row + x * 4, a);
+        };
+        if (alpha) each([](std::uint8_t* p, unsigned a) {
+                for (int i = 0; i < 3; ++i) p[i] = static_cast<std::uint8_t>(std::min(255u, (p[i] * 255 + a / 2) / a));
+            });
+        conversion.convertBGRA(row, static_cast<std::size_t>(w));
+        if (alpha) each([](std::uint8_t* p, unsigned a) {
+                for (int i = 0; i < 3; ++i) p[i] = static_cast<std::uint8_t>((p[i] * a + 127) / 255);
+            });
+    }
+    cairo_surface_mark_dirty(surface);
+}
+
+Decoded decodePNG(const std::uint8_t* bytes, std::size_t size, bool deferColour) {
+    Decoded decoded;
+    ImageDecoder::Result& result = decoded.result;
     auto state = std::make_unique<PngState>();
     state->bytes = bytes;
     state->size = size;
@@ -166,14 +196,15 @@ ImageDecoder::Result decodePNG(const std::uint8_t* bytes, std::size_t size) {
     if (state->png) state->info = png_create_info_struct(state->png);
     if (!state->png || !state->info) {
         result.error = "out of memory";
-        return result;
+        return decoded;
     }
     png_set_read_fn(state->png, state.get(), pngRead);
-    if (!readPNG(*state, result.error)) return result;
+    if (!readPNG(*state, result.error)) return decoded;
     if (!state->colorError.empty()) result.error = "colour profile ignored: " + state->colorError;
-    finishARGB(state->surface, state->conversion.get());
+    if (deferColour) decoded.conversion = state->conversion;
+    finishARGB(state->surface, deferColour ? nullptr : state->conversion.get());
     result.surface = std::exchange(state->surface, nullptr);
-    return result;
+    return decoded;
 }
 
 // --- JPEG ---
@@ -275,30 +306,26 @@ bool readJPEG(JpegState& s, const std::uint8_t* bytes, std::size_t size, int min
     return true;
 }
 
-ImageDecoder::Result decodeJPEG(const std::uint8_t* bytes, std::size_t size, int minimumSide) {
-    ImageDecoder::Result result;
+Decoded decodeJPEG(const std::uint8_t* bytes, std::size_t size, int minimumSide, bool deferColour) {
+    Decoded decoded;
+    ImageDecoder::Result& result = decoded.result;
     auto state = std::make_unique<JpegState>();
     state->info.err = jpeg_std_error(&state->error.manager);
     state->error.manager.error_exit = jpegErrorExit;
     state->error.manager.output_message = jpegQuiet;
-    if (!readJPEG(*state, bytes, size, minimumSide, result.error, result.orientation)) return result;
-    std::shared_ptr<const ColorConversion> conversion;
+    if (!readJPEG(*state, bytes, size, minimumSide, result.error, result.orientation)) return decoded;
     if (state->icc) {
         std::string colorError;
-        conversion = ColorConversion::fromICCProfile(state->icc, state->iccLength, colorError);
+        decoded.conversion = ColorConversion::fromICCProfile(state->icc, state->iccLength, colorError);
         if (!colorError.empty()) result.error = "colour profile ignored: " + colorError;
     }
-    cairo_surface_t* surface = state->surface;
-    if (conversion) {
-        const int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
-        const int stride = cairo_image_surface_get_stride(surface);
-        for (int y = 0; y < h; ++y)
-            conversion->convertBGRA(cairo_image_surface_get_data(surface) + static_cast<std::size_t>(y) * stride,
-                                    static_cast<std::size_t>(w));
+    cairo_surface_mark_dirty(state->surface);
+    if (decoded.conversion && !deferColour) {
+        convertSurface(state->surface, *decoded.conversion);
+        decoded.conversion.reset();
     }
-    cairo_surface_mark_dirty(surface);
     result.surface = std::exchange(state->surface, nullptr);
-    return result;
+    return decoded;
 }
 
 // A box average by a whole factor, in the surface's own format (premultiplied averages stay
@@ -324,7 +351,8 @@ cairo_surface_t* reduceByFactor(cairo_surface_t* source, int factor) {
                 }
         }
         unsigned char* row = dst + static_cast<std::size_t>(y) * dstride;
-        for (std::size_t i = 0; i < sums.size(); ++i) row[i] = static_cast<unsigned char>((sums[i] + count / 2) / count);
+        for (std::size_t i = 0; i < sums.size(); ++i)
+            row[i] = static_cast<unsigned char>((sums[i] + count / 2) / count);
     }
     cairo_surface_mark_dirty(out);
     return out;
@@ -425,12 +453,12 @@ cairo_surface_t* ImageDecoder::upright(cairo_surface_t* surface, UIImageOrientat
 
 namespace {
 
-ImageDecoder::Result decodeStored(const std::uint8_t* bytes, std::size_t size, int minimumSide) {
-    if (ImageDecoder::isPNG(bytes, size)) return decodePNG(bytes, size);
-    if (ImageDecoder::isJPEG(bytes, size)) return decodeJPEG(bytes, size, minimumSide);
-    ImageDecoder::Result result;
-    result.error = "neither PNG nor JPEG";
-    return result;
+Decoded decodeStored(const std::uint8_t* bytes, std::size_t size, int minimumSide, bool deferColour) {
+    if (ImageDecoder::isPNG(bytes, size)) return decodePNG(bytes, size, deferColour);
+    if (ImageDecoder::isJPEG(bytes, size)) return decodeJPEG(bytes, size, minimumSide, deferColour);
+    Decoded decoded;
+    decoded.result.error = "neither PNG nor JPEG";
+    return decoded;
 }
 
 // Turns the stored pixels upright (keeping the reported orientation).
@@ -445,14 +473,16 @@ void makeUpright(ImageDecoder::Result& result) {
 }  // namespace
 
 ImageDecoder::Result ImageDecoder::decode(const std::uint8_t* bytes, std::size_t size) {
-    Result result = decodeStored(bytes, size, 0);
+    Result result = decodeStored(bytes, size, 0, false).result;
     makeUpright(result);
     return result;
 }
 
 ImageDecoder::Result ImageDecoder::decodeThumbnail(const std::uint8_t* bytes, std::size_t size, int minimumSide) {
     minimumSide = std::max(1, minimumSide);
-    Result result = decodeStored(bytes, size, minimumSide);
+    // Colours are converted once the image is small.
+    Decoded decoded = decodeStored(bytes, size, minimumSide, true);
+    Result& result = decoded.result;
     // A box average by the whole factor first (cheap at any reduction), then the rest.
     auto shorter = [&] {
         return std::min(cairo_image_surface_get_width(result.surface), cairo_image_surface_get_height(result.surface));
@@ -465,6 +495,7 @@ ImageDecoder::Result ImageDecoder::decodeThumbnail(const std::uint8_t* bytes, st
     if (result.surface)
         if (const int factor = shorter() / minimumSide; factor >= 2) replace(reduceByFactor(result.surface, factor));
     if (result.surface && shorter() * 4 > minimumSide * 5) replace(reduceToSide(result.surface, minimumSide));
+    if (result.surface && decoded.conversion) convertSurface(result.surface, *decoded.conversion);
     makeUpright(result);
     return result;
 }

@@ -119,7 +119,8 @@ namespace {
 objc::Ref<UIImage> imageFromDecoding(ImageDecoder::Result result, CGFloat scale) {
     if (!result.error.empty()) logImage(result.surface ? result.error : "cannot decode: " + result.error);
     if (!result.surface) return nullptr;
-    return objc::make<UIImage>(adoptSurface(result.surface), scale, UIImageRenderingMode::Automatic, result.orientation);
+    return objc::make<UIImage>(adoptSurface(result.surface), scale, UIImageRenderingMode::Automatic,
+                               result.orientation);
 }
 
 }  // namespace

@@ -109,11 +109,13 @@ UIImage::Data writeRaw(const RawPNG& raw) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     png_set_write_fn(png, &out, appendBytes, nullptr);
-    png_set_IHDR(png, info, raw.width, raw.height, raw.depth, raw.type, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, raw.width, raw.height, raw.depth, raw.type, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     if (raw.gamma > 0) png_set_gAMA(png, info, raw.gamma);
     if (!raw.icc.empty())
-        png_set_iCCP(png, info, "profile", PNG_COMPRESSION_TYPE_BASE, raw.icc.data(), static_cast<png_uint_32>(raw.icc.size()));
+        png_set_iCCP(png, info, "profile", PNG_COMPRESSION_TYPE_BASE, raw.icc.data(),
+                     static_cast<png_uint_32>(raw.icc.size()));
     std::vector<png_bytep> rows;
     for (const auto& row : raw.rows) rows.push_back(const_cast<png_bytep>(row.data()));
     png_set_rows(png, info, rows.data());
@@ -233,7 +235,8 @@ namespace {
 using Matrix = std::array<std::array<double, 3>, 3>;
 
 Matrix invert(const Matrix& m) {
-    const double det = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) - m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+    const double det = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+                       m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
                        m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
     Matrix inverse{};
     for (int r = 0; r < 3; ++r)
@@ -296,7 +299,10 @@ RawPNG twoPatches(std::array<std::uint8_t, 3> left, std::array<std::uint8_t, 3> 
     raw.type = PNG_COLOR_TYPE_RGB;
     for (int y = 0; y < 8; ++y) {
         std::vector<std::uint8_t> row;
-        for (int x = 0; x < 16; ++x) row.insert(row.end(), x < 8 ? left.begin() : right.begin(), x < 8 ? left.end() : right.end());
+        for (int x = 0; x < 16; ++x) {
+            const auto& colour = x < 8 ? left : right;
+            row.insert(row.end(), colour.begin(), colour.end());
+        }
         raw.rows.push_back(row);
     }
     return raw;
@@ -389,13 +395,20 @@ struct StoredAs {
 std::vector<StoredAs> storedAs(double w, double h) {
     return {
         {1, UIImageOrientation::Up, false, {1, 0, 0, 1, 0, 0}},
-        {2, UIImageOrientation::UpMirrored, false, {-1, 0, 0, 1, w, 0}},              // mirrored left-right
-        {3, UIImageOrientation::Down, false, {-1, 0, 0, -1, w, h}},                   // turned 180°
-        {4, UIImageOrientation::DownMirrored, false, {1, 0, 0, -1, 0, h}},            // mirrored top-bottom
-        {5, UIImageOrientation::LeftMirrored, true, {0, 1, 1, 0, 0, 0}},              // mirrored about the diagonal
-        {6, UIImageOrientation::Right, true, {0, -1, 1, 0, 0, w}},                    // turned a quarter counter-clockwise
-        {7, UIImageOrientation::RightMirrored, true, {0, -1, -1, 0, h, w}},           // mirrored about the other diagonal
-        {8, UIImageOrientation::Left, true, {0, 1, -1, 0, h, 0}},                     // turned a quarter clockwise
+        // mirrored left-right
+        {2, UIImageOrientation::UpMirrored, false, {-1, 0, 0, 1, w, 0}},
+        // turned 180°
+        {3, UIImageOrientation::Down, false, {-1, 0, 0, -1, w, h}},
+        // mirrored top-bottom
+        {4, UIImageOrientation::DownMirrored, false, {1, 0, 0, -1, 0, h}},
+        // mirrored about the diagonal
+        {5, UIImageOrientation::LeftMirrored, true, {0, 1, 1, 0, 0, 0}},
+        // turned a quarter counter-clockwise
+        {6, UIImageOrientation::Right, true, {0, -1, 1, 0, 0, w}},
+        // mirrored about the other diagonal
+        {7, UIImageOrientation::RightMirrored, true, {0, -1, -1, 0, h, w}},
+        // turned a quarter clockwise
+        {8, UIImageOrientation::Left, true, {0, 1, -1, 0, h, 0}},
     };
 }
 
@@ -411,7 +424,8 @@ void paintScene(cairo_t* cr, double w, double h) {
 
 // A JPEG of the scene stored as `how` says, with an EXIF block naming its orientation.
 UIImage::Data cameraJPEG(const StoredAs& how, int w, int h, bool bigEndianExif) {
-    auto stored = UIImage::imageWithSize({double(how.turned ? h : w), double(how.turned ? w : h)}, 1, [&](CGContext& c) {
+    const CGSize size{double(how.turned ? h : w), double(how.turned ? w : h)};
+    auto stored = UIImage::imageWithSize(size, 1, [&](CGContext& c) {
         cairo_t* cr = c.cairo();
         cairo_transform(cr, &how.fromScene);
         paintScene(cr, w, h);
@@ -419,8 +433,10 @@ UIImage::Data cameraJPEG(const StoredAs& how, int w, int h, bool bigEndianExif) 
     UIImage::Data jpeg = stored->jpegRepresentation(0.95);
     const std::uint8_t v = static_cast<std::uint8_t>(how.exif);
     std::vector<std::uint8_t> tiff = bigEndianExif
-        ? std::vector<std::uint8_t>{'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1, 0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, v, 0, 0, 0, 0, 0, 0}
-        : std::vector<std::uint8_t>{'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0, v, 0, 0, 0, 0, 0, 0, 0};
+        ? std::vector<std::uint8_t>{'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1, 0x01, 0x12, 0,
+                                    3, 0, 0, 0, 1, 0, v, 0, 0, 0, 0, 0, 0}
+        : std::vector<std::uint8_t>{'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3,
+                                    0, 1, 0, 0, 0, v, 0, 0, 0, 0, 0, 0, 0};
     std::vector<std::uint8_t> app1 = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
     app1.insert(app1.end(), tiff.begin(), tiff.end());
     app1[2] = static_cast<std::uint8_t>((app1.size() - 2) >> 8);
@@ -447,9 +463,11 @@ TEST(ImageDecoderTest, CameraOrientationIsDrawnUpright) {
             EXPECT_GT(iw, ih) << "orientation " << how.exif;
             EXPECT_NEAR(double(iw) / ih, 1.5, 0.1);
             const std::pair<double, double> probes[4] = {{0.25, 0.25}, {0.75, 0.25}, {0.25, 0.75}, {0.75, 0.75}};
-            const UIImage::RGBA expected[4] = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}};
+            const UIImage::RGBA expected[4] = {
+                {255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}};
             for (int q = 0; q < 4; ++q)
-                EXPECT_TRUE(pixelNear(image->pixelAt(int(probes[q].first * iw), int(probes[q].second * ih)), expected[q], 40))
+                EXPECT_TRUE(pixelNear(image->pixelAt(int(probes[q].first * iw), int(probes[q].second * ih)),
+                                      expected[q], 40))
                     << "orientation " << how.exif << ", quadrant " << q << ", " << iw << " × " << ih;
         }
         EXPECT_EQ(full->pixelWidth(), w);
