@@ -1,5 +1,6 @@
 #include "sim/ShowcaseCommands.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include "platform/uikit/UIImagePickerController.h"
 #include "platform/uikit/UIPasteboard.h"
 #include "platform/uikit/UIPhotoLibrary.h"
+#include "platform/uikit/UIScrollView.h"
 #include "sim/InputCommands.h"
 #include "sim/Scenario.h"
 
@@ -51,6 +53,31 @@ bool tapView(Scenario& s, const ios::UIView& view, const std::string& what, std:
     return true;
 }
 
+// Drags the picker's grid as a finger would (pressing, moving, pausing so nothing coasts, lifting)
+// until photo `index`'s cell lies wholly inside the grid; false when it never gets there.
+bool scrollPhotoIntoView(ios::UIImagePickerController& picker, std::size_t index) {
+    ios::UIScrollView* grid = picker.gridView();
+    if (!grid) return false;
+    constexpr double kMargin = 8;
+    for (int drags = 0; drags < 400; ++drags) {
+        const ios::CGRect cell = picker.frameOfPhotoAtIndex(index), visible = grid->bounds();
+        const double above = visible.origin.y - cell.origin.y;
+        const double below = (cell.origin.y + cell.size.height) - (visible.origin.y + visible.size.height);
+        if (above <= 0 && below <= 0) return true;
+        // The content moves with the finger: to see what lies below, the finger moves up.
+        const double reach = visible.size.height * 0.4;
+        const double move = above > 0 ? std::min(above + kMargin, reach) : -std::min(below + kMargin, reach);
+        const ios::CGPoint from = ios::convertPointToScreen(
+            *grid, ios::CGPointMake(visible.origin.x + visible.size.width / 2, visible.origin.y + visible.size.height / 2 - move / 2));
+        const ios::CGPoint to = ios::CGPointMake(from.x, from.y + move);
+        ios::pressAndMove({from, to}, 0.25);
+        ios::Process::shared().runLoop().advanceBy(0.15);
+        ios::sendTouch(ios::UITouchPhase::Ended, to);
+        ios::Process::shared().runLoop().advanceBy(ios::UIScrollView::kSettleDuration + 0.05);
+    }
+    return false;
+}
+
 objc::Ref<ios::UIImage> newestPhotoOrFail(Scenario& s, const std::string& check) {
     auto image = newestPhoto();
     if (!image) s.fail(check + ": the photo library holds no photo");
@@ -79,6 +106,9 @@ void registerShowcaseCommands(Scenario& scenario) {
         if (!n) return s.fail("pick-photo: N is a whole number from 1, or last");
         if (*n < 1 || static_cast<std::size_t>(*n) > photos)
             return s.fail("pick-photo: there is no photo " + args[0] + " (the library holds " + std::to_string(photos) + ")");
+        if (!scrollPhotoIntoView(*picker, static_cast<std::size_t>(*n - 1)))
+            return s.fail("pick-photo: dragging the grid never brought photo " + std::to_string(*n) + " into view");
+        settle();
         ios::UIButton* thumbnail = pickerThumbnail(*picker, static_cast<std::size_t>(*n - 1));
         if (!thumbnail) return s.fail("pick-photo: the picker shows no thumbnail for photo " + std::to_string(*n));
         return tapView(s, *thumbnail, "photo " + std::to_string(*n));
@@ -234,11 +264,7 @@ ios::UIImagePickerController* shownImagePicker() { return topmostShown<ios::UIIm
 ios::UIActivityViewController* shownShareSheet() { return topmostShown<ios::UIActivityViewController>(); }
 
 ios::UIButton* pickerThumbnail(ios::UIImagePickerController& picker, std::size_t index) {
-    // The thumbnails are the buttons on the picker's root view, tagged with their photo's index.
-    for (const auto& child : picker.view()->subviews())
-        if (auto* button = dynamic_cast<ios::UIButton*>(child.get()); button && button->tag() == static_cast<int>(index))
-            return button;
-    return nullptr;
+    return picker.cellForPhotoAtIndex(index);
 }
 
 bool reachableAt(const ios::UIView& view, ios::CGPoint screenPoint) {

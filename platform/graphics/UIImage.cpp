@@ -1,5 +1,6 @@
 #include "platform/graphics/UIImage.h"
 
+#include <array>
 #include <csetjmp>
 #include <cmath>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include <png.h>
 
 #include "platform/foundation/Process.h"
+#include "platform/foundation/SystemLog.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/graphics/UIGraphics.h"
 
@@ -29,45 +31,6 @@ bool acceptableSize(long long w, long long h) {
     return w > 0 && h > 0 && w <= kMaxDimension && h <= kMaxDimension && w * h <= kMaxPixels;
 }
 
-std::uint8_t premultiply(std::uint8_t c, std::uint8_t a) { return static_cast<std::uint8_t>((c * a + 127) / 255); }
-
-cairo_surface_t* decodePNG(const std::uint8_t* bytes, std::size_t size) {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&image, bytes, size)) return nullptr;
-    if (!acceptableSize(image.width, image.height)) {
-        png_image_free(&image);
-        return nullptr;
-    }
-    image.format = PNG_FORMAT_RGBA;
-    std::vector<std::uint8_t> rgba(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr)) {
-        png_image_free(&image);
-        return nullptr;
-    }
-    int w = static_cast<int>(image.width), h = static_cast<int>(image.height);
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
-        return nullptr;
-    }
-    cairo_surface_flush(surface);
-    unsigned char* data = cairo_image_surface_get_data(surface);
-    int stride = cairo_image_surface_get_stride(surface);
-    for (int y = 0; y < h; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
-        const std::uint8_t* src = rgba.data() + static_cast<std::size_t>(y) * w * 4;
-        for (int x = 0; x < w; ++x, src += 4) {
-            std::uint8_t a = src[3];
-            row[x] = (std::uint32_t(a) << 24) | (std::uint32_t(premultiply(src[0], a)) << 16) |
-                     (std::uint32_t(premultiply(src[1], a)) << 8) | premultiply(src[2], a);
-        }
-    }
-    cairo_surface_mark_dirty(surface);
-    return surface;
-}
-
 struct JpegError {
     jpeg_error_mgr manager;
     std::jmp_buf jump;
@@ -76,79 +39,35 @@ struct JpegError {
 void jpegErrorExit(j_common_ptr info) { std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1); }
 void jpegQuiet(j_common_ptr) {}
 
-struct JpegDecodeState {
-    jpeg_decompress_struct info;
-    JpegError error;
-    cairo_surface_t* surface = nullptr;
-    std::vector<JSAMPLE> row;
-};
-
-cairo_surface_t* decodeJPEG(const std::uint8_t* bytes, std::size_t size) {
-    // Everything the error path must release lives in one heap object, so longjmp skips no
-    // destructor of a local.
-    auto* state = new JpegDecodeState();
-    jpeg_decompress_struct& info = state->info;
-    info.err = jpeg_std_error(&state->error.manager);
-    state->error.manager.error_exit = jpegErrorExit;
-    state->error.manager.output_message = jpegQuiet;
-    if (setjmp(state->error.jump)) {
-        jpeg_destroy_decompress(&state->info);
-        if (state->surface) cairo_surface_destroy(state->surface);
-        delete state;
-        return nullptr;
-    }
-    jpeg_create_decompress(&info);
-    info.mem->max_memory_to_use = 512L * 1024 * 1024;
-    jpeg_mem_src(&info, bytes, static_cast<unsigned long>(size));
-    if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) std::longjmp(state->error.jump, 1);
-    bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
-    info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
-    if (!acceptableSize(info.image_width, info.image_height)) std::longjmp(state->error.jump, 1);
-    jpeg_start_decompress(&info);
-    int w = static_cast<int>(info.output_width), h = static_cast<int>(info.output_height);
-    if (!acceptableSize(w, h)) std::longjmp(state->error.jump, 1);
-    state->surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
-    if (cairo_surface_status(state->surface) != CAIRO_STATUS_SUCCESS) std::longjmp(state->error.jump, 1);
-    cairo_surface_flush(state->surface);
-    unsigned char* data = cairo_image_surface_get_data(state->surface);
-    int stride = cairo_image_surface_get_stride(state->surface);
-    int components = info.output_components;
-    state->row.assign(static_cast<std::size_t>(w) * components, 0);
-    while (info.output_scanline < info.output_height) {
-        int y = static_cast<int>(info.output_scanline);
-        JSAMPROW rowPointer = state->row.data();
-        jpeg_read_scanlines(&info, &rowPointer, 1);
-        auto* out = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
-        const JSAMPLE* src = state->row.data();
-        for (int x = 0; x < w; ++x, src += components) {
-            std::uint32_t r, g, b;
-            if (cmyk) {
-                // Adobe writes inverted CMYK.
-                unsigned k = src[3];
-                r = src[0] * k / 255;
-                g = src[1] * k / 255;
-                b = src[2] * k / 255;
-            } else if (components >= 3) {
-                r = src[0], g = src[1], b = src[2];
-            } else {
-                r = g = b = src[0];
-            }
-            out[x] = 0xFF000000u | (r << 16) | (g << 8) | b;
+// Chunks are (length, type, data, CRC); the CRC covers type and data.
+std::uint32_t crc32(const std::uint8_t* bytes, std::size_t size) {
+    static const auto table = [] {
+        std::array<std::uint32_t, 256> t{};
+        for (std::uint32_t n = 0; n < 256; ++n) {
+            std::uint32_t c = n;
+            for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[n] = c;
         }
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    cairo_surface_mark_dirty(state->surface);
-    cairo_surface_t* result = state->surface;
-    delete state;
-    return result;
+        return t;
+    }();
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < size; ++i) c = table[(c ^ bytes[i]) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
 }
 
-bool isPNG(const std::uint8_t* b, std::size_t n) {
-    static const std::uint8_t sig[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    return n >= 8 && std::memcmp(b, sig, 8) == 0;
+// An sRGB chunk (perceptual intent) right after IHDR, which is 8 + 25 bytes into the file.
+void insertSRGBChunk(UIImage::Data& png) {
+    constexpr std::size_t kAfterHeader = 8 + 25;
+    if (png.size() < kAfterHeader) return;
+    std::uint8_t chunk[13] = {0, 0, 0, 1, 's', 'R', 'G', 'B', 0};
+    const std::uint32_t crc = crc32(chunk + 4, 5);
+    for (int i = 0; i < 4; ++i) chunk[9 + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
+    png.insert(png.begin() + kAfterHeader, chunk, chunk + sizeof chunk);
 }
-bool isJPEG(const std::uint8_t* b, std::size_t n) { return n >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF; }
+
+void logImage(const std::string& line) {
+    if (Process* process = Process::current()) process->log().write("Image: " + line);
+}
 
 cairo_status_t appendToVector(void* closure, const unsigned char* data, unsigned int length) {
     auto* out = static_cast<UIImage::Data*>(closure);
@@ -187,19 +106,39 @@ std::shared_ptr<cairo_surface_t> adoptSurface(cairo_surface_t* surface) {
     });
 }
 
-void UIImage::init(std::shared_ptr<cairo_surface_t> surface, CGFloat scale, UIImageRenderingMode mode) {
+void UIImage::init(std::shared_ptr<cairo_surface_t> surface, CGFloat scale, UIImageRenderingMode mode,
+                   UIImageOrientation orientation) {
     m_surface = std::move(surface);
     m_scale = scale > 0 && std::isfinite(scale) ? scale : 1;
     m_mode = mode;
+    m_orientation = orientation;
 }
+
+namespace {
+
+objc::Ref<UIImage> imageFromDecoding(ImageDecoder::Result result, CGFloat scale) {
+    if (!result.error.empty()) logImage(result.surface ? result.error : "cannot decode: " + result.error);
+    if (!result.surface) return nullptr;
+    return objc::make<UIImage>(adoptSurface(result.surface), scale, UIImageRenderingMode::Automatic,
+                               result.orientation);
+}
+
+}  // namespace
 
 objc::Ref<UIImage> UIImage::imageWithData(const std::uint8_t* bytes, std::size_t size, CGFloat scale) {
     if (!bytes || size == 0) return nullptr;
-    cairo_surface_t* surface = nullptr;
-    if (isPNG(bytes, size)) surface = decodePNG(bytes, size);
-    else if (isJPEG(bytes, size)) surface = decodeJPEG(bytes, size);
-    if (!surface) return nullptr;
-    return objc::make<UIImage>(adoptSurface(surface), scale, UIImageRenderingMode::Automatic);
+    return imageFromDecoding(ImageDecoder::decode(bytes, size), scale);
+}
+
+objc::Ref<UIImage> UIImage::thumbnailWithData(const std::uint8_t* bytes, std::size_t size, int minimumSide) {
+    if (!bytes || size == 0) return nullptr;
+    return imageFromDecoding(ImageDecoder::decodeThumbnail(bytes, size, minimumSide), 1);
+}
+
+objc::Ref<UIImage> UIImage::thumbnailWithContentsOfHostFile(const std::filesystem::path& path, int minimumSide) {
+    Data bytes;
+    if (!readFile(path, bytes)) return nullptr;
+    return thumbnailWithData(bytes.data(), bytes.size(), minimumSide);
 }
 
 objc::Ref<UIImage> UIImage::imageWithData(const Data& bytes, CGFloat scale) {
@@ -276,7 +215,7 @@ bool UIImage::isOpaque() const {
 }
 
 objc::Ref<UIImage> UIImage::imageWithRenderingMode(UIImageRenderingMode mode) const {
-    return objc::make<UIImage>(m_surface, m_scale, mode);
+    return objc::make<UIImage>(m_surface, m_scale, mode, m_orientation);
 }
 
 void UIImage::drawInRect(const CGRect& rect) const {
@@ -394,6 +333,7 @@ UIImage::Data UIImage::pngRepresentation() const {
     Data out;
     if (!m_surface || pixelWidth() == 0 || pixelHeight() == 0) return out;
     if (cairo_surface_write_to_png_stream(m_surface.get(), appendToVector, &out) != CAIRO_STATUS_SUCCESS) out.clear();
+    insertSRGBChunk(out);
     return out;
 }
 

@@ -6,7 +6,9 @@
 // Loading: imageWithContentsOfFile takes a device path and prefers the "name@Nx.ext" variant
 // for the screen's scale N (N > 1), then @3x, @2x and the plain name; a 1x screen takes the plain
 // name first. PNG or JPEG is told by content.
-// Undecodable or truncated bytes give none, never a crash.
+// Undecodable or truncated bytes give none (with a log line), never a crash. Decoding converts
+// colours into sRGB and turns a camera JPEG upright (ImageDecoder): the pixels are always
+// upright, and imageOrientation reports how the file had stored them.
 
 #include <cstdint>
 #include <filesystem>
@@ -18,6 +20,7 @@
 #include <cairo.h>
 
 #include "platform/graphics/CGGeometry.h"
+#include "platform/graphics/ImageDecoder.h"
 #include "platform/graphics/UIColor.h"
 #include "platform/objc/Runtime.h"
 
@@ -41,6 +44,9 @@ public:
     // PNG or JPEG bytes; none when they are not a decodable image.
     static objc::Ref<UIImage> imageWithData(const Data& bytes, CGFloat scale = 1);
     static objc::Ref<UIImage> imageWithData(const std::uint8_t* bytes, std::size_t size, CGFloat scale = 1);
+    // Reduced at decoding so the shorter side is about `minimumSide` pixels (scale 1).
+    static objc::Ref<UIImage> thumbnailWithData(const std::uint8_t* bytes, std::size_t size, int minimumSide);
+    static objc::Ref<UIImage> thumbnailWithContentsOfHostFile(const std::filesystem::path& path, int minimumSide);
     // Adopts a new reference to an image surface (ARGB32 or RGB24); none for anything else.
     // The caller must not draw into the surface afterwards.
     static objc::Ref<UIImage> imageWithSurface(cairo_surface_t* surface, CGFloat scale,
@@ -55,6 +61,7 @@ public:
     int pixelHeight() const;
     bool isOpaque() const;
     UIImageRenderingMode renderingMode() const { return m_mode; }
+    UIImageOrientation imageOrientation() const { return m_orientation; }
     objc::Ref<UIImage> imageWithRenderingMode(UIImageRenderingMode mode) const;
     cairo_surface_t* surface() const { return m_surface.get(); }
 
@@ -70,7 +77,7 @@ public:
     // layer with a template tint).
     void paint(cairo_t* cr, const CGRect& rect, CGFloat alpha = 1, const UIColor* templateTint = nullptr) const;
 
-    // Encoded bytes; empty when encoding fails. quality is 0 ... 1.
+    // Encoded bytes; empty when encoding fails. quality is 0 ... 1. PNGs say they are sRGB.
     Data pngRepresentation() const;
     Data jpegRepresentation(CGFloat quality) const;
     bool writePNG(const std::filesystem::path& hostPath) const;
@@ -84,7 +91,8 @@ public:
     // The pixel under a point (in points), scaled by the image's scale.
     RGBA pixelAtPoint(CGPoint p) const;
 
-    void init(std::shared_ptr<cairo_surface_t> surface, CGFloat scale, UIImageRenderingMode mode);
+    void init(std::shared_ptr<cairo_surface_t> surface, CGFloat scale, UIImageRenderingMode mode,
+              UIImageOrientation orientation = UIImageOrientation::Up);
 
 protected:
     UIImage() = default;
@@ -93,6 +101,7 @@ private:
     std::shared_ptr<cairo_surface_t> m_surface;
     CGFloat m_scale = 1;
     UIImageRenderingMode m_mode = UIImageRenderingMode::Automatic;
+    UIImageOrientation m_orientation = UIImageOrientation::Up;
 };
 
 using UIImageRef = objc::Ref<UIImage>;

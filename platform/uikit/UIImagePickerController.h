@@ -1,14 +1,23 @@
 #pragma once
-// The image picker over the device's photo library. It shows the library's photos as a grid of
-// thumbnails (a tap on one picks it); pickImageAtIndex / pickImageAtPath / cancel are the same
+// The image picker over the device's photo library. It shows the library's photos as a scrolling
+// grid of thumbnails, oldest first, opening scrolled to the end so the newest show; a tap on one
+// picks it. Only the cells on screen and half a screen either side exist (reused as the grid
+// scrolls); their thumbnails are decoded at cell size, one per turn of the run loop (one per frame
+// while the grid moves), nearest the screen first, and kept in a cache of fixed size. Only the
+// picked photo is decoded at full size. pickImageAtIndex / pickImageAtPath / cancel are the same
 // choices made directly. Picking sends imagePickerController:didFinishPickingMediaWithInfo: with
 // the image under "UIImagePickerControllerOriginalImage"; cancelling sends
 // imagePickerControllerDidCancel:. Each goes to the delegate (held weakly) only when it
 // implements the selector; a picker whose delegate does not dismisses itself.
 
+#include <cstdint>
 #include <filesystem>
+#include <list>
 #include <map>
+#include <set>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/graphics/UIImage.h"
 #include "platform/uikit/UIViewController.h"
@@ -34,6 +43,10 @@ protected:
 private:
     std::map<std::string, objc::id> m_objects;
 };
+
+class UIButton;
+class UIImageView;
+class UIScrollView;
 
 class UIImagePickerController : public UIViewController {
     OBJC_CLASS_DECLARE(UIImagePickerController)
@@ -64,16 +77,64 @@ public:
 
     void loadView() override;
 
+    // --- the grid ---
+    static constexpr int kColumns = 4;
+    static constexpr double kBarHeight = 88;
+    static constexpr double kSpacing = 2;
+    // Thumbnails kept at most (bytes of pixels).
+    static constexpr std::size_t kThumbnailBudget = 32u << 20;
+
+    UIScrollView* gridView() const { return m_grid.get(); }
+    // The cell showing photo `index` (a button tagged with the index), or null when it is not
+    // among the cells in place.
+    UIButton* cellForPhotoAtIndex(std::size_t index) const;
+    // Where photo `index`'s cell lies in the grid's content.
+    CGRect frameOfPhotoAtIndex(std::size_t index) const;
+    // Places the cells for the grid's current offset and asks for the thumbnails they lack.
+    void layoutCells();
+    // Decodes the most wanted missing thumbnail; false when none is wanted.
+    bool decodeNextThumbnail();
+    std::size_t thumbnailsPending() const;
+    std::size_t thumbnailBytes() const { return m_thumbnailBytes; }
+    std::size_t thumbnailsDecoded() const { return m_thumbnailsDecoded; }
+
 protected:
     UIImagePickerController() = default;
 
 private:
+    struct Cell {
+        objc::Ref<UIButton> button;
+        objc::Ref<UIImageView> image;
+    };
+    struct Thumbnail {
+        objc::Ref<UIImage> image;
+        std::list<std::size_t>::iterator use;
+    };
+
     void deliverPick(const objc::Ref<UIImage>& image, const std::filesystem::path& path);
+    Cell makeCell();
+    objc::Ref<UIImage> cachedThumbnail(std::size_t index);
+    void keepThumbnail(std::size_t index, const objc::Ref<UIImage>& image);
+    void scheduleDecoding();
 
     objc::WeakRef<objc::Object> m_delegate;
     bool m_allowsEditing = false;
     UIImagePickerControllerSourceType m_sourceType = UIImagePickerControllerSourceType::PhotoLibrary;
     UIColorRef m_barTint, m_barBarTint, m_titleColor;
+
+    std::vector<std::filesystem::path> m_paths;  // listed when the grid is built
+    objc::Ref<UIScrollView> m_grid;
+    double m_cellSide = 0;
+    int m_thumbnailPixels = 0;
+    std::map<std::size_t, Cell> m_cells;  // by photo index
+    std::vector<Cell> m_spareCells;
+    std::size_t m_firstOnScreen = 0, m_endOnScreen = 0;  // photos whose cells are on screen
+    std::unordered_map<std::size_t, Thumbnail> m_thumbnails;
+    std::list<std::size_t> m_thumbnailUse;  // most recently used first
+    std::size_t m_thumbnailBytes = 0;
+    std::size_t m_thumbnailsDecoded = 0;
+    std::set<std::size_t> m_undecodable;
+    bool m_decodingScheduled = false;
 };
 
 }  // namespace ios
