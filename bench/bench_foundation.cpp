@@ -16,8 +16,8 @@ public:
 protected:
     Target() = default;
 };
-OBJC_CLASS_DEFINE_WITH(Target, objc::Object, [](objc::Class& c) {
-    c.addNativeMethod("tick:", "v@:@", [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
+OBJC_CLASS_DEFINE_WITH(Target, objc::Object, [](objc::Class& cls) {
+    cls.addNativeMethod("tick:", "v@:@", [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
         ++static_cast<Target&>(self).count;
         return nullptr;
     });

@@ -20,8 +20,8 @@ protected:
     Listener() = default;
 };
 
-OBJC_CLASS_DEFINE_WITH(Listener, objc::Object, [](objc::Class& c) {
-    c.addNativeMethod("note:", "v@:@", [](objc::Object& self, objc::SEL, std::span<const id> args) -> id {
+OBJC_CLASS_DEFINE_WITH(Listener, objc::Object, [](objc::Class& cls) {
+    cls.addNativeMethod("note:", "v@:@", [](objc::Object& self, objc::SEL, std::span<const id> args) -> id {
         auto& l = static_cast<Listener&>(self);
         auto n = objc::cast<ios::NSNotification>(args[0]);
         g_log->push_back(l.tag + ":" + n->name());

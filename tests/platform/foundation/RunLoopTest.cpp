@@ -22,18 +22,18 @@ protected:
     Recorder() = default;
 };
 
-OBJC_CLASS_DEFINE_WITH(Recorder, objc::Object, [](objc::Class& c) {
-    c.addNativeMethod("tick:", "v@:@", [](objc::Object& self, objc::SEL, std::span<const id> args) -> id {
+OBJC_CLASS_DEFINE_WITH(Recorder, objc::Object, [](objc::Class& cls) {
+    cls.addNativeMethod("tick:", "v@:@", [](objc::Object& self, objc::SEL, std::span<const id> args) -> id {
         auto& r = static_cast<Recorder&>(self);
         r.record("tick");
         if (r.invalidateOnFire) r.invalidateOnFire->invalidate();
         return nullptr;
     });
-    c.addNativeMethod("perform", "v@:", [](objc::Object& self, objc::SEL, std::span<const id>) -> id {
+    cls.addNativeMethod("perform", "v@:", [](objc::Object& self, objc::SEL, std::span<const id>) -> id {
         static_cast<Recorder&>(self).record("perform");
         return nullptr;
     });
-    c.addNativeMethod("performWith:", "v@:@", [](objc::Object& self, objc::SEL, std::span<const id> args) -> id {
+    cls.addNativeMethod("performWith:", "v@:@", [](objc::Object& self, objc::SEL, std::span<const id> args) -> id {
         static_cast<Recorder&>(self).record(args[0] ? "with-object" : "with-none");
         return nullptr;
     });

@@ -23,8 +23,8 @@ protected:
     SubCounter() = default;
 };
 
-OBJC_CLASS_DEFINE_WITH(Counter, objc::Object, [](objc::Class& c) {
-    c.addNativeMethod("bump", "v@:", [](objc::Object& self, objc::SEL, std::span<const id>) -> id {
+OBJC_CLASS_DEFINE_WITH(Counter, objc::Object, [](objc::Class& cls) {
+    cls.addNativeMethod("bump", "v@:", [](objc::Object& self, objc::SEL, std::span<const id>) -> id {
         static_cast<Counter&>(self).bumps += 1;
         return nullptr;
     });
