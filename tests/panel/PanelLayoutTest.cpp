@@ -249,8 +249,8 @@ TEST_P(PanelLayoutTest, WithoutTheMusicShortcutsTheTrackSpansTheCardLessItsInset
 }
 
 INSTANTIATE_TEST_SUITE_P(ScreenClasses, PanelLayoutTest, ::testing::ValuesIn(kScreens),
-                         [](const auto& info) {
-                             std::string name = info.param.profile;
+                         [](const auto& suite) {
+                             std::string name = suite.param.profile;
                              for (char& c : name) if (c == '-') c = '_';
                              return name;
                          });

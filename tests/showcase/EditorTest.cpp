@@ -128,7 +128,7 @@ TEST_P(EditorLayoutTest, ViewTreeToolCardAndPagesFollowTheScreenClass) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, EditorLayoutTest, ::testing::ValuesIn(kScreens),
-                         [](const auto& info) { return "H" + std::to_string(static_cast<int>(info.param.H)); });
+                         [](const auto& suite) { return "H" + std::to_string(static_cast<int>(suite.param.H)); });
 
 TEST_F(ShowcaseTest, TheHandleOpensTheToolCardAndDismissHidesTheEditor) {
     boot("iphone-x");

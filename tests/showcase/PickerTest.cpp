@@ -73,7 +73,7 @@ TEST_P(PickerLayoutTest, TenPagesOfPreviewAndPillAndTheDismissButtonPerScreen) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, PickerLayoutTest, ::testing::ValuesIn(kScreens),
-                         [](const auto& info) { return "H" + std::to_string(static_cast<int>(info.param.H)); });
+                         [](const auto& suite) { return "H" + std::to_string(static_cast<int>(suite.param.H)); });
 
 TEST_F(ShowcaseTest, ANumberedNameTheHostLacksIsLoggedAndLeftAlone) {
     boot("iphone-x");
