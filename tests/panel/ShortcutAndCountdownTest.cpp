@@ -211,6 +211,10 @@ TEST_F(CountdownTest, TouchesBesideTheBannerReachWhatIsBelowItAndTouchesOnItDoNo
     ios::tap(centreOf(*bar));
     loop().runUntilIdle();
     EXPECT_TRUE(panelVisible());
+    // Both countdowns run out, so their timers (which hold the host) end before the process does.
+    loop().advanceBy(10);
+    EXPECT_TRUE(host().screenshotWindow()->isHidden());
+    EXPECT_TRUE(host().lockscreenWindow()->isHidden());
 }
 
 class CountdownScreenshotTest : public CountdownTest, public ::testing::WithParamInterface<const char*> {};
