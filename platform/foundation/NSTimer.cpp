@@ -9,6 +9,21 @@ namespace ios {
 
 OBJC_CLASS_DEFINE(NSTimer, objc::Object)
 
+namespace {
+
+// The process's timers. A timer holds its target until it is invalidated, and a target often holds
+// its timer; when the process ends, every timer still valid is invalidated, so such a pair does
+// not outlive the process.
+struct ProcessTimers {
+    std::vector<objc::WeakRef<NSTimer>> timers;
+    ~ProcessTimers() {
+        for (auto& weak : timers)
+            if (auto timer = weak.lock()) timer->invalidate();
+    }
+};
+
+}  // namespace
+
 objc::Ref<NSTimer> NSTimer::scheduledTimerWithTimeInterval(double interval, const objc::id& target, objc::SEL selector,
                                                           const objc::id& userInfo, bool repeats) {
     auto timer = objc::make<NSTimer>();
@@ -19,6 +34,9 @@ objc::Ref<NSTimer> NSTimer::scheduledTimerWithTimeInterval(double interval, cons
     timer->m_userInfo = userInfo;
     timer->m_valid = true;
     timer->schedule();
+    auto& live = Process::shared().attached<ProcessTimers>().timers;
+    std::erase_if(live, [](const objc::WeakRef<NSTimer>& weak) { return weak.expired(); });
+    live.push_back(timer);
     return timer;
 }
 
