@@ -15,6 +15,33 @@ PixelRect PixelRect::united(const PixelRect& other) const {
     return {left, top, right - left, bottom - top};
 }
 
+template <typename Row>
+std::optional<PixelRect> FrameDiffer::compare(Row row, const std::vector<PixelRect>& within) {
+    int top = m_height, bottom = -1, left = m_width, right = -1;
+    for (const PixelRect& area : within) {
+        int x0 = std::max(area.x, 0), x1 = std::min(area.x + area.width, m_width);
+        int y0 = std::max(area.y, 0), y1 = std::min(area.y + area.height, m_height);
+        if (x0 >= x1 || y0 >= y1) continue;
+        auto span = std::size_t(x1 - x0) * 4;
+        for (int y = y0; y < y1; ++y) {
+            const std::uint32_t* fresh = row(y);
+            std::uint32_t* kept = &m_pixels[std::size_t(y) * m_width];
+            if (std::memcmp(fresh + x0, kept + x0, span) == 0) continue;
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+            int first = x0;
+            while (fresh[first] == kept[first]) ++first;
+            int last = x1 - 1;
+            while (fresh[last] == kept[last]) --last;
+            left = std::min(left, first);
+            right = std::max(right, last);
+            std::memcpy(kept + x0, fresh + x0, span);
+        }
+    }
+    if (bottom < 0) return std::nullopt;
+    return PixelRect{left, top, right - left + 1, bottom - top + 1};
+}
+
 std::optional<PixelRect> FrameDiffer::update(const std::uint32_t* pixels, int width, int height, int strideBytes) {
     const auto* base = reinterpret_cast<const std::uint8_t*>(pixels);
     auto row = [&](int y) { return reinterpret_cast<const std::uint32_t*>(base + std::size_t(y) * strideBytes); };
@@ -26,23 +53,15 @@ std::optional<PixelRect> FrameDiffer::update(const std::uint32_t* pixels, int wi
         if (width <= 0 || height <= 0) return std::nullopt;
         return PixelRect{0, 0, width, height};
     }
-    int top = -1, bottom = -1, left = width, right = -1;
-    for (int y = 0; y < height; ++y) {
-        const std::uint32_t* fresh = row(y);
-        std::uint32_t* kept = &m_pixels[std::size_t(y) * width];
-        if (std::memcmp(fresh, kept, std::size_t(width) * 4) == 0) continue;
-        if (top < 0) top = y;
-        bottom = y;
-        int first = 0;
-        while (fresh[first] == kept[first]) ++first;
-        int last = width - 1;
-        while (fresh[last] == kept[last]) --last;
-        left = std::min(left, first);
-        right = std::max(right, last);
-        std::memcpy(kept, fresh, std::size_t(width) * 4);
-    }
-    if (top < 0) return std::nullopt;
-    return PixelRect{left, top, right - left + 1, bottom - top + 1};
+    return compare(row, {PixelRect{0, 0, width, height}});
+}
+
+std::optional<PixelRect> FrameDiffer::update(const std::uint32_t* pixels, int width, int height, int strideBytes,
+                                             const std::vector<PixelRect>& within) {
+    if (width != m_width || height != m_height || m_pixels.empty()) return update(pixels, width, height, strideBytes);
+    const auto* base = reinterpret_cast<const std::uint8_t*>(pixels);
+    return compare([&](int y) { return reinterpret_cast<const std::uint32_t*>(base + std::size_t(y) * strideBytes); },
+                   within);
 }
 
 namespace {

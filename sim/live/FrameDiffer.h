@@ -22,6 +22,10 @@ public:
     // Takes the new frame as the last one; returns the changed rectangle (the whole frame when
     // the size changed or there was none before).
     std::optional<PixelRect> update(const std::uint32_t* pixels, int width, int height, int strideBytes);
+    // The same when the new frame is known to equal the last one outside `within` (the
+    // compositor's damage): only those rectangles are compared and taken.
+    std::optional<PixelRect> update(const std::uint32_t* pixels, int width, int height, int strideBytes,
+                                    const std::vector<PixelRect>& within);
 
     int width() const { return m_width; }
     int height() const { return m_height; }
@@ -29,6 +33,9 @@ public:
     bool hasFrame() const { return !m_pixels.empty(); }
 
 private:
+    template <typename Row>
+    std::optional<PixelRect> compare(Row row, const std::vector<PixelRect>& within);
+
     int m_width = 0, m_height = 0;
     std::vector<std::uint32_t> m_pixels;
 };

@@ -25,11 +25,11 @@ constexpr std::size_t kMaxRequestBodyBytes = 64 * 1024;
 constexpr auto kRequestTimeout = std::chrono::seconds(30);
 constexpr auto kUploadTimeout = std::chrono::seconds(120);
 
-// "/photos/N.png" → N; none for anything else (no other path reaches the disk).
 std::string_view view(beast::string_view text) { return {text.data(), text.size()}; }
 
-std::optional<std::size_t> photoIndex(std::string_view target) {
-    constexpr std::string_view prefix = "/photos/", suffix = ".png";
+// "<prefix>N.png" → N; none for anything else (no other path reaches a photo or a download).
+std::optional<std::size_t> numberedPng(std::string_view target, std::string_view prefix) {
+    constexpr std::string_view suffix = ".png";
     if (target.size() <= prefix.size() + suffix.size() || target.substr(0, prefix.size()) != prefix ||
         target.substr(target.size() - suffix.size()) != suffix)
         return std::nullopt;
@@ -135,7 +135,14 @@ HttpSession::Response HttpSession::respond(const Request& request) {
     if (target == "/state") {
         response.set(http::field::content_type, "application/json");
         response.body() = m_server.stateText();
-    } else if (auto index = photoIndex(target)) {
+    } else if (auto number = numberedPng(target, "/downloads/flint-")) {
+        const auto* bytes = m_server.device().download(*number);
+        if (!bytes) return error(404, "no such download", false);
+        response.set(http::field::content_type, "image/png");
+        response.set(http::field::content_disposition,
+                     "attachment; filename=\"flint-" + std::to_string(*number) + ".png\"");
+        response.body().assign(bytes->begin(), bytes->end());
+    } else if (auto index = numberedPng(target, "/photos/")) {
         auto path = m_server.device().photoPath(*index);
         std::ifstream file(path, std::ios::binary);
         if (path.empty() || !file) return error(404, "no such photo", false);

@@ -13,9 +13,11 @@
 #include "platform/springboard/DeviceConfiguration.h"
 #include "platform/springboard/HomeScreen.h"
 #include "platform/uikit/TouchInjection.h"
+#include "platform/uikit/UIActivityViewController.h"
 #include "platform/uikit/UIImpactFeedbackGenerator.h"
 #include "platform/uikit/UIPhotoLibrary.h"
 #include "platform/uikit/UIScreen.h"
+#include "platform/uikit/UIScreenRetainedFrame.h"
 #include "platform/uikit/UITraitCollection.h"
 #include "platform/uikit/UIWindow.h"
 #include "sim/Device.h"
@@ -26,6 +28,8 @@ namespace flint::live {
 namespace {
 
 constexpr std::size_t kLogTailLines = 200;
+constexpr std::size_t kKeptDownloads = 8;
+constexpr const char* kSaveToDownloadsType = "org.flint.live.save-to-downloads";
 
 // The settings pane's keys with their defaults, as the system registers them, and the colour
 // file's keys.
@@ -116,9 +120,19 @@ LiveDevice::LiveDevice(const LiveOptions& options) : m_profile(options.profile) 
     std::string error;
     if (!m_device->loadLibrary(error)) throw std::runtime_error("cannot load the library: " + error);
     m_device->bootHomeScreen();
+    // Every share sheet of the live device can hand its image to the browser.
+    ios::UIActivityViewController::addProcessActivity(ios::UIActivity::activityWithType(
+        kSaveToDownloadsType, "Save to Downloads",
+        [this](const std::vector<objc::id>& items, ios::UIActivity::Finished finished) {
+            auto image = ios::UIActivity::firstImage(items);
+            if (image) offerDownload(image);
+            finished(image != nullptr);
+        }));
     const auto& profile = ios::Process::shared().profile();
     m_appearance = profile.userInterfaceStyle;
-    m_scale = options.scale > 0 ? options.scale : std::min(profile.scale, 2.0);
+    // The device's own scale: its @3x images and backing stores then draw one to one, which costs
+    // the compositor less than resampling them to fewer pixels.
+    m_scale = options.scale > 0 ? options.scale : profile.scale;
     auto& loop = ios::Process::shared().runLoop();
     loop.runUntilIdle();
     m_mediaStart = loop.now();
@@ -222,7 +236,7 @@ double LiveDevice::secondsUntilNextTask() const {
     return next < 0 ? -1 : std::max(0.0, next - loop.now());
 }
 
-objc::Ref<ios::UIImage> LiveDevice::compose() { return ios::UIScreen::mainScreen()->snapshot(m_scale); }
+ios::CARetainedRenderer& LiveDevice::compose() { return ios::UIScreenRetainedFrame(m_scale); }
 
 std::string LiveDevice::addPhoto(const std::vector<std::uint8_t>& bytes) {
     auto size = encodedImageSize(bytes.data(), bytes.size());
@@ -236,6 +250,24 @@ std::string LiveDevice::addPhoto(const std::vector<std::uint8_t>& bytes) {
     if (ios::UIPhotoLibrary::shared().saveImage(image, error).empty()) return "cannot save the photo: " + error;
     m_changed = true;
     return {};
+}
+
+void LiveDevice::offerDownload(const objc::Ref<ios::UIImage>& image) {
+    auto bytes = ios::UIImagePNGRepresentation(image);
+    if (bytes.empty()) {
+        ios::NSLogLine("live view: the shared image could not be encoded; nothing to download");
+        return;
+    }
+    std::size_t number = m_nextDownload++;
+    m_downloads[number] = std::move(bytes);
+    while (m_downloads.size() > kKeptDownloads) m_downloads.erase(m_downloads.begin());
+    std::string name = "flint-" + std::to_string(number) + ".png";
+    m_events.push_back({{"type", "download"}, {"url", "/downloads/" + name}, {"name", name}});
+}
+
+const std::vector<std::uint8_t>* LiveDevice::download(std::size_t number) const {
+    auto it = m_downloads.find(number);
+    return it == m_downloads.end() ? nullptr : &it->second;
 }
 
 std::size_t LiveDevice::photoCount() const { return ios::UIPhotoLibrary::shared().photoCount(); }
@@ -285,7 +317,8 @@ nlohmann::json LiveDevice::state() const {
 }
 
 std::vector<nlohmann::json> LiveDevice::takeEvents() {
-    std::vector<nlohmann::json> events;
+    std::vector<nlohmann::json> events = std::move(m_events);
+    m_events.clear();
     const auto& lines = ios::Process::shared().log().lines();
     if (lines.size() < m_logSeen) m_logSeen = 0;
     if (lines.size() > m_logSeen) {

@@ -7,12 +7,14 @@
 
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/graphics/UIImage.h"
+#include "platform/quartz/CARetainedRenderer.h"
 #include "sim/live/LiveMessage.h"
 
 namespace flint::sim { class Device; }
@@ -23,7 +25,7 @@ struct LiveOptions {
     std::filesystem::path root;  // empty: a fresh temporary device root
     std::string profile = "iphone-x";
     std::optional<int> appearance;  // none: the profile's
-    double scale = 0;               // pixels per point; 0: the profile's scale, at most 2
+    double scale = 0;               // pixels per point; 0: the profile's scale
     std::string host = "127.0.0.1";
     int port = 8080;
     int listenDescriptor = -1;  // an inherited listening socket (after a reboot)
@@ -54,8 +56,9 @@ public:
     bool isAnimating() const;
     // Seconds until the run loop's next task, or a negative number when none is scheduled.
     double secondsUntilNextTask() const;
-    // Renders the screen at the render scale.
-    objc::Ref<ios::UIImage> compose();
+    // Brings the screen's retained frame at the render scale up to date; its damage() lists what
+    // changed since the last call (the whole frame the first time).
+    ios::CARetainedRenderer& compose();
 
     // A photo upload: decoded, size-checked and saved as the next photo. Empty on success.
     std::string addPhoto(const std::vector<std::uint8_t>& bytes);
@@ -63,16 +66,24 @@ public:
     // The host path of photo `index` (from 0), or empty.
     std::filesystem::path photoPath(std::size_t index) const;
 
+    // What the share sheet's "Save to Downloads" target handed over, by number: PNG bytes, or
+    // none when there is no such download or it was forgotten (the newest few are kept).
+    const std::vector<std::uint8_t>* download(std::size_t number) const;
+
     // The side panel's picture of the device: profile, appearance, photos, preferences, log tail.
     nlohmann::json state() const;
     // What happened since the last call, as event messages for the page (log lines, haptics,
-    // openings, lock changes, photo count).
+    // openings, lock changes, photo count, downloads).
     std::vector<nlohmann::json> takeEvents();
 
 private:
     std::string applyPreference(const PreferenceMessage& pref);
     void followWallClock();
+    void offerDownload(const objc::Ref<ios::UIImage>& image);
 
+    std::map<std::size_t, std::vector<std::uint8_t>> m_downloads;
+    std::size_t m_nextDownload = 1;
+    std::vector<nlohmann::json> m_events;  // waiting for takeEvents
     std::unique_ptr<sim::Device> m_device;
     std::string m_profile;
     int m_appearance = 2;

@@ -160,6 +160,8 @@ void LiveServer::receive(ViewerSession& viewer, std::string_view text) {
         else if (touch->phase != TouchPhase::Moved) viewer.fingersDown().erase(touch->finger);
     }
     m_reportIdle = true;
+    for (auto& open : viewers())
+        if (open.get() == &viewer) m_lastInput = open;
     std::string problem = m_device.apply(*decoded.message);
     if (!problem.empty()) viewer.sendText(nlohmann::json{{"type", "error"}, {"message", problem}}.dump());
     if (std::holds_alternative<PreferenceMessage>(*decoded.message) ||
@@ -214,13 +216,15 @@ void LiveServer::tick() {
     bool changed = m_device.advanceToWallClock();
     if (changed || !m_differ.hasFrame()) {
         m_lastFrame = Clock::now();
-        auto image = m_device.compose();
-        cairo_surface_t* surface = image ? image->surface() : nullptr;
+        ios::CARetainedRenderer& frame = m_device.compose();
+        cairo_surface_t* surface = frame.surface();
         if (surface) {
             cairo_surface_flush(surface);
+            std::vector<PixelRect> damage;
+            for (const auto& d : frame.damage()) damage.push_back({d.x, d.y, d.width, d.height});
             auto rect = m_differ.update(reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(surface)),
                                         cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface),
-                                        cairo_image_surface_get_stride(surface));
+                                        cairo_image_surface_get_stride(surface), damage);
             if (rect) {
                 m_reportIdle = true;
                 ++m_sequence;
@@ -229,6 +233,10 @@ void LiveServer::tick() {
         }
     }
     for (const auto& event : m_device.takeEvents()) {
+        if (auto asked = m_lastInput.lock(); asked && event["type"] == "download") {
+            asked->sendText(event.dump());
+            continue;
+        }
         broadcast(event.dump());
         if (event["type"] == "photos") m_stateDirty = true;
     }

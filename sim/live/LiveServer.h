@@ -91,6 +91,7 @@ private:
     std::shared_ptr<const Bytes> m_cached;
 
     std::vector<std::weak_ptr<ViewerSession>> m_viewers;
+    std::weak_ptr<ViewerSession> m_lastInput;  // a download goes to the viewer that asked for it
     std::optional<std::string> m_rebootProfile;
 
     int m_inotify = -1;

@@ -45,7 +45,7 @@ CLI::App* addServeCommand(CLI::App& app, ServeOptions& options) {
     serve->add_option("--appearance", options.appearanceName, "light, dark or unspecified (default: the profile's)");
     serve->add_option("--host", options.live.host, "address to listen on (default 127.0.0.1: this machine only)");
     serve->add_option("--port", options.live.port, "port (0: any free one)")->check(CLI::Range(0, 65535));
-    serve->add_option("--scale", options.live.scale, "pixels per point (default: the profile's, at most 2)")
+    serve->add_option("--scale", options.live.scale, "pixels per point (default: the profile's)")
         ->check(CLI::Range(0.5, 4.0));
     // Set by the command itself when it reboots into another profile.
     serve->add_option("--listen-fd", options.live.listenDescriptor)->group("");

@@ -7,7 +7,7 @@ const canvas = $('screen');
 const ctx = canvas.getContext('2d');
 
 // Read by the browser test: frames painted, their sizes, and input-to-frame latencies.
-const live = (window.flintLive = { frames: 0, sequence: 0, restingAt: -1, bytes: [], latencies: [], haptics: 0, state: null, errors: [] });
+const live = (window.flintLive = { frames: 0, sequence: 0, restingAt: -1, bytes: [], latencies: [], haptics: 0, downloads: 0, state: null, errors: [] });
 
 let socket = null;
 let state = null;
@@ -158,6 +158,18 @@ function showWorld(text, kind) {
   }
 }
 
+// The share sheet's "Save to Downloads": the browser saves the image the device handed over.
+function download(url, name) {
+  const link = document.createElement('a');
+  link.href = url;
+  link.download = name;
+  document.body.append(link);
+  link.click();
+  link.remove();
+  live.downloads += 1;
+  showWorld(`${name} saved to downloads`, 'download');
+}
+
 function onEvent(event) {
   switch (event.type) {
     case 'state': showState(event); break;
@@ -170,6 +182,7 @@ function onEvent(event) {
     case 'world': showWorld(event.text, event.kind); break;
     case 'photos': showPhotos(event.count); break;
     case 'idle': live.restingAt = event.sequence; break;
+    case 'download': download(event.url, event.name); break;
     case 'reboot': setStatus(`rebooting as ${event.profile}…`); break;
     case 'error': live.errors.push(event.message); setStatus(event.message, true); break;
     default: break;

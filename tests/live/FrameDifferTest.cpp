@@ -50,6 +50,37 @@ TEST(FrameDiffer, ASizeChangeSendsTheWholeFrame) {
     EXPECT_EQ(differ.width(), 12);
 }
 
+// With the compositor's damage, only the damaged rectangles are compared and taken: the exact
+// changed rectangle inside them, nothing when they hold no change.
+TEST(FrameDiffer, DamageLimitsTheSearchToItsRectangles) {
+    FrameDiffer differ;
+    Frame frame(40, 30);
+    frame.into(differ);
+    auto within = [&](std::vector<PixelRect> damage) {
+        return differ.update(frame.pixels.data(), frame.width, frame.height, frame.stride * 4, damage);
+    };
+    EXPECT_EQ(within({{0, 0, 40, 30}}), std::nullopt) << "damage without a change sends nothing";
+
+    frame.at(12, 7) = 0xFFFFFFFF;
+    frame.at(30, 20) = 0xFF00FF00;
+    EXPECT_EQ(within({{10, 5, 5, 5}, {28, 18, 4, 4}}), (PixelRect{12, 7, 19, 14}));
+    EXPECT_EQ(within({{10, 5, 5, 5}}), std::nullopt) << "the changes were taken";
+
+    // Damage reaching beyond the frame is clipped to it; the last row and column are found.
+    frame.at(39, 29) = 0xFF0000FF;
+    EXPECT_EQ(within({{35, 25, 100, 100}, {-5, -5, 2, 2}}), (PixelRect{39, 29, 1, 1}));
+
+    // A change outside the damage is not looked at; the whole-frame form still finds it.
+    frame.at(2, 2) = 0xFF123456;
+    EXPECT_EQ(within({{20, 20, 5, 5}}), std::nullopt);
+    EXPECT_EQ(frame.into(differ), (PixelRect{2, 2, 1, 1}));
+
+    // A frame of another size is taken whole, whatever the damage says.
+    Frame larger(44, 30);
+    EXPECT_EQ(differ.update(larger.pixels.data(), larger.width, larger.height, larger.stride * 4, {{0, 0, 1, 1}}),
+              (PixelRect{0, 0, 44, 30}));
+}
+
 TEST(FrameDiffer, RectanglesUnite) {
     EXPECT_EQ((PixelRect{1, 1, 2, 2}.united({5, 0, 1, 1})), (PixelRect{1, 0, 5, 3}));
     EXPECT_EQ((PixelRect{}.united({5, 0, 1, 1})), (PixelRect{5, 0, 1, 1}));

@@ -17,7 +17,7 @@ namespace {
 
 using namespace flint::testing;
 
-constexpr int kScale = 2;  // iphone-x is @3x; the live view renders at 2 by default
+constexpr int kScale = 3;  // iphone-x is @3x, and the live view renders at the profile's scale
 
 std::string pngOfSize(int width, int height) {
     auto image = ios::UIImage::imageWithSize(ios::CGSizeMake(width, height), 1, [&](ios::CGContext& c) {
@@ -55,7 +55,7 @@ TEST_F(LiveServe, FirstFrameIsTheWholeScreenThenATapOnTheStatusBarShowsThePanel)
     auto state = viewer.lastText("state");
     ASSERT_TRUE(state);
     EXPECT_EQ((*state)["profile"], "iphone-x");
-    EXPECT_EQ((*state)["pixelWidth"], 750);
+    EXPECT_EQ((*state)["pixelWidth"], 375 * kScale);
     viewer.settle();
     auto before = viewer.screen;
 
@@ -150,7 +150,8 @@ TEST_F(LiveServe, ServesItsAssetsAndPhotosAndNothingElse) {
     EXPECT_NE(page.body.find("<canvas id=\"screen\""), std::string::npos);
     EXPECT_EQ(httpRequest(s_server->port, http::verb::get, "/live.js").status, 200u);
     for (const char* target : {"/../../etc/passwd", "/photos/../../etc/passwd", "/photos/99999.png", "/photos/-1.png",
-                               "/photos/0.png/../x", "/etc/passwd", "/%2e%2e/CMakeLists.txt", "/index.html/.."})
+                               "/photos/0.png/../x", "/etc/passwd", "/%2e%2e/CMakeLists.txt", "/index.html/..",
+                               "/downloads/flint-1.png", "/downloads/flint-.png", "/downloads/../photos/0.png"})
         EXPECT_EQ(httpRequest(s_server->port, http::verb::get, target).status, 404u) << target;
     EXPECT_EQ(httpRequest(s_server->port, http::verb::put, "/state").status, 405u);
 }
