@@ -246,6 +246,12 @@ test('a person uses the live page', { timeout: 840000 }, async (t) => {
         await page.mouse.up();
         await settle(page);
       }
+      // Strokes and text stay clear until a colour is chosen: the colour slider's thumb to green.
+      await page.mouse.move(...at(65, 661));
+      await page.mouse.down();
+      for (let k = 1; k <= 6; k += 1) await page.mouse.move(...at(65 + (75 * k) / 6, 661));
+      await page.mouse.up();
+      await settle(page);
       await page.mouse.click(...at(327.5, 571)); // the text tool
       await settle(page);
       await page.mouse.click(...at(187, 421)); // close the tool card
