@@ -96,12 +96,12 @@ struct Booted {
 };
 
 // Boots a device with the panel's optional parts on, ready for a tap on the status bar.
-bool boot(Booted& booted, const std::string& profile, int style, const ios::Dictionary& colours,
+bool boot(Booted& booted, const std::string& backend, const std::string& profile, int style, const ios::Dictionary& colours,
           std::vector<std::pair<std::string, ios::Value>> extra, std::ostream& out) {
     BootOptions options;
     options.profile = profile;
     options.appearance = style;
-    options.simulatedNetwork = true;
+    applyBackendChoice(options, backend);
     options.preferences = {{"enableAll", true}, {"enableWave", true}, {"enableMusicShortcut", true}};
     for (auto& p : extra) options.preferences.push_back(std::move(p));
     booted.device = std::make_unique<Device>(options);
@@ -151,7 +151,8 @@ std::string describe(const ios::SBOpenRecord& r) {
     return {};
 }
 
-int snapshot(const std::string& profile, int style, bool colourMode, const std::filesystem::path& dir, std::ostream& out) {
+int snapshot(const std::string& backend, const std::string& profile, int style, bool colourMode,
+             const std::filesystem::path& dir, std::ostream& out) {
     Booted booted;
     ios::Dictionary colours;
     std::vector<std::pair<std::string, ios::Value>> extra;
@@ -161,7 +162,7 @@ int snapshot(const std::string& profile, int style, bool colourMode, const std::
                    {"flintWaveColor", "#FFC85799"}};
         extra.emplace_back("appearanceMode", "colorMode");
     }
-    if (!boot(booted, profile, style, colours, std::move(extra), out) || !openPanel(booted, out)) return 1;
+    if (!boot(booted, backend, profile, style, colours, std::move(extra), out) || !openPanel(booted, out)) return 1;
     booted.device->process().runLoop().advanceBy(0.5);
     std::string mode = colourMode ? "color" : style == 1 ? "light" : "dark";
     auto path = dir / ("panel-" + profile + "-" + mode + ".png");
@@ -173,9 +174,9 @@ int snapshot(const std::string& profile, int style, bool colourMode, const std::
     return 0;
 }
 
-int exercise(const std::filesystem::path& dir, std::ostream& out) {
+int exercise(const std::string& backend, const std::filesystem::path& dir, std::ostream& out) {
     Booted booted;
-    if (!boot(booted, "iphone-x", 2, {}, {{"screenshotTimerString", "3"}}, out)) return 1;
+    if (!boot(booted, backend, "iphone-x", 2, {}, {{"screenshotTimerString", "3"}}, out)) return 1;
     auto& loop = booted.device->process().runLoop();
     auto& home = ios::HomeScreen::shared();
     auto haptics = [] { return ios::HapticsLog::shared().events().size(); };
@@ -220,16 +221,16 @@ int exercise(const std::filesystem::path& dir, std::ostream& out) {
 
 }  // namespace
 
-int runPanelDemo(const std::string& outDir, std::ostream& out) {
+int runPanelDemo(const std::string& outDir, std::ostream& out, const std::string& backend) {
     std::filesystem::path dir(outDir);
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     int failures = 0;
     for (const char* profile : {"iphone-8", "iphone-8-plus", "iphone-x", "iphone-11"})
         for (int style : {1, 2})
-            failures += inChildProcess([&](std::ostream& o) { return snapshot(profile, style, false, dir, o); }, out) != 0;
-    failures += inChildProcess([&](std::ostream& o) { return snapshot("iphone-x", 2, true, dir, o); }, out) != 0;
-    failures += inChildProcess([&](std::ostream& o) { return exercise(dir, o); }, out) != 0;
+            failures += inChildProcess([&](std::ostream& o) { return snapshot(backend, profile, style, false, dir, o); }, out) != 0;
+    failures += inChildProcess([&](std::ostream& o) { return snapshot(backend, "iphone-x", 2, true, dir, o); }, out) != 0;
+    failures += inChildProcess([&](std::ostream& o) { return exercise(backend, dir, o); }, out) != 0;
     return failures == 0 ? 0 : 1;
 }
 
