@@ -42,7 +42,8 @@ void describe(std::ostream& out) {
         }
         out << "\n  player    " << (host->current() ? host->current()->busName : "(none)") << "\n";
     } else {
-        out << "  player    simulated library, track " << player.currentIndex() + 1 << " of " << player.library().size() << "\n";
+        out << "  player    simulated library, track " << player.currentIndex() + 1 << " of " << player.library().size()
+            << "\n";
     }
     out << "  title     " << textOf(info, ios::kMRMediaRemoteNowPlayingInfoTitle) << "\n";
     out << "  artist    " << textOf(info, ios::kMRMediaRemoteNowPlayingInfoArtist) << "\n";
@@ -63,12 +64,15 @@ int runMedia(const std::vector<std::string>& arguments, std::ostream& out, std::
     std::string bus;
     std::optional<std::string> send;
     double wait = 1;
-    app.add_option("--backend", backend, "host: this machine's media players; simulated: the device configuration's library")
+    app.add_option("--backend", backend,
+                   "host: this machine's media players; simulated: the device configuration's library")
         ->check(CLI::IsMember({"host", "simulated"}));
     app.add_option("--root", root, "device root (its configuration's library for the simulated back end)");
     app.add_option("--bus", bus, "address of the bus to look on (default: the session bus)");
-    app.add_option("--send", send, "play-pause, next or previous")->check(CLI::IsMember({"play-pause", "next", "previous"}));
-    app.add_option("--wait", wait, "longest wait for the player to answer a command, in seconds")->check(CLI::Range(0.0, 30.0));
+    app.add_option("--send", send, "play-pause, next or previous")
+        ->check(CLI::IsMember({"play-pause", "next", "previous"}));
+    app.add_option("--wait", wait, "longest wait for the player to answer a command, in seconds")
+        ->check(CLI::Range(0.0, 30.0));
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
     try {
         app.parse(reversed);
@@ -96,7 +100,8 @@ int runMedia(const std::vector<std::string>& arguments, std::ostream& out, std::
         auto& loop = process.runLoop();
         loop.runUntilIdle();
         out << "Flint now playing, " << backend << " back end"
-            << (backend == "host" ? " (" + (bus.empty() ? std::string("the session bus") : bus) + ")" : std::string()) << "\n";
+            << (backend == "host" ? " (" + (bus.empty() ? std::string("the session bus") : bus) + ")" : std::string())
+            << "\n";
         describe(out);
         if (send) {
             int changes = 0;
@@ -114,7 +119,8 @@ int runMedia(const std::vector<std::string>& arguments, std::ostream& out, std::
                 loop.advanceBy(0.02);
             }
             center.removeObserver(token.get());
-            out << "Sent " << *send << (taken && (backend != "host" || player.hostPlayers()->current()) ? "" : " (nobody to take it)")
+            out << "Sent " << *send
+                << (taken && (backend != "host" || player.hostPlayers()->current()) ? "" : " (nobody to take it)")
                 << (changes ? "; now:" : "; no change announced:") << "\n";
             describe(out);
         }

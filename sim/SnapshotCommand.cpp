@@ -332,7 +332,8 @@ std::unique_ptr<Scenario> makeScenario(std::ostream& out, std::ostream& err) {
     return scenario;
 }
 
-int runScenarioFile(const std::filesystem::path& script, std::ostream& out, std::ostream& err, const std::string& backend) {
+int runScenarioFile(const std::filesystem::path& script, std::ostream& out, std::ostream& err,
+                    const std::string& backend) {
     auto scenario = makeScenario(out, err);
     applyBackendChoice(scenario->bootOptions(), backend);
     return scenario->runFile(script);

@@ -113,7 +113,8 @@ int main(int argc, char** argv) {
     run->add_option("--backend", backend, backendHelp)->check(CLI::IsMember({"host", "simulated"}));
 
     app.add_subcommand("netinfo", "print every device and network query (see flint-sim netinfo --help)")->allow_extras();
-    app.add_subcommand("media", "print what the now-playing back end sees, send it a command (see --help)")->allow_extras();
+    app.add_subcommand("media", "print what the now-playing back end sees, send it a command (see --help)")
+        ->allow_extras();
     app.add_subcommand("showcase", "frame screenshots in device mock-ups with the Showcase composer (see --help)")->allow_extras();
     app.add_subcommand("photos", "add, list and export a device root's photos (see flint-sim photos --help)")->allow_extras();
 

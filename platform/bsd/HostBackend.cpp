@@ -396,7 +396,8 @@ std::optional<std::string> HostBackend::wifiNetworkName(const std::string& inter
     constexpr guint32 kDeviceTypeWifi = 2;
     ios::VariantPtr type = bus->property(kService, devicePath, "org.freedesktop.NetworkManager.Device", "DeviceType",
                                          kTimeoutMs, error);
-    if (!type || !g_variant_is_of_type(type.get(), G_VARIANT_TYPE_UINT32) || g_variant_get_uint32(type.get()) != kDeviceTypeWifi)
+    if (!type || !g_variant_is_of_type(type.get(), G_VARIANT_TYPE_UINT32) ||
+        g_variant_get_uint32(type.get()) != kDeviceTypeWifi)
         return std::nullopt;
     ios::VariantPtr point = bus->property(kService, devicePath, "org.freedesktop.NetworkManager.Device.Wireless",
                                           "ActiveAccessPoint", kTimeoutMs, error);

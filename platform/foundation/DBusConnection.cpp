@@ -24,7 +24,8 @@ std::unique_ptr<DBusConnection> DBusConnection::open(Bus bus, const std::string&
     }
     auto flags = static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
                                                    G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
-    GDBusConnection* connection = g_dbus_connection_new_for_address_sync(where.c_str(), flags, nullptr, nullptr, &failure);
+    GDBusConnection* connection =
+        g_dbus_connection_new_for_address_sync(where.c_str(), flags, nullptr, nullptr, &failure);
     if (!connection) {
         error = takeErrorMessage(failure);
         return nullptr;

@@ -81,7 +81,8 @@ MPRISPlayers::MPRISPlayers(const std::string& busAddress, ChangeHandler onChange
         kPlayerInterface, G_DBUS_SIGNAL_FLAGS_NONE, &MPRISPlayers::onPropertiesChanged, this, nullptr);
     g_main_context_pop_thread_default(m_context);
 
-    VariantPtr names = m_connection->call(kBusName, kBusPath, kBusName, "ListNames", nullptr, "(as)", kCallTimeoutMs, error);
+    VariantPtr names =
+        m_connection->call(kBusName, kBusPath, kBusName, "ListNames", nullptr, "(as)", kCallTimeoutMs, error);
     if (!names) {
         logNothingPlayingOnce("the session bus does not list its names (" + error + ")");
     } else {
@@ -128,8 +129,7 @@ void MPRISPlayers::schedulePoll() {
 }
 
 void MPRISPlayers::poll() {
-    while (g_main_context_iteration(m_context, FALSE)) {
-    }
+    while (g_main_context_iteration(m_context, FALSE)) {}
 }
 
 void MPRISPlayers::logNothingPlayingOnce(const std::string& why) {
@@ -250,7 +250,8 @@ void MPRISPlayers::loadArtwork(Player& player) {
     std::error_code ec;
     std::uintmax_t size = std::filesystem::file_size(file, ec);
     if (ec || size > kMaxArtworkBytes) {
-        NSLogLine("MediaRemote: artwork " + file.string() + (ec ? " cannot be read" : " is too large") + "; the track has none");
+        NSLogLine("MediaRemote: artwork " + file.string() + (ec ? " cannot be read" : " is too large") +
+                  "; the track has none");
         return;
     }
     std::ifstream in(file, std::ios::binary);
@@ -273,8 +274,10 @@ void MPRISPlayers::onNameOwnerChanged(GDBusConnection*, const gchar*, const gcha
     g_variant_get(parameters, "(&s&s&s)", &name, &previousOwner, &newOwner);
     if (!isPlayerName(name)) return;
     Snapshot before = players.snapshot();
-    if (*newOwner) players.addPlayer(name, newOwner);
-    else players.removePlayer(name);
+    if (*newOwner)
+        players.addPlayer(name, newOwner);
+    else
+        players.removePlayer(name);
     if (players.m_players.empty()) players.logNothingPlayingOnce("no media player on the session bus");
     players.announceChangesSince(before);
 }

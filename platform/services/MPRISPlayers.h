@@ -39,7 +39,7 @@ public:
         std::string title;
         std::string artist;
         std::string artUrl;
-        std::optional<Data> artwork;  // the artUrl's image, when it is a readable local image
+        std::optional<Data> artwork;   // the artUrl's image, when it is a readable local image
         std::uint64_t lastActive = 0;  // when it appeared, started or stopped playing, or changed track
         bool playing() const { return status == "Playing"; }
     };

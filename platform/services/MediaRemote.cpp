@@ -41,7 +41,8 @@ MRNowPlayingPlayer::~MRNowPlayingPlayer() = default;
 
 void MRNowPlayingPlayer::useHostPlayers(const std::string& busAddress) {
     m_host.reset();
-    m_host = std::make_unique<MPRISPlayers>(busAddress, [this](bool information, bool playing) { announce(information, playing); });
+    m_host = std::make_unique<MPRISPlayers>(busAddress,
+                                            [this](bool information, bool playing) { announce(information, playing); });
     announce(true, true);
 }
 

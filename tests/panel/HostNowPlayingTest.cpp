@@ -38,12 +38,14 @@ GVariant* metadataOf(const Track& track) {
     GVariantBuilder builder;
     g_variant_builder_init(&builder, G_VARIANT_TYPE_VARDICT);
     g_variant_builder_add(&builder, "{sv}", "mpris:trackid", g_variant_new_object_path("/org/flint/track/1"));
-    if (!track.title.empty()) g_variant_builder_add(&builder, "{sv}", "xesam:title", g_variant_new_string(track.title.c_str()));
+    if (!track.title.empty())
+        g_variant_builder_add(&builder, "{sv}", "xesam:title", g_variant_new_string(track.title.c_str()));
     if (!track.artist.empty()) {
         const gchar* artists[] = {track.artist.c_str(), nullptr};
         g_variant_builder_add(&builder, "{sv}", "xesam:artist", g_variant_new_strv(artists, -1));
     }
-    if (!track.artUrl.empty()) g_variant_builder_add(&builder, "{sv}", "mpris:artUrl", g_variant_new_string(track.artUrl.c_str()));
+    if (!track.artUrl.empty())
+        g_variant_builder_add(&builder, "{sv}", "mpris:artUrl", g_variant_new_string(track.artUrl.c_str()));
     return g_variant_builder_end(&builder);
 }
 
@@ -53,7 +55,8 @@ class TestPlayer {
 public:
     TestPlayer(const std::string& address, const std::string& name, std::vector<Track> tracks, bool playing)
         : m_tracks(std::move(tracks)), m_playing(playing) {
-        FakeBusService::Object object{kPath, kInterface,
+        FakeBusService::Object object{kPath,
+                                      kInterface,
                                       {{"PlaybackStatus", g_variant_new_string(playing ? "Playing" : "Paused")},
                                        {"Metadata", metadataOf(m_tracks[0])}},
                                       {{"PlayPause", {"", ""}}, {"Next", {"", ""}}, {"Previous", {"", ""}}}};
@@ -82,8 +85,11 @@ private:
             playing = m_playing;
             track = m_tracks[m_index];
         }
-        if (method == "PlayPause") m_service->setProperty(kPath, kInterface, "PlaybackStatus", g_variant_new_string(playing ? "Playing" : "Paused"));
-        else m_service->setProperty(kPath, kInterface, "Metadata", metadataOf(track));
+        if (method == "PlayPause")
+            m_service->setProperty(kPath, kInterface, "PlaybackStatus",
+                                   g_variant_new_string(playing ? "Playing" : "Paused"));
+        else
+            m_service->setProperty(kPath, kInterface, "Metadata", metadataOf(track));
         return g_variant_new("()");
     }
 
@@ -141,7 +147,8 @@ protected:
         return image ? image->pixelAt(image->pixelWidth() / 2, image->pixelHeight() / 2) : ios::UIImage::RGBA{};
     }
     bool showsImage(const objc::Ref<ios::UIImageView>& view, const char* file) {
-        auto expected = ios::UIImage::imageWithContentsOfFile(std::string("/Library/Application Support/Flint.bundle/") + file);
+        auto expected =
+            ios::UIImage::imageWithContentsOfFile(std::string("/Library/Application Support/Flint.bundle/") + file);
         auto shown = view->image();
         if (!expected || !shown || shown->pixelWidth() != expected->pixelWidth()) return false;
         for (int y = 0; y < shown->pixelHeight(); y += 3)
@@ -199,8 +206,10 @@ TEST_F(HostNowPlayingTest, TheCardShowsThePlayersTrackAndItsButtonsReachThePlaye
 }
 
 TEST_F(HostNowPlayingTest, ThePlayingPlayerWinsAndTheCardFollowsPlayersQuittingAndAppearing) {
-    auto paused = std::make_unique<TestPlayer>(bus.address(), "paused", std::vector<Track>{{"Quiet Song", "Paused Band", ""}}, false);
-    auto playing = std::make_unique<TestPlayer>(bus.address(), "loud", std::vector<Track>{{"Loud Song", "Playing Band", ""}}, true);
+    auto paused = std::make_unique<TestPlayer>(bus.address(), "paused",
+                                               std::vector<Track>{{"Quiet Song", "Paused Band", ""}}, false);
+    auto playing = std::make_unique<TestPlayer>(bus.address(), "loud",
+                                                std::vector<Track>{{"Loud Song", "Playing Band", ""}}, true);
     bootOnBus();
     openPanel();
     FlintHost h = host();
@@ -292,7 +301,8 @@ TEST_F(HostNowPlayingTest, MalformedMetadataShowsWhatIsUsableAndNeverTheBrokenPa
     ASSERT_TRUE(settle([&] { return titleIs("Notes"); }));
     EXPECT_TRUE(showsImage(h.artworkImage(), "music-banner.png"));
     EXPECT_EQ(logLinesStarting("MediaRemote: artwork " + (m_art / "notes.txt").string() + " is not an image"), 1u);
-    change({{"xesam:title", g_variant_new_string("Web")}, {"mpris:artUrl", g_variant_new_string("https://example.com/a.png")}});
+    change({{"xesam:title", g_variant_new_string("Web")},
+            {"mpris:artUrl", g_variant_new_string("https://example.com/a.png")}});
     ASSERT_TRUE(settle([&] { return titleIs("Web"); }));
     EXPECT_TRUE(showsImage(h.artworkImage(), "music-banner.png"));
 

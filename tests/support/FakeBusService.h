@@ -94,7 +94,8 @@ public:
         std::map<std::string, std::pair<std::string, std::string>> methods;  // name -> (argument, answer) types
     };
     // Answers a method on the service's thread: the reply tuple, or null for an error reply.
-    using MethodHandler = std::function<GVariant*(const std::string& path, const std::string& method, GVariant* arguments)>;
+    using MethodHandler =
+        std::function<GVariant*(const std::string& path, const std::string& method, GVariant* arguments)>;
 
     FakeBusService(std::string address, std::string busName, std::vector<Object> objects, MethodHandler handler)
         : m_address(std::move(address)), m_busName(std::move(busName)), m_handler(std::move(handler)) {
@@ -149,7 +150,8 @@ public:
     }
     // Sends PropertiesChanged with any dictionary of changes, whatever the declared types.
     void emitPropertiesChanged(const std::string& path, const std::string& interface, GVariant* changed) {
-        GVariant* parameters = g_variant_new("(s@a{sv}@as)", interface.c_str(), changed, g_variant_new_strv(nullptr, 0));
+        GVariant* parameters =
+            g_variant_new("(s@a{sv}@as)", interface.c_str(), changed, g_variant_new_strv(nullptr, 0));
         std::lock_guard lock(m_mutex);
         if (m_connection)
             g_dbus_connection_emit_signal(m_connection->get(), nullptr, path.c_str(), "org.freedesktop.DBus.Properties",
@@ -176,8 +178,10 @@ private:
                          GVariant* arguments, GDBusMethodInvocation* invocation, gpointer self) {
         auto& service = *static_cast<FakeBusService*>(self);
         GVariant* reply = service.m_handler ? service.m_handler(path, method, arguments) : nullptr;
-        if (reply) g_dbus_method_invocation_return_value(invocation, reply);
-        else g_dbus_method_invocation_return_dbus_error(invocation, "org.freedesktop.DBus.Error.Failed", "refused");
+        if (reply)
+            g_dbus_method_invocation_return_value(invocation, reply);
+        else
+            g_dbus_method_invocation_return_dbus_error(invocation, "org.freedesktop.DBus.Error.Failed", "refused");
     }
     static GVariant* onGetProperty(GDBusConnection*, const gchar*, const gchar* path, const gchar* interface,
                                    const gchar* name, GError** error, gpointer self) {
@@ -198,7 +202,8 @@ private:
         std::string error;
         auto connection = ios::DBusConnection::open(ios::DBusConnection::Bus::Session, m_address, error);
         std::vector<guint> registrations;
-        static const GDBusInterfaceVTable vtable{&FakeBusService::onMethod, &FakeBusService::onGetProperty, nullptr, {}};
+        static const GDBusInterfaceVTable vtable{
+            &FakeBusService::onMethod, &FakeBusService::onGetProperty, nullptr, {}};
         if (connection) {
             for (const Object& object : m_objects) {
                 GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(introspection(object).c_str(), nullptr);
@@ -207,8 +212,9 @@ private:
                     connection->get(), object.path.c_str(), node->interfaces[0], &vtable, this, nullptr, nullptr));
                 g_dbus_node_info_unref(node);
             }
-            auto reply = connection->call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                                          "RequestName", g_variant_new("(su)", m_busName.c_str(), 4u), "(u)", 5000, error);
+            auto reply =
+                connection->call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
+                                 g_variant_new("(su)", m_busName.c_str(), 4u), "(u)", 5000, error);
             guint32 result = 0;
             if (reply) g_variant_get(reply.get(), "(u)", &result);
             m_running = result == 1;  // the primary owner
@@ -231,8 +237,7 @@ private:
         if (closing)
             for (guint id : registrations) g_dbus_connection_unregister_object(closing->get(), id);
         closing.reset();
-        while (g_main_context_iteration(context, FALSE)) {
-        }
+        while (g_main_context_iteration(context, FALSE)) {}
         g_main_loop_unref(loop);
         g_main_context_pop_thread_default(context);
         g_main_context_unref(context);

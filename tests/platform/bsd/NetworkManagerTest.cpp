@@ -31,7 +31,10 @@ FakeBusService::Object device(const char* path, guint32 type) {
     return {path, "org.freedesktop.NetworkManager.Device", {{"DeviceType", g_variant_new_uint32(type)}}, {}};
 }
 FakeBusService::Object wireless(const char* path, const char* point) {
-    return {path, "org.freedesktop.NetworkManager.Device.Wireless", {{"ActiveAccessPoint", g_variant_new_object_path(point)}}, {}};
+    return {path,
+            "org.freedesktop.NetworkManager.Device.Wireless",
+            {{"ActiveAccessPoint", g_variant_new_object_path(point)}},
+            {}};
 }
 
 // wlan0 associated with `ssid`, wlan1 a Wi-Fi device not associated, eth0 wired; any other
@@ -44,24 +47,30 @@ std::unique_ptr<FakeBusService> networkManager(const std::string& address, GVari
         device(kIdleWifiDevice, 2),
         wireless(kIdleWifiDevice, "/"),
         device(kWiredDevice, 1),
-        {kPoint, "org.freedesktop.NetworkManager.AccessPoint", {{"Ssid", ssid}, {"Strength", g_variant_new_byte(80)}}, {}},
+        {kPoint,
+         "org.freedesktop.NetworkManager.AccessPoint",
+         {{"Ssid", ssid}, {"Strength", g_variant_new_byte(80)}},
+         {}},
     };
-    return std::make_unique<FakeBusService>(address, kService, std::move(objects),
-                                            [](const std::string&, const std::string& method, GVariant* arguments) -> GVariant* {
-        if (method != "GetDeviceByIpIface") return nullptr;
-        const gchar* name = nullptr;
-        g_variant_get(arguments, "(&s)", &name);
-        std::string iface = name;
-        if (iface == "wlan0") return g_variant_new("(o)", kWifiDevice);
-        if (iface == "wlan1") return g_variant_new("(o)", kIdleWifiDevice);
-        if (iface == "eth0") return g_variant_new("(o)", kWiredDevice);
-        return nullptr;
-    });
+    return std::make_unique<FakeBusService>(
+        address, kService, std::move(objects),
+        [](const std::string&, const std::string& method, GVariant* arguments) -> GVariant* {
+            if (method != "GetDeviceByIpIface") return nullptr;
+            const gchar* name = nullptr;
+            g_variant_get(arguments, "(&s)", &name);
+            std::string iface = name;
+            if (iface == "wlan0") return g_variant_new("(o)", kWifiDevice);
+            if (iface == "wlan1") return g_variant_new("(o)", kIdleWifiDevice);
+            if (iface == "eth0") return g_variant_new("(o)", kWiredDevice);
+            return nullptr;
+        });
 }
 
 class NetworkManagerTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_FALSE(bus.address().empty()) << "dbus-daemon did not start (./dev setup installs it)"; }
+    void SetUp() override {
+        ASSERT_FALSE(bus.address().empty()) << "dbus-daemon did not start (./dev setup installs it)";
+    }
 
     // A host back end asking on the test's bus, en0 standing for `hostName`.
     std::shared_ptr<bsd::HostBackend> backendFor(const std::string& hostName) {
@@ -86,7 +95,8 @@ TEST_F(NetworkManagerTest, TheAssociatedWifiInterfaceBehindEn0ShowsItsSsidAndOth
     EXPECT_EQ(hidden->wifiNetworkName("en0"), std::nullopt) << "a hidden name";
 
     // The captive-network call: en0 is a Wi-Fi interface when the host's interface is wireless.
-    std::filesystem::path sysfs = std::filesystem::temp_directory_path() / ("flint-sysfs-" + std::to_string(::getpid()));
+    std::filesystem::path sysfs =
+        std::filesystem::temp_directory_path() / ("flint-sysfs-" + std::to_string(::getpid()));
     std::filesystem::create_directories(sysfs / "wlan0" / "wireless");
     std::filesystem::create_directories(sysfs / "eth0");
     auto host = backendFor("wlan0");
