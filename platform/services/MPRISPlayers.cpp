@@ -113,6 +113,7 @@ MPRISPlayers::~MPRISPlayers() {
         g_dbus_connection_signal_unsubscribe(m_connection->get(), m_ownerSubscription);
         g_dbus_connection_signal_unsubscribe(m_connection->get(), m_propertiesSubscription);
         // Signals already queued are released here without reaching the callbacks.
+        m_closing = true;
         poll();
         m_connection.reset();
     }
@@ -269,7 +270,7 @@ void MPRISPlayers::loadArtwork(Player& player) {
 void MPRISPlayers::onNameOwnerChanged(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
                                       GVariant* parameters, gpointer self) {
     auto& players = *static_cast<MPRISPlayers*>(self);
-    if (!g_variant_is_of_type(parameters, G_VARIANT_TYPE("(sss)"))) return;
+    if (players.m_closing || !g_variant_is_of_type(parameters, G_VARIANT_TYPE("(sss)"))) return;
     const gchar *name = nullptr, *previousOwner = nullptr, *newOwner = nullptr;
     g_variant_get(parameters, "(&s&s&s)", &name, &previousOwner, &newOwner);
     if (!isPlayerName(name)) return;
@@ -285,7 +286,7 @@ void MPRISPlayers::onNameOwnerChanged(GDBusConnection*, const gchar*, const gcha
 void MPRISPlayers::onPropertiesChanged(GDBusConnection*, const gchar* sender, const gchar*, const gchar*, const gchar*,
                                        GVariant* parameters, gpointer self) {
     auto& players = *static_cast<MPRISPlayers*>(self);
-    if (!sender || !g_variant_is_of_type(parameters, G_VARIANT_TYPE("(sa{sv}as)"))) return;
+    if (players.m_closing || !sender || !g_variant_is_of_type(parameters, G_VARIANT_TYPE("(sa{sv}as)"))) return;
     Snapshot before = players.snapshot();
     GVariant* changed = g_variant_get_child_value(parameters, 1);
     GVariant* invalidated = g_variant_get_child_value(parameters, 2);

@@ -96,6 +96,7 @@ private:
     std::uint64_t m_activity = 0;
     RunLoop::Token m_pollToken = 0;
     bool m_loggedNothingPlaying = false;
+    bool m_closing = false;
 };
 
 }  // namespace ios
