@@ -8,6 +8,7 @@
 #include "platform/bsd/SimulatedBackend.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/SystemLog.h"
+#include "platform/services/MediaRemote.h"
 #include "platform/springboard/HomeScreen.h"
 #include "sim/LibraryBridge.h"
 #include "startup/entry/FlintBridge.h"
@@ -48,6 +49,11 @@ void installBundle(const std::filesystem::path& root) {
         auto destination = target / entry.path().filename();
         if (!std::filesystem::exists(destination)) std::filesystem::copy_file(entry.path(), destination, ec);
     }
+}
+
+void applyBackendChoice(BootOptions& options, const std::string& backend) {
+    options.simulatedNetwork = backend != "host";
+    options.hostMedia = backend == "host";
 }
 
 ScratchProcess::ScratchProcess(const std::string& rootPrefix) {
@@ -97,6 +103,7 @@ Device::Device(BootOptions options) : m_options(std::move(options)) {
         m_previousBackend = bsd::setBackend(std::make_shared<bsd::SimulatedBackend>(std::move(network)));
         m_installedBackend = true;
     }
+    if (m_options.hostMedia) ios::MRNowPlayingPlayer::shared().useHostPlayers();
 
     if (!m_options.preferences.empty()) {
         auto domain = ios::dictionaryWithContentsOfFile(kSlotFilePath).value_or(ios::Dictionary{});

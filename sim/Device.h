@@ -34,7 +34,14 @@ struct BootOptions {
     // Serve the device's network file (made with a typical phone's facts when missing) to the
     // networking, Wi-Fi and telephony stand-ins instead of the host's interfaces.
     bool simulatedNetwork = false;
+    // Serve this machine's media players (the session bus) to the now-playing service instead of
+    // the device configuration's library.
+    bool hostMedia = false;
 };
+
+// The one switch of flint-sim's --backend: "host" serves this machine's network, Wi-Fi and media
+// players, "simulated" the device's own configuration.
+void applyBackendChoice(BootOptions& options, const std::string& backend);
 
 class Device {
 public:

@@ -3,10 +3,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <functional>
 #include <sstream>
+#include <thread>
 
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/RunLoop.h"
@@ -96,12 +98,12 @@ struct Booted {
 };
 
 // Boots a device with the panel's optional parts on, ready for a tap on the status bar.
-bool boot(Booted& booted, const std::string& profile, int style, const ios::Dictionary& colours,
-          std::vector<std::pair<std::string, ios::Value>> extra, std::ostream& out) {
+bool boot(Booted& booted, const std::string& backend, const std::string& profile, int style,
+          const ios::Dictionary& colours, std::vector<std::pair<std::string, ios::Value>> extra, std::ostream& out) {
     BootOptions options;
     options.profile = profile;
     options.appearance = style;
-    options.simulatedNetwork = true;
+    applyBackendChoice(options, backend);
     options.preferences = {{"enableAll", true}, {"enableWave", true}, {"enableMusicShortcut", true}};
     for (auto& p : extra) options.preferences.push_back(std::move(p));
     booted.device = std::make_unique<Device>(options);
@@ -151,7 +153,8 @@ std::string describe(const ios::SBOpenRecord& r) {
     return {};
 }
 
-int snapshot(const std::string& profile, int style, bool colourMode, const std::filesystem::path& dir, std::ostream& out) {
+int snapshot(const std::string& backend, const std::string& profile, int style, bool colourMode,
+             const std::filesystem::path& dir, std::ostream& out) {
     Booted booted;
     ios::Dictionary colours;
     std::vector<std::pair<std::string, ios::Value>> extra;
@@ -161,7 +164,7 @@ int snapshot(const std::string& profile, int style, bool colourMode, const std::
                    {"flintWaveColor", "#FFC85799"}};
         extra.emplace_back("appearanceMode", "colorMode");
     }
-    if (!boot(booted, profile, style, colours, std::move(extra), out) || !openPanel(booted, out)) return 1;
+    if (!boot(booted, backend, profile, style, colours, std::move(extra), out) || !openPanel(booted, out)) return 1;
     booted.device->process().runLoop().advanceBy(0.5);
     std::string mode = colourMode ? "color" : style == 1 ? "light" : "dark";
     auto path = dir / ("panel-" + profile + "-" + mode + ".png");
@@ -173,9 +176,9 @@ int snapshot(const std::string& profile, int style, bool colourMode, const std::
     return 0;
 }
 
-int exercise(const std::filesystem::path& dir, std::ostream& out) {
+int exercise(const std::string& backend, const std::filesystem::path& dir, std::ostream& out) {
     Booted booted;
-    if (!boot(booted, "iphone-x", 2, {}, {{"screenshotTimerString", "3"}}, out)) return 1;
+    if (!boot(booted, backend, "iphone-x", 2, {}, {{"screenshotTimerString", "3"}}, out)) return 1;
     auto& loop = booted.device->process().runLoop();
     auto& home = ios::HomeScreen::shared();
     auto haptics = [] { return ios::HapticsLog::shared().events().size(); };
@@ -206,12 +209,23 @@ int exercise(const std::filesystem::path& dir, std::ostream& out) {
     out << "\n  screenshot saved to the photo library: " << ios::UIPhotoLibrary::shared().photoCount() - photos
         << " new photo(s), haptics fired: " << haptics() << "\n";
 
-    out << "music: \"" << labelText(booted, "titleLabel") << "\" by " << labelText(booted, "artistLabel") << "\n";
+    // The simulated player answers at once; a player of this machine in its own time (at most a second).
+    auto settle = [&loop](const std::function<bool()>& changed) {
+        loop.advanceBy(0.1);
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+        while (!changed() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            loop.advanceBy(0.05);
+        }
+    };
+    std::string title = labelText(booted, "titleLabel");
+    out << "music: \"" << title << "\" by " << labelText(booted, "artistLabel") << "\n";
     tapProperty(booted, "nextImage");
-    loop.advanceBy(0.1);
+    settle([&] { return labelText(booted, "titleLabel") != title; });
     out << "  next: \"" << labelText(booted, "titleLabel") << "\" by " << labelText(booted, "artistLabel") << "\n";
+    bool wasPlaying = ios::MRNowPlayingPlayer::shared().isPlaying();
     tapProperty(booted, "playImage");
-    loop.advanceBy(0.1);
+    settle([&] { return ios::MRNowPlayingPlayer::shared().isPlaying() != wasPlaying; });
     out << "  play/pause: " << (ios::MRNowPlayingPlayer::shared().isPlaying() ? "playing" : "paused")
         << ", haptics fired: " << haptics() << "\n";
     // The composer runs in this process, whose photo library holds the countdown's screenshot.
@@ -220,16 +234,18 @@ int exercise(const std::filesystem::path& dir, std::ostream& out) {
 
 }  // namespace
 
-int runPanelDemo(const std::string& outDir, std::ostream& out) {
+int runPanelDemo(const std::string& outDir, std::ostream& out, const std::string& backend) {
     std::filesystem::path dir(outDir);
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     int failures = 0;
     for (const char* profile : {"iphone-8", "iphone-8-plus", "iphone-x", "iphone-11"})
         for (int style : {1, 2})
-            failures += inChildProcess([&](std::ostream& o) { return snapshot(profile, style, false, dir, o); }, out) != 0;
-    failures += inChildProcess([&](std::ostream& o) { return snapshot("iphone-x", 2, true, dir, o); }, out) != 0;
-    failures += inChildProcess([&](std::ostream& o) { return exercise(dir, o); }, out) != 0;
+            failures +=
+                inChildProcess([&](std::ostream& o) { return snapshot(backend, profile, style, false, dir, o); }, out) != 0;
+    failures +=
+        inChildProcess([&](std::ostream& o) { return snapshot(backend, "iphone-x", 2, true, dir, o); }, out) != 0;
+    failures += inChildProcess([&](std::ostream& o) { return exercise(backend, dir, o); }, out) != 0;
     return failures == 0 ? 0 : 1;
 }
 

@@ -15,7 +15,8 @@ namespace flint::sim {
 
 // Writes panel-<profile>-<light|dark|color>.png, showcase-mockup.png and showcase-editor.png into
 // outDir (made when missing) and prints one line per image and per action. 0 when every step
-// worked.
-int runPanelDemo(const std::string& outDir, std::ostream& out);
+// worked. `backend`: "simulated" (the device's own network and library) or "host" (this machine's
+// network, Wi-Fi and media players).
+int runPanelDemo(const std::string& outDir, std::ostream& out, const std::string& backend = "simulated");
 
 }  // namespace flint::sim

@@ -46,7 +46,8 @@ void applyStoredConfiguration(BootOptions& options, bool profileChosen) {
 }
 
 bool bootDevice(BootOptions options, std::unique_ptr<Device>& device, std::string& error) {
-    options.simulatedNetwork = true;
+    // The device's own services unless this machine's were chosen.
+    if (!options.hostMedia) options.simulatedNetwork = true;
     if (!options.appearance) options.appearance = 2;
     try {
         device = std::make_unique<Device>(options);
@@ -331,8 +332,11 @@ std::unique_ptr<Scenario> makeScenario(std::ostream& out, std::ostream& err) {
     return scenario;
 }
 
-int runScenarioFile(const std::filesystem::path& script, std::ostream& out, std::ostream& err) {
-    return makeScenario(out, err)->runFile(script);
+int runScenarioFile(const std::filesystem::path& script, std::ostream& out, std::ostream& err,
+                    const std::string& backend) {
+    auto scenario = makeScenario(out, err);
+    applyBackendChoice(scenario->bootOptions(), backend);
+    return scenario->runFile(script);
 }
 
 int runSnapshot(const SnapshotOptions& snapshot, std::ostream& out, std::ostream& err) {

@@ -35,7 +35,9 @@ int runSnapshot(const SnapshotOptions& options, std::ostream& out, std::ostream&
 
 // A scenario with every command family registered.
 std::unique_ptr<Scenario> makeScenario(std::ostream& out, std::ostream& err);
-int runScenarioFile(const std::filesystem::path& script, std::ostream& out, std::ostream& err);
+// `backend`: "simulated" (the device's own services) or "host" (this machine's).
+int runScenarioFile(const std::filesystem::path& script, std::ostream& out, std::ostream& err,
+                    const std::string& backend = "simulated");
 
 void registerStandardScenarioCommands(Scenario& scenario);
 

@@ -12,6 +12,7 @@
 #include "sim/CompositorScene.h"
 #include "sim/ContactSheet.h"
 #include "sim/LibraryBridge.h"
+#include "sim/MediaCommand.h"
 #include "sim/NetInfo.h"
 #include "sim/PanelDemo.h"
 #include "sim/SnapshotCommand.h"
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
     using namespace flint::sim;
     // netinfo parses its own options.
     if (argc > 1 && std::string(argv[1]) == "netinfo") return runNetInfo(argc - 1, argv + 1);
+    if (argc > 1 && std::string(argv[1]) == "media") return runMedia({argv + 2, argv + argc}, std::cout, std::cerr);
     // showcase and photos too.
     if (argc > 1 && std::string(argv[1]) == "showcase")
         return runShowcaseCommand({argv + 2, argv + argc}, std::cout, std::cerr, isatty(STDOUT_FILENO));
@@ -56,6 +58,10 @@ int main(int argc, char** argv) {
     demo->add_option("--profile", demoOptions.profile, "iphone-8, iphone-8-plus, iphone-x or iphone-11");
     std::string demoOut = "flint-demo";
     demo->add_option("--out", demoOut, "folder for the PNGs of the open panel and the Showcase mock-up");
+    const char* backendHelp = "simulated (default): the device's own network and music; host: this machine's network, "
+                              "Wi-Fi name and media players";
+    std::string backend = "simulated";
+    demo->add_option("--backend", backend, backendHelp)->check(CLI::IsMember({"host", "simulated"}));
 
     BootOptions bootOptions;
     auto* boot = app.add_subcommand("boot", "boot a process on a device and load the library");
@@ -104,8 +110,11 @@ int main(int argc, char** argv) {
     bool listCommands = false;
     run->add_option("script", scriptPath, "the scenario file");
     run->add_flag("--commands", listCommands, "list the scenario commands and checks");
+    run->add_option("--backend", backend, backendHelp)->check(CLI::IsMember({"host", "simulated"}));
 
     app.add_subcommand("netinfo", "print every device and network query (see flint-sim netinfo --help)")->allow_extras();
+    app.add_subcommand("media", "print what the now-playing back end sees, send it a command (see --help)")
+        ->allow_extras();
     app.add_subcommand("showcase", "frame screenshots in device mock-ups with the Showcase composer (see --help)")->allow_extras();
     app.add_subcommand("photos", "add, list and export a device root's photos (see flint-sim photos --help)")->allow_extras();
 
@@ -154,7 +163,7 @@ int main(int argc, char** argv) {
                 std::cerr << "flint-sim: run needs a scenario file\n";
                 return 2;
             }
-            return runScenarioFile(scriptPath, std::cout, std::cerr);
+            return runScenarioFile(scriptPath, std::cout, std::cerr, backend);
         }
         if (*scene) {
             int status = writeCompositorScene(sceneOut, sceneScale);
@@ -175,10 +184,11 @@ int main(int argc, char** argv) {
         // The panel demo runs each device in a process of its own, so it goes first: once this
         // process has loaded the library, a child could not load it afresh.
         std::cout << "== Quick panel, opened with a tap on the status bar (PNGs in " << demoOut << "/)\n";
-        int panelStatus = runPanelDemo(demoOut, std::cout);
+        int panelStatus = runPanelDemo(demoOut, std::cout, backend);
         std::cout << "\n== Boot report\n";
         demoOptions.root = demoRoot;
         demoOptions.preferences = {{"enableAll", true}};
+        if (backend == "host") demoOptions.hostMedia = true;
         int bootStatus = runBoot(demoOptions, false, std::cout, std::cerr);
         return panelStatus != 0 ? panelStatus : bootStatus;
     } catch (const std::exception& e) {

@@ -15,6 +15,9 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <string_view>
+
+#include "platform/foundation/DBusConnection.h"
 
 namespace bsd {
 
@@ -377,7 +380,39 @@ std::vector<std::string> HostBackend::wifiInterfaces() {
     return names;
 }
 
-std::optional<std::string> HostBackend::wifiNetworkName(const std::string&) { return std::nullopt; }
+std::optional<std::string> HostBackend::wifiNetworkName(const std::string& interfaceName) {
+    std::optional<std::string> host = hostNameFor(interfaceName);
+    if (!host || host->empty()) return std::nullopt;
+    std::string error;
+    auto bus = ios::DBusConnection::open(ios::DBusConnection::Bus::System, m_systemBusAddress, error);
+    if (!bus) return std::nullopt;
+    constexpr const char* kService = "org.freedesktop.NetworkManager";
+    constexpr int kTimeoutMs = 1000;
+    ios::VariantPtr device = bus->call(kService, "/org/freedesktop/NetworkManager", kService, "GetDeviceByIpIface",
+                                       g_variant_new("(s)", host->c_str()), "(o)", kTimeoutMs, error);
+    if (!device) return std::nullopt;  // no network manager, or it does not manage the interface
+    const gchar* devicePath = nullptr;
+    g_variant_get(device.get(), "(&o)", &devicePath);
+    constexpr guint32 kDeviceTypeWifi = 2;
+    ios::VariantPtr type = bus->property(kService, devicePath, "org.freedesktop.NetworkManager.Device", "DeviceType",
+                                         kTimeoutMs, error);
+    if (!type || !g_variant_is_of_type(type.get(), G_VARIANT_TYPE_UINT32) ||
+        g_variant_get_uint32(type.get()) != kDeviceTypeWifi)
+        return std::nullopt;
+    ios::VariantPtr point = bus->property(kService, devicePath, "org.freedesktop.NetworkManager.Device.Wireless",
+                                          "ActiveAccessPoint", kTimeoutMs, error);
+    if (!point || !g_variant_is_of_type(point.get(), G_VARIANT_TYPE_OBJECT_PATH)) return std::nullopt;
+    const gchar* pointPath = g_variant_get_string(point.get(), nullptr);
+    if (std::string_view(pointPath) == "/") return std::nullopt;  // not associated
+    ios::VariantPtr ssid = bus->property(kService, pointPath, "org.freedesktop.NetworkManager.AccessPoint", "Ssid",
+                                         kTimeoutMs, error);
+    if (!ssid || !g_variant_is_of_type(ssid.get(), G_VARIANT_TYPE_BYTESTRING)) return std::nullopt;
+    gsize size = 0;
+    const void* bytes = g_variant_get_fixed_array(ssid.get(), &size, 1);
+    // An SSID is 1 to 32 bytes; a hidden network's may be empty.
+    if (size == 0 || size > 32) return std::nullopt;
+    return std::string(static_cast<const char*>(bytes), size);
+}
 
 CarrierFacts HostBackend::carrier() { return {}; }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The host back end: this Linux machine's real interfaces (getifaddrs), netmasks (the
 // SIOCGIFNETMASK request), routes (netlink, or /proc/net/route when netlink is unavailable) and
-// hardware addresses (/sys/class/net/*/address), under Darwin interface names.
+// hardware addresses (/sys/class/net/*/address), under Darwin interface names; the Wi-Fi network
+// name from NetworkManager over the system bus.
 //
 // The name map says which host interface stands behind a Darwin name ("en0" -> "eth0"). By
 // default "en0" is the interface of the default route and every other host interface keeps its
@@ -41,9 +42,12 @@ public:
     int closeSocket(int fd) override;
 
     std::vector<std::string> wifiInterfaces() override;
-    // The host offers no network name without the wireless configuration service, so this
-    // answers none.
+    // The SSID of the access point the host interface behind the name is associated with, as
+    // NetworkManager on the system bus knows it; none without NetworkManager, for an interface it
+    // does not manage or that is not Wi-Fi, and while not associated.
     std::optional<std::string> wifiNetworkName(const std::string& interfaceName) override;
+    // The bus NetworkManager is asked on; empty (the default): the system bus.
+    void setSystemBusAddress(std::string address) { m_systemBusAddress = std::move(address); }
     // No cellular modem on the host: no subscriber provider.
     CarrierFacts carrier() override;
 
@@ -59,6 +63,7 @@ private:
     bool m_mapEn0ToDefaultRoute;
     std::filesystem::path m_sysfs = "/sys/class/net";
     std::optional<std::filesystem::path> m_routeFile;
+    std::string m_systemBusAddress;
 };
 
 // Parses the text of /proc/net/route into IPv4 routes (interface indices from the host).

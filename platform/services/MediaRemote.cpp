@@ -7,6 +7,7 @@
 #include "platform/foundation/Process.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/SystemLog.h"
+#include "platform/services/MPRISPlayers.h"
 
 namespace ios {
 
@@ -35,6 +36,16 @@ dispatch_queue_t dispatch_get_main_queue() { return mainQueue(); }
 
 MRNowPlayingPlayer& MRNowPlayingPlayer::shared() { return Process::shared().attached<MRNowPlayingPlayer>(); }
 
+MRNowPlayingPlayer::MRNowPlayingPlayer() = default;
+MRNowPlayingPlayer::~MRNowPlayingPlayer() = default;
+
+void MRNowPlayingPlayer::useHostPlayers(const std::string& busAddress) {
+    m_host.reset();
+    m_host = std::make_unique<MPRISPlayers>(busAddress,
+                                            [this](bool information, bool playing) { announce(information, playing); });
+    announce(true, true);
+}
+
 void MRNowPlayingPlayer::loadIfNeeded() {
     if (m_loaded) return;
     m_loaded = true;
@@ -57,6 +68,7 @@ void MRNowPlayingPlayer::setLibrary(std::vector<MediaTrack> tracks) {
 }
 
 bool MRNowPlayingPlayer::isPlaying() {
+    if (m_host) return m_host->isPlaying();
     loadIfNeeded();
     return m_playing;
 }
@@ -67,6 +79,7 @@ const MediaTrack* MRNowPlayingPlayer::currentTrack() {
 }
 
 Dictionary MRNowPlayingPlayer::nowPlayingInformation() {
+    if (m_host) return m_host->nowPlayingInformation();
     const MediaTrack* track = currentTrack();
     if (!track) return {};
     Dictionary info{{kMRMediaRemoteNowPlayingInfoTitle, track->title},
@@ -80,18 +93,30 @@ Dictionary MRNowPlayingPlayer::nowPlayingInformation() {
 }
 
 void MRNowPlayingPlayer::togglePlayPause() {
+    if (m_host) {
+        m_host->send(kMRTogglePlayPause);
+        return;
+    }
     if (!currentTrack()) return;
     m_playing = !m_playing;
     announce(true, true);
 }
 
 void MRNowPlayingPlayer::nextTrack() {
+    if (m_host) {
+        m_host->send(kMRNextTrack);
+        return;
+    }
     if (!currentTrack()) return;
     m_index = (m_index + 1) % m_library.size();
     announce(true, false);
 }
 
 void MRNowPlayingPlayer::previousTrack() {
+    if (m_host) {
+        m_host->send(kMRPreviousTrack);
+        return;
+    }
     if (!currentTrack()) return;
     m_index = (m_index + m_library.size() - 1) % m_library.size();
     announce(true, false);

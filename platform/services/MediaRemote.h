@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,12 +46,23 @@ void MRMediaRemoteGetNowPlayingApplicationIsPlaying(dispatch_queue_t queue, std:
 // False when the command number is not one the player knows (nothing happens then).
 bool MRMediaRemoteSendCommand(unsigned command, const Dictionary* options);
 
-// The simulated player of the current process: it loads the library from the device
+class MPRISPlayers;
+
+// The player of the current process. Simulated by default: it loads the library from the device
 // configuration on first use and starts playing its first track; with an empty library nothing
-// plays and the information is empty.
+// plays and the information is empty. With the host back end in use, the information, the
+// playing flag and the commands are those of this machine's media players instead.
 class MRNowPlayingPlayer {
 public:
     static MRNowPlayingPlayer& shared();
+    MRNowPlayingPlayer();
+    ~MRNowPlayingPlayer();
+
+    // Switches to this machine's media players on the session bus (or the bus at `busAddress`)
+    // and announces the change; the simulated library stays as it is, unused.
+    void useHostPlayers(const std::string& busAddress = "");
+    // The host back end, or null while simulated.
+    MPRISPlayers* hostPlayers() { return m_host.get(); }
 
     const std::vector<MediaTrack>& library();
     // Replaces the library (the first track, playing; nothing when empty) and announces the change.
@@ -61,7 +73,8 @@ public:
     std::size_t currentIndex() { library(); return m_index; }
 
     // The information dictionary: title, artist, artwork bytes (when the track's artwork file can
-    // be read) and playback rate; empty when nothing is loaded.
+    // be read) and playback rate; empty when nothing is loaded. The commands below go to the
+    // current host player when there is a host back end.
     Dictionary nowPlayingInformation();
 
     void togglePlayPause();
@@ -81,6 +94,7 @@ private:
     std::size_t m_index = 0;
     bool m_playing = false;
     std::vector<unsigned> m_commands;
+    std::unique_ptr<MPRISPlayers> m_host;
 };
 
 }  // namespace ios

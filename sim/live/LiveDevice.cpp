@@ -107,7 +107,7 @@ LiveDevice::LiveDevice(const LiveOptions& options) : m_profile(options.profile) 
     boot.root = options.root;
     boot.profile = options.profile;
     boot.appearance = options.appearance;
-    boot.simulatedNetwork = true;
+    sim::applyBackendChoice(boot, options.backend);
     // A fresh root gets the panel's parts switched on; a root with settings keeps them.
     bool hasSettings = !options.root.empty() &&
                        std::filesystem::exists(options.root / "private/var/mobile/Library/Preferences" /

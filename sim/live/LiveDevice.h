@@ -29,6 +29,7 @@ struct LiveOptions {
     std::string host = "127.0.0.1";
     int port = 8080;
     int listenDescriptor = -1;  // an inherited listening socket (after a reboot)
+    std::string backend = "simulated";  // "host": this machine's network, Wi-Fi and media players
 };
 
 class LiveDevice {

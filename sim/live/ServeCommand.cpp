@@ -28,6 +28,7 @@ void rebootInto(const ServeOptions& options, const std::string& profile, const s
                                      "--port", std::to_string(options.live.port), "--listen-fd", std::to_string(listenFd)};
     if (options.live.scale > 0) args.insert(args.end(), {"--scale", std::to_string(options.live.scale)});
     if (options.removeRootAtExit) args.emplace_back("--temporary-root");
+    args.insert(args.end(), {"--backend", options.live.backend});
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -47,6 +48,10 @@ CLI::App* addServeCommand(CLI::App& app, ServeOptions& options) {
     serve->add_option("--port", options.live.port, "port (0: any free one)")->check(CLI::Range(0, 65535));
     serve->add_option("--scale", options.live.scale, "pixels per point (default: the profile's)")
         ->check(CLI::Range(0.5, 4.0));
+    serve->add_option("--backend", options.live.backend,
+                      "simulated (default): the device's own network and music; host: this machine's network, "
+                      "Wi-Fi name and media players")
+        ->check(CLI::IsMember({"host", "simulated"}));
     // Set by the command itself when it reboots into another profile.
     serve->add_option("--listen-fd", options.live.listenDescriptor)->group("");
     serve->add_flag("--temporary-root", options.removeRootAtExit)->group("");
