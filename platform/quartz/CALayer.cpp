@@ -119,8 +119,9 @@ CALayer::~CALayer() {
 
 objc::Ref<CALayer> CALayer::makeCopy() const { return copyOf(*this); }
 
-void CALayer::changeValue(const char* key, const std::function<void()>& apply) {
-    if (!m_model) CARetainedRenderer::layerWillChange(*this);
+void CALayer::changeValue(const char* key, const std::function<void()>& apply, bool unchanged) {
+    // A set to the value it already has changes no pixel (layout passes set frames again and again).
+    if (!m_model && !unchanged) CARetainedRenderer::layerWillChange(*this);
     objc::Ref<CAAnimation> action;
     if (!m_model && !CATransaction::disableActions())
         if (auto d = m_delegate.lock()) action = d->actionForLayer(*this, key);
@@ -136,7 +137,7 @@ void CALayer::timingChanged() {
 
 void CALayer::setBounds(const CGRect& bounds) {
     CGSize old = m_bounds.size;
-    changeValue("bounds", [&] { m_bounds = bounds; });
+    changeValue("bounds", [&] { m_bounds = bounds; }, m_bounds == bounds);
     sizeChanged(old);
 }
 
@@ -146,12 +147,18 @@ void CALayer::sizeChanged(const CGSize& old) {
     setNeedsLayout();
 }
 
-void CALayer::setPosition(const CGPoint& position) { changeValue("position", [&] { m_position = position; }); }
-void CALayer::setZPosition(double z) { changeValue("zPosition", [&] { m_zPosition = z; }); }
-void CALayer::setAnchorPoint(const CGPoint& anchor) { changeValue("anchorPoint", [&] { m_anchorPoint = anchor; }); }
-void CALayer::setTransform(const CATransform3D& t) { changeValue("transform", [&] { m_transform = t; }); }
+void CALayer::setPosition(const CGPoint& position) {
+    changeValue("position", [&] { m_position = position; }, m_position == position);
+}
+void CALayer::setZPosition(double z) { changeValue("zPosition", [&] { m_zPosition = z; }, m_zPosition == z); }
+void CALayer::setAnchorPoint(const CGPoint& anchor) {
+    changeValue("anchorPoint", [&] { m_anchorPoint = anchor; }, m_anchorPoint == anchor);
+}
+void CALayer::setTransform(const CATransform3D& t) {
+    changeValue("transform", [&] { m_transform = t; }, m_transform == t);
+}
 void CALayer::setSublayerTransform(const CATransform3D& t) {
-    changeValue("sublayerTransform", [&] { m_sublayerTransform = t; });
+    changeValue("sublayerTransform", [&] { m_sublayerTransform = t; }, m_sublayerTransform == t);
 }
 
 CGRect CALayer::frame() const {
@@ -172,15 +179,19 @@ void CALayer::setFrame(const CGRect& frame) {
 
 // --- appearance -------------------------------------------------------------------------------
 
-void CALayer::setHidden(bool hidden) { changeValue("hidden", [&] { m_hidden = hidden; }); }
+void CALayer::setHidden(bool hidden) { changeValue("hidden", [&] { m_hidden = hidden; }, m_hidden == hidden); }
 void CALayer::setMasksToBounds(bool masks) { changeValue("masksToBounds", [&] { m_masksToBounds = masks; }); }
 void CALayer::setMask(objc::Ref<CALayer> mask) {
     if (mask.get() == this) return;
     if (mask) mask->removeFromSuperlayer();
     changeValue("mask", [&] { m_mask = std::move(mask); });
 }
-void CALayer::setOpacity(double opacity) { changeValue("opacity", [&] { m_opacity = std::clamp(opacity, 0.0, 1.0); }); }
-void CALayer::setCornerRadius(double radius) { changeValue("cornerRadius", [&] { m_cornerRadius = std::max(0.0, radius); }); }
+void CALayer::setOpacity(double opacity) {
+    changeValue("opacity", [&] { m_opacity = std::clamp(opacity, 0.0, 1.0); }, m_opacity == opacity);
+}
+void CALayer::setCornerRadius(double radius) {
+    changeValue("cornerRadius", [&] { m_cornerRadius = std::max(0.0, radius); }, m_cornerRadius == radius);
+}
 void CALayer::setBackgroundColor(UIColorRef color) { changeValue("backgroundColor", [&] { m_backgroundColor = std::move(color); }); }
 void CALayer::setBorderWidth(double width) { changeValue("borderWidth", [&] { m_borderWidth = std::max(0.0, width); }); }
 void CALayer::setBorderColor(UIColorRef color) { changeValue("borderColor", [&] { m_borderColor = std::move(color); }); }

@@ -269,7 +269,9 @@ protected:
         return std::make_shared<Copy>(layer);
     }
     // Runs the change protocol: asks for the action, sets the value, adds the action.
-    void changeValue(const char* key, const std::function<void()>& apply);
+    // Sets a property through apply: reports the change to the retained renderers (unless the
+    // value is the one already held) and adds the delegate's action for the key, if any.
+    void changeValue(const char* key, const std::function<void()>& apply, bool unchanged = false);
     void timingChanged() override;
 
 private:

@@ -77,6 +77,14 @@ struct Damage {
     int now = kNone;
 };
 
+// A layer drawn straight on the frame whose background fills `inner` (whole device pixels)
+// opaquely: nothing beneath it shows there.
+struct OpaqueCover {
+    const CALayer* layer = nullptr;
+    CADeviceRect inner;
+    int order = 0;
+};
+
 // A backdrop blur's sampling area: damage there beneath it changes the blur.
 struct BackdropSample {
     const CALayer* layer = nullptr;
@@ -100,6 +108,7 @@ struct CARetainedRenderer::State {
     std::unordered_set<const CALayer*> animated;  // animating at the last update
     std::vector<const CALayer*> roots;            // of the last update
     CABackdropBlurs blurs;                        // backdrop blurs drawn straight on the frame
+    std::vector<OpaqueCover> covers;              // of the last update
 };
 
 namespace {
@@ -113,6 +122,7 @@ public:
     CALayerFootprints footprints;
     std::unordered_set<const CALayer*> animated;
     std::vector<BackdropSample> backdrops;
+    std::vector<OpaqueCover> covers;
     // Where layers drawn straight on the frame have edges that are neither horizontal nor
     // vertical (rotations, shapes, rounded corners): a clip through such an edge rasterises it
     // differently, so a repainted rectangle must take in the whole of each it touches.
@@ -148,6 +158,8 @@ public:
 
         CADeviceRect sublayers;
         CATransform3D part = CALayerRenderer::aboutAnchor(layer, layer.sublayerTransform());
+        int clips = layer.masksToBounds() ? 1 : 0;
+        m_clips += clips;
         auto* replicator = dynamic_cast<const CAReplicatorLayer*>(&layer);
         long instances = replicator ? replicator->instanceCount() : 1;
         CATransform3D instance = CATransform3DIdentity;
@@ -158,6 +170,7 @@ public:
                     unite(sublayers, measure(*sub, instancePart, device, innerPlane, spread + reach, innerOffscreen));
             if (replicator) instance = CATransform3DConcat(instance, replicator->instanceTransform());
         }
+        m_clips -= clips;
         if (layer.masksToBounds()) sublayers = sublayers.intersect(boxOnDevice(device, layer.bounds()).inflate(2));
         box = unite(box, sublayers).inflate(reach);
 
@@ -182,6 +195,7 @@ public:
         }
 
         if (!offscreen && affine) addSlanted(model, layer, device);
+        if (!offscreen && affine && !presentation && m_clips == 0) addCover(model, layer, device, order);
 
         auto [it, first] = footprints.try_emplace(&model);
         CALayerFootprint& f = it->second;
@@ -232,6 +246,24 @@ private:
     // what is drawn, which a clip changes.
     static bool exactSteps(const CATransform3D& device, double width, double pixels) {
         return std::fabs(std::fabs(device.m11) * width - pixels) < 1e-9;
+    }
+
+    // An opaque, square-cornered, axis-aligned background with nothing clipping it covers the
+    // whole device pixels inside its bounds.
+    void addCover(const CALayer& model, const CALayer& layer, const CATransform3D& device, int order) {
+        // A backdrop replaces its background's pixels with what it samples beneath.
+        if (dynamic_cast<const CABackdropLayer*>(&layer)) return;
+        const UIColorRef& background = layer.backgroundColor();
+        if (!background || background->alpha() < 1 || layer.opacity() < 1 || layer.mask() || layer.cornerRadius() > 0 ||
+            std::fabs(device.m12) > 1e-12 || std::fabs(device.m21) > 1e-12 || device.m11 <= 0 || device.m22 <= 0)
+            return;
+        const CGRect& b = layer.bounds();
+        double x0 = device.m41 + b.origin.x * device.m11, x1 = x0 + b.size.width * device.m11;
+        double y0 = device.m42 + b.origin.y * device.m22, y1 = y0 + b.size.height * device.m22;
+        auto lim = [](double v) { return std::clamp(v, -1e7, 1e7); };
+        CADeviceRect inner{static_cast<int>(std::ceil(lim(x0) - 1e-9)), static_cast<int>(std::ceil(lim(y0) - 1e-9)),
+                           static_cast<int>(std::floor(lim(x1) + 1e-9)), static_cast<int>(std::floor(lim(y1) + 1e-9))};
+        if (!inner.empty()) covers.push_back({&model, inner, order});
     }
 
     void addSlanted(CALayer& model, const CALayer& layer, const CATransform3D& device) {
@@ -292,6 +324,7 @@ private:
     std::vector<std::pair<CALayer*, const CALayer*>> m_masks;
     CADeviceRect m_screen;
     int m_order = 0;
+    int m_clips = 0;  // ancestors clipping to their bounds around the layer being measured
 };
 
 }  // namespace
@@ -412,6 +445,20 @@ const std::vector<CADamageRect>& CARetainedRenderer::update(const std::vector<CA
     for (auto& r : rects) r.box = r.box.intersect(screen);
     std::erase_if(rects, [](const Damage& r) { return r.box.empty(); });
 
+    // Damage beneath an opaque background that is the same in both frames changes no pixel there.
+    std::vector<std::pair<OpaqueCover, OpaqueCover>> steady;  // the same cover, last frame and now
+    for (const OpaqueCover& c : pass.covers) {
+        if (changed.count(c.layer) || pass.animated.count(c.layer) || s.animated.count(c.layer)) continue;
+        for (const OpaqueCover& b : s.covers)
+            if (b.layer == c.layer && b.inner == c.inner) steady.emplace_back(b, c);
+    }
+    auto beneath = [](int order, int cover) { return order == kNone || (order != 0 && order < cover); };
+    std::erase_if(rects, [&](const Damage& r) {
+        for (const auto& [b, c] : steady)
+            if (contains(c.inner, r.box) && beneath(r.before, b.order) && beneath(r.now, c.order)) return true;
+        return false;
+    });
+
     // A blur samples what lies beneath it: damage beneath it inside its sampling area (or
     // anywhere on it, when it has no blur kept from an earlier frame) grows to the whole area,
     // so the blur is sampled afresh. Damage above it repaints over the kept blur.
@@ -491,6 +538,7 @@ const std::vector<CADamageRect>& CARetainedRenderer::update(const std::vector<CA
     });
     s.footprints = std::move(pass.footprints);
     s.animated = std::move(pass.animated);
+    s.covers = std::move(pass.covers);
     s.roots = std::move(rootList);
     return m_damage;
 }

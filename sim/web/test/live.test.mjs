@@ -111,11 +111,23 @@ function changedShare(before, after) {
   return changed / before.length;
 }
 
-// Waits until the device has come to rest and the page has painted its last frame.
-// A screen that never rests (the panel's wave) lets the test go on after `limit`.
+// Waits until the device has come to rest and the page has painted its last frame, or, where
+// something keeps moving out of sight (the panel's wave under the editor), until no frame has
+// come for 0.7 s.
 async function settle(page, limit = 30000) {
-  await page.waitForFunction(() => window.flintLive.restingAt >= 0 && window.flintLive.sequence >= window.flintLive.restingAt,
-    null, { timeout: limit, polling: 50 }).catch(() => {});
+  const start = Date.now();
+  let frames = -1, since = Date.now();
+  while (Date.now() - start < limit) {
+    const { restingAt, sequence, frames: now } = await page.evaluate(() => window.flintLive);
+    if (restingAt >= 0 && sequence >= restingAt) return;
+    if (now !== frames) {
+      frames = now;
+      since = Date.now();
+    } else if (Date.now() - since >= 700) {
+      return;
+    }
+    await sleep(50);
+  }
 }
 
 async function untilChanged(page, points, before, share, what, limit = 30000) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <cstring>
 #include <random>
 #include <sstream>
@@ -150,6 +152,56 @@ TEST_F(Retained, AMovedLayerRepaintsWhereItWasAndWhereItIs) {
     auto loose = CALayer::layer();
     loose->setBackgroundColor(UIColor::redColor());
     EXPECT_TRUE(retained.update(roots()).empty());
+}
+
+// What changes beneath an opaque, square, unclipped background that stayed put shows nowhere and
+// is not repainted; beneath a rounded, translucent or moving one it is.
+TEST_F(Retained, ChangesBeneathAnOpaqueCoverRepaintNothing) {
+    auto under = box({{20, 20}, {30, 30}});
+    auto cover = box({{10, 10}, {100.25, 100}});  // the right edge is not on a whole pixel
+    box({{60, 60}, {10, 10}}, cover);             // drawn on the cover
+    CARetainedRenderer retained({200, 200}, 2, black);
+    retained.update(roots());
+
+    under->setPosition({50, 50});
+    under->setBackgroundColor(UIColor::greenColor());
+    EXPECT_TRUE(retained.update(roots()).empty());
+    // Setting what a layer already holds (as layout passes do) repaints nothing either.
+    root->setPosition(root->position());
+    root->setBounds(root->bounds());
+    EXPECT_TRUE(retained.update(roots()).empty());
+    EXPECT_EQ(difference(retained, roots(), black), "");
+
+    // Reaching past the cover's whole pixels, it repaints (the cover's last column is partly
+    // covered, so what lies beneath mixes into it).
+    under->setPosition({100, 50});
+    EXPECT_FALSE(retained.update(roots()).empty());
+    EXPECT_EQ(difference(retained, roots(), black), "");
+    under->setPosition({50, 50});
+    retained.update(roots());
+
+    for (auto change : std::vector<std::function<void(bool)>>{
+             [&](bool on) { cover->setCornerRadius(on ? 8 : 0); },
+             [&](bool on) { cover->setOpacity(on ? 0.9 : 1); },
+             [&](bool on) { cover->setBackgroundColor(UIColor::colorWithRed(0.8, 0.2, 0.1, on ? 0.95 : 1)); }}) {
+        change(true);
+        retained.update(roots());
+        under->setPosition({40, 40});
+        auto& damage = retained.update(roots());
+        EXPECT_TRUE(covers(damage, 60, 60));
+        EXPECT_EQ(difference(retained, roots(), black), "");
+        change(false);
+        under->setPosition({50, 50});
+        retained.update(roots());
+        EXPECT_EQ(difference(retained, roots(), black), "");
+    }
+
+    // The cover moving in the same frame: both it and what it uncovers repaint.
+    under->setPosition({30, 30});
+    cover->setPosition({70, 70});
+    auto& moved = retained.update(roots());
+    EXPECT_TRUE(covers(moved, 40, 40));
+    EXPECT_EQ(difference(retained, roots(), black), "");
 }
 
 TEST_F(Retained, APartialRedrawRepaintsOnlyItsRectangle) {
