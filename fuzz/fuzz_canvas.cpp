@@ -8,6 +8,10 @@
 //   - after an undo, a redo or a clear, the cached bitmap equals the plain full rebuild;
 // and an undo followed by a redo gives back the same bitmap and the same box positions.
 //
+// One process serves every input (a fresh window and canvas each time), so an input costs its
+// touches and checks rather than a device boot; bitmaps are compared row by row in memory, pixel
+// by pixel only where the rows differ.
+//
 // Tools paint into one shared context when the canvas rebuilds, so a tool that leaves its line
 // cap or join set changes how a later rectangle looks there, and not in the live drawing, where
 // each tool starts from a fresh context. The bitmap compared is therefore always the rebuilt one.
@@ -16,6 +20,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "drawing/FlintDrawingDraggableTextTool.h"
@@ -58,8 +63,26 @@ private:
     std::size_t m_pos = 0;
 };
 
+const unsigned char* row(const UIImageRef& image, int y) {
+    cairo_surface_t* surface = image->surface();
+    return cairo_image_surface_get_data(surface) + static_cast<std::size_t>(y) * cairo_image_surface_get_stride(surface);
+}
+
+// Every pixel's four bytes are zero: transparent, whatever the format.
+bool zeroBytes(const UIImageRef& image) {
+    cairo_surface_flush(image->surface());
+    const std::size_t bytes = static_cast<std::size_t>(image->pixelWidth()) * 4;
+    for (int y = 0; y < image->pixelHeight(); ++y) {
+        const unsigned char* r = row(image, y);
+        for (std::size_t i = 0; i < bytes; ++i)
+            if (r[i]) return false;
+    }
+    return true;
+}
+
 bool blank(const UIImageRef& image) {
     if (!image) return true;
+    if (image->surface() && !image->isOpaque() && zeroBytes(image)) return true;
     for (int y = 0; y < image->pixelHeight(); ++y)
         for (int x = 0; x < image->pixelWidth(); ++x)
             if (image->pixelAt(x, y).a != 0) return false;
@@ -70,9 +93,18 @@ bool blank(const UIImageRef& image) {
 bool samePixels(const UIImageRef& a, const UIImageRef& b) {
     if (!a || !b) return blank(a) && blank(b);
     if (a->pixelWidth() != b->pixelWidth() || a->pixelHeight() != b->pixelHeight()) return false;
-    for (int y = 0; y < a->pixelHeight(); ++y)
+    const bool raw = a->surface() && b->surface() && a->isOpaque() == b->isOpaque() &&
+                     cairo_image_surface_get_format(a->surface()) == cairo_image_surface_get_format(b->surface());
+    if (raw) {
+        cairo_surface_flush(a->surface());
+        cairo_surface_flush(b->surface());
+    }
+    const std::size_t bytes = static_cast<std::size_t>(a->pixelWidth()) * 4;
+    for (int y = 0; y < a->pixelHeight(); ++y) {
+        if (raw && std::memcmp(row(a, y), row(b, y), bytes) == 0) continue;
         for (int x = 0; x < a->pixelWidth(); ++x)
             if (!(a->pixelAt(x, y) == b->pixelAt(x, y))) return false;
+    }
     return true;
 }
 
@@ -159,15 +191,21 @@ void checkUndoRedo(FlintDrawingView& canvas, RunLoop& loop, std::size_t step) {
 
 }  // namespace
 
+testing::TestProcess& sharedProcess() {
+    static testing::TestProcess* process = [] {
+        Process::Options options;
+        options.profile.name = "fuzz";
+        options.profile.width = kSide;
+        options.profile.height = kSide;
+        options.profile.scale = 1;
+        options.profile.statusBarHeight = 0;
+        return new testing::TestProcess(std::move(options));  // lives for the fuzzing run
+    }();
+    return *process;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Process::Options options;
-    options.profile.name = "fuzz";
-    options.profile.width = kSide;
-    options.profile.height = kSide;
-    options.profile.scale = 1;
-    options.profile.statusBarHeight = 0;
-    testing::TestProcess process(std::move(options));
-    RunLoop& loop = process.runLoop();
+    RunLoop& loop = sharedProcess().runLoop();
     {
         auto window = objc::make<UIWindow>();
         window->setHidden(false);
@@ -243,6 +281,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::size_t step = kMaxSteps;
             FUZZ_CHECK(boxesOn(*canvas).empty(), "clear left a text box on the canvas");
         }
+        liftTouches();
+        canvas->removeFromSuperview();
         window->setHidden(true);
     }
     loop.runUntilIdle();
