@@ -104,7 +104,7 @@ public:
     }
 
     // Opens the panel and the Showcase picker, chooses the first template, opens the tool card by
-    // its handle, picks the photo for the screenshot, moves the drawing colour, draws one stroke
+    // its handle, picks the newest photo for the screenshot, moves the drawing colour, draws one stroke
     // and undoes it, then dismisses the editor and the panel.
     bool showcaseRepetition(int n) {
         if (!tapView(m_bar, "status bar")) return false;
@@ -128,8 +128,10 @@ public:
         auto* presented = host().showcaseController()->presentedViewController();
         auto picker = presented ? objc::cast<ios::UIImagePickerController>(presented->self()) : nullptr;
         if (!picker) return fail("no photo picker came up");
-        auto* cell = picker->cellForPhotoAtIndex(0);
-        if (!cell) return fail("the picker shows no cell for the photo");
+        // The picker opens on the newest photos (the countdowns' screenshots among them).
+        const std::size_t photos = ios::UIPhotoLibrary::shared().photoCount();
+        auto* cell = photos ? picker->cellForPhotoAtIndex(photos - 1) : nullptr;
+        if (!cell) return fail("the picker shows no cell for the newest photo");
         ios::tap(centreOf(*cell));
         settle();
         if (host().showcaseController()->presentedViewController()) return fail("the picker stayed up");
