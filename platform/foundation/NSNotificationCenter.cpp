@@ -12,9 +12,11 @@ OBJC_CLASS_DEFINE(NSNotificationCenter, objc::Object)
 namespace {
 // The object a block observer's token is; removing it removes the block.
 class NotificationToken : public objc::Object {
+    OBJC_CLASS_DECLARE(NotificationToken)
 public:
     NotificationToken() = default;
 };
+OBJC_CLASS_DEFINE(NotificationToken, objc::Object)
 }  // namespace
 
 void NSNotification::init(std::string name, objc::id object, Value userInfo) {
@@ -44,6 +46,7 @@ void NSNotificationCenter::addObserver(const objc::id& observer, objc::SEL selec
 objc::id NSNotificationCenter::addObserverForName(std::optional<std::string> name, const objc::id& object,
                                                   std::function<void(const NSNotification&)> block) {
     objc::id token = std::make_shared<NotificationToken>();
+    objc::countLiveObject(*token);
     auto entry = std::make_shared<Entry>();
     entry->id = m_nextId++;
     entry->observer = token;

@@ -121,7 +121,34 @@ Class& Object::staticClass() {
     return cls;
 }
 
-Object::~Object() = default;
+Object::~Object() {
+    if (m_counted) m_counted->m_live.fetch_sub(1, std::memory_order_relaxed);
+}
+
+void countLiveObject(Object& object) {
+    if (object.m_counted) return;
+    object.m_counted = &object.objcClass();
+    object.m_counted->m_live.fetch_add(1, std::memory_order_relaxed);
+}
+
+LiveObjectCounts liveObjectCounts() {
+    LiveObjectCounts counts;
+    for (const auto& [name, cls] : classTable())
+        if (std::int64_t n = cls->liveInstances()) counts[name] = n;
+    return counts;
+}
+
+LiveObjectCounts diffLiveObjectCounts(const LiveObjectCounts& before, const LiveObjectCounts& after) {
+    LiveObjectCounts diff;
+    for (const auto& [name, n] : after) {
+        auto it = before.find(name);
+        std::int64_t change = n - (it == before.end() ? 0 : it->second);
+        if (change) diff[name] = change;
+    }
+    for (const auto& [name, n] : before)
+        if (!after.count(name) && n) diff[name] = -n;
+    return diff;
+}
 
 std::string Object::description() const {
     char buffer[64];

@@ -3,6 +3,8 @@
 // hooking and associated objects. C++ classes carry ordinary behaviour as virtual functions; a
 // method is reachable by name (and hookable) when its class registers it in its method table.
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -59,12 +61,19 @@ public:
     const Method* ownMethod(SEL sel) const;     // own table only
     std::vector<SEL> ownSelectors() const;
 
+    // Instances of exactly this class now alive (subclasses count on their own).
+    std::int64_t liveInstances() const { return m_live.load(std::memory_order_relaxed); }
+
 private:
     friend class Runtime;
+    friend class Object;
+    friend void countLiveObject(Object& object);
     std::string m_name;
     Class* m_superclass;
     std::unordered_map<SEL, Method> m_methods;
     std::vector<SEL> m_order;  // registration order, so listings are stable
+    // Relaxed atomic: objects may be made on helper threads; the count needs no ordering.
+    std::atomic<std::int64_t> m_live{0};
 };
 
 // The root object. Objects are always owned by a shared_ptr (see make<T>).
@@ -86,10 +95,22 @@ public:
 
 protected:
     Object() = default;
+    // A copy is a new object: it is counted when made (copyOf), not by inheriting the count.
+    Object(const Object& other) : enable_shared_from_this(other), m_associated(other.m_associated) {}
+    Object& operator=(const Object& other) {
+        m_associated = other.m_associated;
+        return *this;
+    }
 
 private:
+    friend void countLiveObject(Object& object);
     std::unordered_map<const void*, id> m_associated;
+    Class* m_counted = nullptr;  // the class whose live count holds this object
 };
+
+// Counts a fully constructed object under its class until it is destroyed; make<T> and the
+// layer copies call it. Counting twice is harmless.
+void countLiveObject(Object& object);
 
 // Two-phase creation: construct inside a shared_ptr, then run init with the given arguments.
 template <class T, class... Args> Ref<T> make(Args&&... args) {
@@ -97,6 +118,7 @@ template <class T, class... Args> Ref<T> make(Args&&... args) {
         Made() : T() {}
     };
     Ref<T> object = std::make_shared<Made>();
+    countLiveObject(*object);
     if constexpr (sizeof...(Args) == 0) {
         static_cast<Object&>(*object).init();
     } else {
@@ -134,6 +156,12 @@ inline id msgSend(const id& target, SEL sel, id a, id b) {
 }
 // Sends with as many of the given arguments as the selector takes (target/action style).
 id msgSendAction(const id& target, SEL sel, const id& sender, const id& second = nullptr);
+
+// Live objects by class name (classes with none are left out), and what changed between two such
+// snapshots: class name to the change in count, zero changes left out.
+using LiveObjectCounts = std::map<std::string, std::int64_t>;
+LiveObjectCounts liveObjectCounts();
+LiveObjectCounts diffLiveObjectCounts(const LiveObjectCounts& before, const LiveObjectCounts& after);
 
 // Inspection and reset, for tests and the simulator.
 std::vector<SEL> addedMethodsForTesting(const Class& cls);     // in order of addition

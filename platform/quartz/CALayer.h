@@ -266,7 +266,9 @@ protected:
         struct Copy : T {
             explicit Copy(const T& other) : T(other) {}
         };
-        return std::make_shared<Copy>(layer);
+        objc::Ref<CALayer> copy = std::make_shared<Copy>(layer);
+        objc::countLiveObject(*copy);
+        return copy;
     }
     // Runs the change protocol: asks for the action, sets the value, adds the action.
     // Sets a property through apply: reports the change to the retained renderers (unless the

@@ -21,6 +21,7 @@ constexpr const char* kColors = "var/mobile/Library/Preferences/com.quillmoth.Fl
 constexpr const char* kConfiguration = "var/mobile/Library/Flint/DeviceConfiguration.plist";
 constexpr const char* kNetwork = "Library/Preferences/SystemConfiguration/FlintDeviceNetwork.json";
 constexpr const char* kArtwork = "var/mobile/Media/Artwork/broken.png";
+constexpr const char* kPhoto = "var/mobile/Media/DCIM/100APPLE/IMG_0001";
 
 std::string xmlOf(const ios::Dictionary& dictionary) {
     auto bytes = ios::propertyListData(ios::Value(dictionary), ios::PlistFormat::XML);
@@ -39,6 +40,57 @@ std::string truncatedJPEG() {
     auto jpeg = image->jpegRepresentation(0.9);
     return std::string(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(jpeg.size() / 2));
 }
+
+// A small real image whose header claims 20000 × 20000 pixels: a PNG (its header's check value
+// recomputed, so only the size is wrong) or a JPEG (its frame header's size rewritten).
+std::uint32_t crc32Of(const unsigned char* bytes, std::size_t size) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < size; ++i) {
+        crc ^= bytes[i];
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return crc ^ 0xFFFFFFFFu;
+}
+
+void putBigEndian(unsigned char* at, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) at[i] = static_cast<unsigned char>(value >> (8 * (bytes - 1 - i)));
+}
+
+std::string giantClaiming(bool png) {
+    ios::testing::TestProcess process;
+    auto image = ios::UIImage::imageWithSize({4, 4}, 1, [](ios::CGContext& c) {
+        c.setFillColor(0.2, 0.6, 0.3, 1);
+        c.fillRect({{0, 0}, {4, 4}});
+    });
+    auto bytes = png ? image->pngRepresentation() : image->jpegRepresentation(0.9);
+    if (png) {
+        // Signature, then the header chunk: length, "IHDR", width, height, ...; its check value
+        // covers the type and the 13 data bytes.
+        putBigEndian(&bytes[16], 20000, 4);
+        putBigEndian(&bytes[20], 20000, 4);
+        putBigEndian(&bytes[29], crc32Of(&bytes[12], 17), 4);
+    } else {
+        for (std::size_t i = 2; i + 9 < bytes.size(); ++i)
+            if (bytes[i] == 0xFF && (bytes[i + 1] == 0xC0 || bytes[i + 1] == 0xC2)) {
+                putBigEndian(&bytes[i + 5], 20000, 2);  // height, then width
+                putBigEndian(&bytes[i + 7], 20000, 2);
+                break;
+            }
+    }
+    return {bytes.begin(), bytes.end()};
+}
+
+std::string onePixelPNG() {
+    ios::testing::TestProcess process;
+    auto image = ios::UIImage::imageWithSize({1, 1}, 1, [](ios::CGContext& c) {
+        c.setFillColor(1, 1, 1, 1);
+        c.fillRect({{0, 0}, {1, 1}});
+    });
+    auto bytes = image->pngRepresentation();
+    return {bytes.begin(), bytes.end()};
+}
+
+ios::Data dataOf(const std::string& bytes) { return ios::Data(bytes.begin(), bytes.end()); }
 
 std::string configurationWithArtwork() {
     return xmlOf({{"NowPlaying", ios::Array{ios::Value(ios::Dictionary{
@@ -73,6 +125,11 @@ TEST_F(BadInputCatalogue, EachBadInputGetsItsFallbackAndStaysAsStored) {
     const std::string arrayRoot = "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><true/></array></plist>";
     const std::string panelOpens = "expect text \"iCloud\"\n";
     const std::string panelClosed = "expect recognizer none\n";
+    const std::string refusedGiant = "expect log \"image too large (20000 × 20000)\"\n";
+    // The editor's screenshot picker shows the library's photos as thumbnails.
+    const std::string photoPicker = "tap-property showcaseView\nwait 1\ntap-property customizeView1\nwait 1\n"
+                                    "tap-property toolCardView 187 20\nwait 1\ntap-property screenshotImageButton\nwait 1\n";
+    const std::string giantPNG = giantClaiming(true), giantJPEG = giantClaiming(false);
     const std::vector<BadInput> inputs = {
         {"corrupt preferences", kPreferences, "\x01\x02 not a property list \xFF", "", panelClosed},
         {"truncated preferences", kPreferences, cutPreferences, "", panelClosed},
@@ -100,6 +157,20 @@ TEST_F(BadInputCatalogue, EachBadInputGetsItsFallbackAndStaysAsStored) {
          configurationWithArtwork()},
         {"artwork that is a truncated JPEG", kArtwork, truncatedJPEG(), kPanelOn, panelOpens, kConfiguration,
          configurationWithArtwork()},
+        {"an avatar of 1 × 1 pixel", kPreferences,
+         xmlOf({{"enableAll", true}, {"icloudAvatarImage", dataOf(onePixelPNG())}}), "", panelOpens},
+        {"an avatar PNG claiming 20000 × 20000 pixels", kPreferences,
+         xmlOf({{"enableAll", true}, {"icloudAvatarImage", dataOf(giantPNG)}}), "", panelOpens + refusedGiant},
+        {"an avatar JPEG claiming 20000 × 20000 pixels", kPreferences,
+         xmlOf({{"enableAll", true}, {"icloudAvatarImage", dataOf(giantJPEG)}}), "", panelOpens + refusedGiant},
+        {"artwork PNG claiming 20000 × 20000 pixels", kArtwork, giantPNG, kPanelOn, panelOpens + refusedGiant,
+         kConfiguration, configurationWithArtwork()},
+        {"artwork JPEG claiming 20000 × 20000 pixels", kArtwork, giantJPEG, kPanelOn, panelOpens + refusedGiant,
+         kConfiguration, configurationWithArtwork()},
+        {"a photo PNG claiming 20000 × 20000 pixels", kPhoto + std::string(".PNG"), giantPNG, kPanelOn,
+         photoPicker + refusedGiant},
+        {"a photo JPEG claiming 20000 × 20000 pixels", kPhoto + std::string(".JPG"), giantJPEG, kPanelOn,
+         photoPicker + refusedGiant},
     };
     for (const auto& input : inputs) {
         SCOPED_TRACE(input.name);

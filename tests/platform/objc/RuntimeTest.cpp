@@ -114,6 +114,30 @@ TEST_F(RuntimeTest, MessagesPassObjectArgumentsAndResults) {
     EXPECT_EQ(objc::msgSend(nullptr, sel("anything")), nullptr);  // messages to nil do nothing
 }
 
+TEST_F(RuntimeTest, LiveObjectsAreCountedByExactClassUntilDestroyedAndSnapshotsDiff) {
+    const auto start = objc::liveObjectCounts();
+    auto a = objc::make<Counter>();
+    auto b = objc::make<Counter>();
+    auto c = objc::make<SubCounter>();
+    EXPECT_EQ(Counter::staticClass().liveInstances(), start.count("Counter") ? start.at("Counter") + 2 : 2);
+    auto grown = objc::diffLiveObjectCounts(start, objc::liveObjectCounts());
+    EXPECT_EQ(grown, (objc::LiveObjectCounts{{"Counter", 2}, {"SubCounter", 1}}));
+
+    // Counting an object twice does not count it twice; an associated object counts on its own.
+    objc::countLiveObject(*a);
+    a->setAssociatedObject(&start, objc::make<SubCounter>());
+    EXPECT_EQ(objc::diffLiveObjectCounts(start, objc::liveObjectCounts()),
+              (objc::LiveObjectCounts{{"Counter", 2}, {"SubCounter", 2}}));
+
+    a.reset();  // takes its associated object with it
+    c.reset();
+    EXPECT_EQ(objc::diffLiveObjectCounts(start, objc::liveObjectCounts()), (objc::LiveObjectCounts{{"Counter", 1}}));
+    auto before = objc::liveObjectCounts();
+    b.reset();
+    EXPECT_EQ(objc::diffLiveObjectCounts(before, objc::liveObjectCounts()), (objc::LiveObjectCounts{{"Counter", -1}}));
+    EXPECT_TRUE(objc::diffLiveObjectCounts(start, objc::liveObjectCounts()).empty());
+}
+
 TEST_F(RuntimeTest, AssociatedObjectsAreStrongAndReplaceable) {
     static const char key = 0;
     auto owner = objc::make<Counter>();

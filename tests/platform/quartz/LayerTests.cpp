@@ -212,4 +212,12 @@ TEST_F(Layers, PresentationCopyKeepsTheSubclass) {
     EXPECT_TRUE(p->isPresentation());
     EXPECT_EQ(p->modelLayer(), shape.get());
     EXPECT_EQ(shape->modelLayer(), shape.get());
+
+    // The copy is a live object of its own, counted under its class until it goes (with the
+    // colours the two layers held).
+    const auto withCopy = objc::liveObjectCounts();
+    p.reset();
+    asShape.reset();
+    shape.reset();
+    EXPECT_EQ(objc::diffLiveObjectCounts(withCopy, objc::liveObjectCounts())["CAShapeLayer"], -2);
 }
