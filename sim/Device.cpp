@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include <cstdlib>
+#include <ostream>
 
 #include "platform/bsd/DeviceNetwork.h"
 #include "platform/bsd/SimulatedBackend.h"
@@ -39,6 +40,13 @@ std::optional<std::pair<std::string, ios::Value>> parseAssignment(const std::str
 
 std::string preferenceFilePath(PreferenceFile file) {
     return file == PreferenceFile::Colors ? kColorFilePath : kSlotFilePath;
+}
+
+void printSystemLog(std::ostream& out, ios::Process& process) {
+    const auto& lines = process.log().lines();
+    if (lines.empty()) return;
+    out << "System log:\n";
+    for (const std::string& line : lines) out << "  " << line << "\n";
 }
 
 void installBundle(const std::filesystem::path& root) {

@@ -3,6 +3,7 @@
 // loaded into that process the way the injection loader loads it.
 
 #include <filesystem>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <utility>
@@ -74,6 +75,9 @@ private:
     std::shared_ptr<bsd::Backend> m_previousBackend;
     bool m_installedBackend = false;
 };
+
+// Writes the process's system log under a "System log:" heading; nothing when it is empty.
+void printSystemLog(std::ostream& out, ios::Process& process);
 
 // Copies the bundle images this build drew into a device root's
 // "/Library/Application Support/Flint.bundle/", keeping images already there.

@@ -16,6 +16,7 @@
 #include "platform/foundation/SystemLog.h"
 #include "platform/services/MPRISPlayers.h"
 #include "platform/services/MediaRemote.h"
+#include "sim/Device.h"
 
 namespace flint::sim {
 
@@ -124,11 +125,7 @@ int runMedia(const std::vector<std::string>& arguments, std::ostream& out, std::
                 << (changes ? "; now:" : "; no change announced:") << "\n";
             describe(out);
         }
-        const auto& lines = process.log().lines();
-        if (!lines.empty()) {
-            out << "System log:\n";
-            for (const std::string& line : lines) out << "  " << line << "\n";
-        }
+        printSystemLog(out, process);
     }
     if (ownsRoot) {
         std::error_code ec;

@@ -18,6 +18,7 @@
 #include "platform/bsd/SimulatedBackend.h"
 #include "platform/foundation/Process.h"
 #include "platform/foundation/SystemLog.h"
+#include "sim/Device.h"
 #include "sim/LibraryBridge.h"
 #include "startup/entry/FlintBridge.h"
 #include "sysinfo/SSNetworkInfo.h"
@@ -174,11 +175,7 @@ int runNetInfo(const std::vector<std::string>& arguments, std::ostream& out, std
                 bridge->setExternalIPEndpoint(std::nullopt);
                 bridge->setExternalIPTimeout(std::nullopt);
             }
-            const auto& lines = process.log().lines();
-            if (!lines.empty()) {
-                out << "System log:\n";
-                for (const std::string& line : lines) out << "  " << line << "\n";
-            }
+            flint::sim::printSystemLog(out, process);
         }
     }
     if (ownsRoot) {

@@ -160,8 +160,7 @@ void LiveServer::receive(ViewerSession& viewer, std::string_view text) {
         else if (touch->phase != TouchPhase::Moved) viewer.fingersDown().erase(touch->finger);
     }
     m_reportIdle = true;
-    for (auto& open : viewers())
-        if (open.get() == &viewer) m_lastInput = open;
+    m_lastInput = viewer.weak_from_this();
     std::string problem = m_device.apply(*decoded.message);
     if (!problem.empty()) viewer.sendText(nlohmann::json{{"type", "error"}, {"message", problem}}.dump());
     if (std::holds_alternative<PreferenceMessage>(*decoded.message) ||
