@@ -15,7 +15,7 @@ objc::id MarqueeControllerNotification::objectForUserInfoKey(const std::string& 
 }
 
 objc::id MarqueeControllerNotification::objectForUserInfoKey(const ios::NSNotification& notification,
-                                                              const std::string& key) {
+                                                             const std::string& key) {
     auto* rich = dynamic_cast<const MarqueeControllerNotification*>(&notification);
     return rich ? rich->objectForUserInfoKey(key) : nullptr;
 }

@@ -71,14 +71,16 @@ void setupClass(objc::Class& cls) {
     cls.addNativeMethod("viewControllerShouldRestart:", "v@:@", receiver(&MarqueeLabel::viewControllerShouldRestart));
     cls.addNativeMethod("labelsShouldLabelize:", "v@:@", receiver(&MarqueeLabel::labelsShouldLabelize));
     cls.addNativeMethod("labelsShouldAnimate:", "v@:@", receiver(&MarqueeLabel::labelsShouldAnimate));
-    cls.addNativeMethod("restartLabel", "v@:", [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
-        static_cast<MarqueeLabel&>(self).restartLabel();
-        return nullptr;
-    });
-    cls.addNativeMethod("shutdownLabel", "v@:", [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
-        static_cast<MarqueeLabel&>(self).shutdownLabel();
-        return nullptr;
-    });
+    cls.addNativeMethod("restartLabel",
+                        "v@:", [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
+                            static_cast<MarqueeLabel&>(self).restartLabel();
+                            return nullptr;
+                        });
+    cls.addNativeMethod("shutdownLabel",
+                        "v@:", [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
+                            static_cast<MarqueeLabel&>(self).shutdownLabel();
+                            return nullptr;
+                        });
     cls.addNativeMethod("labelWasTapped:", "v@:@",
                         [](objc::Object& self, objc::SEL, std::span<const objc::id> args) -> objc::id {
                             auto recognizer = args.empty() ? nullptr : objc::cast<UIGestureRecognizer>(args[0]);
@@ -134,7 +136,8 @@ void MarqueeLabel::init(const Archive& archive) {
         if (values[key].isNumber()) field = values[key].boolValue();
     };
     if (values["marqueeType"].isNumber()) m_marqueeType = static_cast<unsigned>(values["marqueeType"].integerValue());
-    if (values["animationCurve"].isNumber()) m_animationCurve = static_cast<unsigned>(values["animationCurve"].integerValue());
+    if (values["animationCurve"].isNumber())
+        m_animationCurve = static_cast<unsigned>(values["animationCurve"].integerValue());
     number("scrollDuration", m_scrollDuration);
     number("rate", m_rate);
     number("fadeLength", m_fadeLength);
@@ -155,8 +158,8 @@ void MarqueeLabel::setupLabel() {
     setClipsToBounds(true);
     UILabel::setNumberOfLines(1);
 
-    m_animationDelegate = std::make_shared<MarqueeAnimationDelegate>(
-        std::static_pointer_cast<MarqueeLabel>(shared_from_this()));
+    m_animationDelegate =
+        std::make_shared<MarqueeAnimationDelegate>(std::static_pointer_cast<MarqueeLabel>(shared_from_this()));
 
     m_subLabel = objc::make<UILabel>(bounds());
     m_subLabel->setTag(kSubLabelTag);
@@ -175,7 +178,8 @@ void MarqueeLabel::setupLabel() {
     if (!Process::current()) return;
     auto& center = NSNotificationCenter::defaultCenter();
     objc::id self = shared_from_this();
-    center.addObserver(self, objc::sel("viewControllerShouldRestart:"), kMarqueeLabelControllerRestartNotification, nullptr);
+    center.addObserver(self, objc::sel("viewControllerShouldRestart:"), kMarqueeLabelControllerRestartNotification,
+                       nullptr);
     center.addObserver(self, objc::sel("labelsShouldLabelize:"), kMarqueeLabelShouldLabelizeNotification, nullptr);
     center.addObserver(self, objc::sel("labelsShouldAnimate:"), kMarqueeLabelShouldAnimateNotification, nullptr);
     center.addObserver(self, objc::sel("restartLabel"), UIApplicationDidBecomeActiveNotification, nullptr);
@@ -329,8 +333,8 @@ void MarqueeLabel::setRate(double rate) {
 
 void MarqueeLabel::setAnimationCurve(unsigned curve) {
     if (curve == m_animationCurve) return;
-    constexpr unsigned allowed = UIViewAnimationOptionCurveEaseIn | UIViewAnimationOptionCurveEaseInOut |
-                                 UIViewAnimationOptionCurveLinear;
+    constexpr unsigned allowed =
+        UIViewAnimationOptionCurveEaseIn | UIViewAnimationOptionCurveEaseInOut | UIViewAnimationOptionCurveLinear;
     if ((allowed & curve) == curve) m_animationCurve = curve;
 }
 
@@ -727,7 +731,8 @@ void MarqueeLabel::scrollContinuousWithInterval(double interval, double delay,
     CATransaction::begin();
     CATransaction::setAnimationDuration(interval + delay);
     if (m_fadeLength != 0) {
-        if (!gradientAnimation) gradientAnimation = keyFrameAnimationForGradientFadeLength(m_fadeLength, interval, delay);
+        if (!gradientAnimation)
+            gradientAnimation = keyFrameAnimationForGradientFadeLength(m_fadeLength, interval, delay);
         if (auto mask = layer()->mask(); mask && gradientAnimation) mask->addAnimation(gradientAnimation, "gradient");
     }
     if (!labelAnimation) {
@@ -757,7 +762,8 @@ void MarqueeLabel::scrollContinuousWithInterval(double interval, double delay,
 
 CAMediaTimingFunctionRef MarqueeLabel::timingFunctionForAnimationOptions(unsigned options) {
     switch (options) {
-    case UIViewAnimationOptionCurveEaseOut: return CAMediaTimingFunction::functionWithName(kCAMediaTimingFunctionEaseOut);
+    case UIViewAnimationOptionCurveEaseOut:
+        return CAMediaTimingFunction::functionWithName(kCAMediaTimingFunctionEaseOut);
     case UIViewAnimationOptionCurveEaseIn: return CAMediaTimingFunction::functionWithName(kCAMediaTimingFunctionEaseIn);
     case UIViewAnimationOptionCurveEaseInOut:
         return CAMediaTimingFunction::functionWithName(kCAMediaTimingFunctionEaseInEaseOut);
@@ -775,7 +781,8 @@ objc::Ref<CAKeyframeAnimation> MarqueeLabel::keyFrameAnimationForProperty(const 
     switch (familyOf(m_marqueeType)) {
     case Family::Left: {
         if (values.size() != 4) {
-            marqueeAssertionFailure(kMarqueeLabelSourceFile, "Incorrect number of values passed for MLLeft-type animation");
+            marqueeAssertionFailure(kMarqueeLabelSourceFile,
+                                    "Incorrect number of values passed for MLLeft-type animation");
             return nullptr;
         }
         const double D = kLargestDouble;

@@ -153,7 +153,9 @@ public:
     const ios::CGRect& homeLabelFrame() const { return m_homeLabelFrame; }
     double awayOffset() const { return m_awayOffset; }
     const std::function<void(bool finished)>& scrollCompletionBlock() const { return m_scrollCompletionBlock; }
-    void setScrollCompletionBlock(std::function<void(bool finished)> block) { m_scrollCompletionBlock = std::move(block); }
+    void setScrollCompletionBlock(std::function<void(bool finished)> block) {
+        m_scrollCompletionBlock = std::move(block);
+    }
 
     // --- derived ---
     bool labelShouldScroll() const;

@@ -242,7 +242,6 @@ void BM_PaintCachedBitmapPlainCairo(benchmark::State& state) {
     cairo_surface_destroy(target);
 }
 
-
 // --- retained frames ---------------------------------------------------------------------------
 
 using flint::bench::PanelDevice;
@@ -259,7 +258,8 @@ double secondsOf(const std::function<void()>& f) {
 double fullRenderSeconds(int runs = 5) {
     auto screen = UIScreen::mainScreen();
     double total = 0;
-    for (int i = 0; i < runs; ++i) total += secondsOf([&] { benchmark::DoNotOptimize(screen->snapshot(kDeviceScale)); });
+    for (int i = 0; i < runs; ++i)
+        total += secondsOf([&] { benchmark::DoNotOptimize(screen->snapshot(kDeviceScale)); });
     return total / runs;
 }
 
@@ -338,9 +338,7 @@ struct PenEditor : PanelDevice {
         process.runLoop().advanceBy(1);
         UIScreenRetainedFrame(kDeviceScale);
     }
-    CGPoint point(double px) const {
-        return convertPointToScreen(*drawing, {px, 300 + 60 * std::sin(px / 25)});
-    }
+    CGPoint point(double px) const { return convertPointToScreen(*drawing, {px, 300 + 60 * std::sin(px / 25)}); }
     // One move of the finger (a new stroke every 60 moves, so strokes stay of one length).
     void move() {
         if (!down || x > 340) {
@@ -399,8 +397,8 @@ void BM_LivePenFrame(benchmark::State& state) {
         state.ResumeTiming();
         auto rect = differ_update(UIScreenRetainedFrame(kLiveScale));
         if (rect) {
-            auto message = flint::live::encodeFrameMessage(differ.pixels(), differ.width(), differ.height(), *rect,
-                                                           ++sequence);
+            auto message =
+                flint::live::encodeFrameMessage(differ.pixels(), differ.width(), differ.height(), *rect, ++sequence);
             bytes.push_back(double(message.size()));
         }
     }

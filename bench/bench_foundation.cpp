@@ -13,6 +13,7 @@ class Target : public objc::Object {
     OBJC_CLASS_DECLARE(Target)
 public:
     long count = 0;
+
 protected:
     Target() = default;
 };
@@ -38,7 +39,8 @@ void BM_RepeatingTimersOverOneSecond(benchmark::State& state) {
     auto target = objc::make<Target>();
     std::vector<objc::Ref<ios::NSTimer>> timers;
     for (int i = 0; i < state.range(0); ++i)
-        timers.push_back(ios::NSTimer::scheduledTimerWithTimeInterval(1.0 / 60, target, objc::sel("tick:"), nullptr, true));
+        timers.push_back(
+            ios::NSTimer::scheduledTimerWithTimeInterval(1.0 / 60, target, objc::sel("tick:"), nullptr, true));
     for (auto _ : state) process.runLoop().advanceBy(1.0);
     state.SetItemsProcessed(state.iterations() * state.range(0) * 60);
 }

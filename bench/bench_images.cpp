@@ -34,24 +34,27 @@ constexpr int kWidth = 1125, kHeight = 2436;
 
 // A screenshot-like picture: a wallpaper gradient, rows of icons and lines of "text".
 objc::Ref<UIImage> screenshot() {
-    return UIImage::imageWithSize({double(kWidth), double(kHeight)}, 1, [](CGContext& c) {
-        cairo_t* cr = c.cairo();
-        cairo_pattern_t* gradient = cairo_pattern_create_linear(0, 0, kWidth, kHeight);
-        cairo_pattern_add_color_stop_rgb(gradient, 0, 0.35, 0.2, 0.55);
-        cairo_pattern_add_color_stop_rgb(gradient, 1, 0.1, 0.3, 0.6);
-        cairo_set_source(cr, gradient);
-        cairo_paint(cr);
-        cairo_pattern_destroy(gradient);
-        for (int row = 0; row < 6; ++row)
-            for (int col = 0; col < 4; ++col) {
-                cairo_set_source_rgb(cr, (row * 4 + col) % 3 / 2.0, (row + col) % 2, 0.8);
-                cairo_rectangle(cr, 60 + col * 270, 200 + row * 330, 180, 180);
-                cairo_fill(cr);
-                cairo_set_source_rgb(cr, 1, 1, 1);
-                for (int w = 0; w < 5; ++w) cairo_rectangle(cr, 70 + col * 270 + w * 32, 400 + row * 330, 24, 14);
-                cairo_fill(cr);
-            }
-    }, true);
+    return UIImage::imageWithSize(
+        {double(kWidth), double(kHeight)}, 1,
+        [](CGContext& c) {
+            cairo_t* cr = c.cairo();
+            cairo_pattern_t* gradient = cairo_pattern_create_linear(0, 0, kWidth, kHeight);
+            cairo_pattern_add_color_stop_rgb(gradient, 0, 0.35, 0.2, 0.55);
+            cairo_pattern_add_color_stop_rgb(gradient, 1, 0.1, 0.3, 0.6);
+            cairo_set_source(cr, gradient);
+            cairo_paint(cr);
+            cairo_pattern_destroy(gradient);
+            for (int row = 0; row < 6; ++row)
+                for (int col = 0; col < 4; ++col) {
+                    cairo_set_source_rgb(cr, (row * 4 + col) % 3 / 2.0, (row + col) % 2, 0.8);
+                    cairo_rectangle(cr, 60 + col * 270, 200 + row * 330, 180, 180);
+                    cairo_fill(cr);
+                    cairo_set_source_rgb(cr, 1, 1, 1);
+                    for (int w = 0; w < 5; ++w) cairo_rectangle(cr, 70 + col * 270 + w * 32, 400 + row * 330, 24, 14);
+                    cairo_fill(cr);
+                }
+        },
+        true);
 }
 
 UIImage::Data displayP3Profile() {
@@ -75,10 +78,13 @@ UIImage::Data encodeRGB(const UIImage& image, const UIImage::Data& icc) {
     UIImage::Data out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
-    png_set_write_fn(png, &out, [](png_structp p, png_bytep data, png_size_t n) {
-        auto* o = static_cast<UIImage::Data*>(png_get_io_ptr(p));
-        o->insert(o->end(), data, data + n);
-    }, nullptr);
+    png_set_write_fn(
+        png, &out,
+        [](png_structp p, png_bytep data, png_size_t n) {
+            auto* o = static_cast<UIImage::Data*>(png_get_io_ptr(p));
+            o->insert(o->end(), data, data + n);
+        },
+        nullptr);
     png_set_IHDR(png, info, image.pixelWidth(), image.pixelHeight(), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (!icc.empty())
@@ -152,8 +158,8 @@ struct Library {
         std::filesystem::create_directories(folder);
         const auto first = folder / "IMG_0001.PNG";
         const auto& bytes = screenshotPNG(true);
-        std::ofstream(first, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                     static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(first, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         for (int n = 2; n <= 1000; ++n) {
             char name[32];
             std::snprintf(name, sizeof name, "IMG_%04d.PNG", n);

@@ -50,7 +50,8 @@ void BM_TapToAction(benchmark::State& state) {
         ios::sendTouch(ios::UITouchPhase::Began, point);
         ios::sendTouch(ios::UITouchPhase::Ended, point);
     }
-    if (g_fired != static_cast<int>(state.iterations())) state.SkipWithError("the action did not arrive at every touch");
+    if (g_fired != static_cast<int>(state.iterations()))
+        state.SkipWithError("the action did not arrive at every touch");
 }
 BENCHMARK(BM_TapToAction);
 

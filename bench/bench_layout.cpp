@@ -16,7 +16,8 @@ struct Tree {
     std::vector<objc::Ref<NSLayoutConstraint>> constraints;
     int views = 1;
 
-    template <class T> objc::Ref<T> add(const objc::Ref<UIView>& parent) {
+    template <class T>
+    objc::Ref<T> add(const objc::Ref<UIView>& parent) {
         auto v = objc::make<T>(CGRectZero);
         v->setTranslatesAutoresizingMaskIntoConstraints(false);
         parent->addSubview(v);

@@ -29,10 +29,11 @@ void report(benchmark::State& state, const char* phase, const objc::LiveObjectCo
     for (const auto& [name, n] : before) totalBefore += n;
     for (const auto& [name, n] : after) totalAfter += n;
     if (!g_firstPhaseKiB) g_firstPhaseKiB = rssAfter;
-    std::printf("%s: %lld live objects before, %lld after; VmRSS %ld KiB before, %ld KiB after (%+.1f %% of the first "
-                "phase's)\n",
-                phase, static_cast<long long>(totalBefore), static_cast<long long>(totalAfter), rssBefore, rssAfter,
-                100.0 * (rssAfter - g_firstPhaseKiB) / g_firstPhaseKiB);
+    std::printf(
+        "%s: %lld live objects before, %lld after; VmRSS %ld KiB before, %ld KiB after (%+.1f %% of the first "
+        "phase's)\n",
+        phase, static_cast<long long>(totalBefore), static_cast<long long>(totalAfter), rssBefore, rssAfter,
+        100.0 * (rssAfter - g_firstPhaseKiB) / g_firstPhaseKiB);
     for (const auto& [name, change] : objc::diffLiveObjectCounts(before, after)) {
         auto was = before.find(name);
         auto is = after.find(name);

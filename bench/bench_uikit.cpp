@@ -115,9 +115,12 @@ void BM_AnimateEveryView(benchmark::State& state) {
     for (auto _ : state) {
         alpha = alpha == 1 ? 0.5 : 1;
         bool done = false;
-        UIView::animateWithDuration(0.25, [&] {
-            for (UIView* v : all) v->setAlpha(alpha);
-        }, [&](bool) { done = true; });
+        UIView::animateWithDuration(
+            0.25,
+            [&] {
+                for (UIView* v : all) v->setAlpha(alpha);
+            },
+            [&](bool) { done = true; });
         scene.process.runLoop().advanceBy(0.3);
         if (!done) state.SkipWithError("completion did not run");
     }

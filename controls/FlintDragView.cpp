@@ -35,7 +35,8 @@ void FlintDragView::init(const CGRect& frame) {
     CGSize size = frame.size;
     auto self = shared_from_this();
 
-    m_handleView = objc::make<UIView>(CGRectMake(0, size.height - kFlintDragHandleHeight, size.width, kFlintDragHandleHeight));
+    m_handleView =
+        objc::make<UIView>(CGRectMake(0, size.height - kFlintDragHandleHeight, size.width, kFlintDragHandleHeight));
     m_handleView->setBackgroundColor(UIColor::clearColor());
     m_handleView->layer()->setZPosition(10);
     addSubview(m_handleView);
@@ -128,8 +129,7 @@ void FlintDragView::handleDrag(UIPanGestureRecognizer& recognizer) {
         setOpened(toOpened == toClosed ? m_opened : toOpened < toClosed, m_animate);
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 

@@ -9,7 +9,8 @@ namespace flint {
 namespace {
 
 // Initialised ahead of the library initialiser that loads it (see the application slots).
-std::shared_ptr<const ios::Dictionary> g_waveColors __attribute__((init_priority(101))) = std::make_shared<const ios::Dictionary>();
+std::shared_ptr<const ios::Dictionary> g_waveColors __attribute__((init_priority(101))) =
+    std::make_shared<const ios::Dictionary>();
 
 void waveColorsChanged(ios::CFNotificationCenterRef, void*, const std::string&, const void*, const ios::Value*) {
     loadWaveColorDictionary();

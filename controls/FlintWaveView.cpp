@@ -13,22 +13,25 @@
 #include "startup/FlintPreferences.h"
 
 OBJC_CLASS_DEFINE_WITH(FlintWaveView, ios::UIView, [](objc::Class& cls) {
-    cls.addNativeMethod("updateMeters", "v@:", [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
-        static_cast<FlintWaveView&>(self).updateMeters();
-        return nullptr;
-    });
+    cls.addNativeMethod("updateMeters",
+                        "v@:", [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
+                            static_cast<FlintWaveView&>(self).updateMeters();
+                            return nullptr;
+                        });
     cls.addNativeMethod("update", "v@:", [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
         static_cast<FlintWaveView&>(self).update();
         return nullptr;
     });
-    cls.addNativeMethod("startAnimation", "v@:", [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
-        static_cast<FlintWaveView&>(self).startAnimation();
-        return nullptr;
-    });
-    cls.addNativeMethod("stopAnimation", "v@:", [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
-        static_cast<FlintWaveView&>(self).stopAnimation();
-        return nullptr;
-    });
+    cls.addNativeMethod("startAnimation",
+                        "v@:", [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
+                            static_cast<FlintWaveView&>(self).startAnimation();
+                            return nullptr;
+                        });
+    cls.addNativeMethod("stopAnimation",
+                        "v@:", [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
+                            static_cast<FlintWaveView&>(self).stopAnimation();
+                            return nullptr;
+                        });
 })
 
 namespace {
@@ -135,8 +138,10 @@ void FlintWaveView::drawRect(const ios::CGRect& rect) {
     if (W + m_density > 0 && m_density > 0) {
         for (double x = 0; x < W + m_density; x += m_density) {
             double y = surfaceYAt(x);
-            if (x == 0) context->moveToPoint(x, y);
-            else context->addLineToPoint(x, y);
+            if (x == 0)
+                context->moveToPoint(x, y);
+            else
+                context->addLineToPoint(x, y);
         }
     } else {
         context->moveToPoint(0, H);

@@ -44,9 +44,15 @@ public:
 
     // --- properties ---
     const ios::UIColorRef& waveColor() const { return m_waveColor; }
-    void setWaveColor(ios::UIColorRef color) { m_waveColor = std::move(color); setNeedsDisplay(); }
+    void setWaveColor(ios::UIColorRef color) {
+        m_waveColor = std::move(color);
+        setNeedsDisplay();
+    }
     std::size_t completionInPercent() const { return m_completionInPercent; }
-    void setCompletionInPercent(std::size_t percent) { m_completionInPercent = percent; setNeedsDisplay(); }
+    void setCompletionInPercent(std::size_t percent) {
+        m_completionInPercent = percent;
+        setNeedsDisplay();
+    }
     double frequency() const { return m_frequency; }
     void setFrequency(double v) { m_frequency = v; }
     double amplitude() const { return m_amplitude; }

@@ -6,4 +6,6 @@ using namespace ios;
 
 OBJC_CLASS_DEFINE(FlintDrawingEllipseTool, FlintDrawingFillableTool)
 
-void FlintDrawingEllipseTool::draw() { drawSpannedShape(&CGContext::fillEllipseInRect, &CGContext::strokeEllipseInRect); }
+void FlintDrawingEllipseTool::draw() {
+    drawSpannedShape(&CGContext::fillEllipseInRect, &CGContext::strokeEllipseInRect);
+}

@@ -10,7 +10,8 @@ using namespace ios;
 
 namespace {
 
-template <class R> R* argument(std::span<const objc::id> args) {
+template <class R>
+R* argument(std::span<const objc::id> args) {
     return args.empty() ? nullptr : dynamic_cast<R*>(args[0].get());
 }
 
@@ -32,7 +33,8 @@ OBJC_CLASS_DEFINE_WITH(FlintDrawingLabelView, UIView, [](objc::Class& cls) {
         return nullptr;
     });
     cls.addNativeMethod("moveGesture:", "v@:@", [](objc::Object& self, objc::SEL, Args args) -> objc::id {
-        if (auto* pan = argument<UIPanGestureRecognizer>(args)) static_cast<FlintDrawingLabelView&>(self).moveGesture(*pan);
+        if (auto* pan = argument<UIPanGestureRecognizer>(args))
+            static_cast<FlintDrawingLabelView&>(self).moveGesture(*pan);
         return nullptr;
     });
     cls.addNativeMethod("rotateViewPanGesture:", "v@:@", [](objc::Object& self, objc::SEL, Args args) -> objc::id {
@@ -40,11 +42,12 @@ OBJC_CLASS_DEFINE_WITH(FlintDrawingLabelView, UIView, [](objc::Class& cls) {
             static_cast<FlintDrawingLabelView&>(self).rotateViewPanGesture(*pan);
         return nullptr;
     });
-    cls.addNativeMethod("textFieldShouldBeginEditing:", "B@:@", [](objc::Object& self, objc::SEL, Args args) -> objc::id {
-        auto* field = argument<UITextField>(args);
-        bool answer = field && static_cast<FlintDrawingLabelView&>(self).textFieldShouldBeginEditing(*field);
-        return NSValueBox::box(Value(answer));
-    });
+    cls.addNativeMethod(
+        "textFieldShouldBeginEditing:", "B@:@", [](objc::Object& self, objc::SEL, Args args) -> objc::id {
+            auto* field = argument<UITextField>(args);
+            bool answer = field && static_cast<FlintDrawingLabelView&>(self).textFieldShouldBeginEditing(*field);
+            return NSValueBox::box(Value(answer));
+        });
     cls.addNativeMethod("textFieldDidBeginEditing:", "v@:@", [](objc::Object& self, objc::SEL, Args args) -> objc::id {
         if (auto* field = argument<UITextField>(args))
             static_cast<FlintDrawingLabelView&>(self).textFieldDidBeginEditing(*field);
@@ -388,8 +391,7 @@ void FlintDrawingLabelView::moveGesture(UIPanGestureRecognizer& recognizer) {
         setCenter(estimatedCenter());
         send(M::DidEndEditing, &FlintDrawingLabelViewDelegate::labelViewDidEndEditing);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -433,7 +435,6 @@ void FlintDrawingLabelView::rotateViewPanGesture(UIPanGestureRecognizer& recogni
     case UIGestureRecognizerState::Ended:
         send(M::DidEndEditing, &FlintDrawingLabelViewDelegate::labelViewDidEndEditing);
         break;
-    default:
-        break;
+    default: break;
     }
 }

@@ -13,8 +13,8 @@ public:
         WillShowEditingHandles,
         DidShowEditingHandles,
         DidHideEditingHandles,
-        DidStartEditing,   // the text field started text entry
-        DidBeginEditing,   // a drag or rotation began
+        DidStartEditing,  // the text field started text entry
+        DidBeginEditing,  // a drag or rotation began
         DidChangeEditing,
         DidEndEditing,
         NeedsConfiguration,

@@ -7,7 +7,10 @@ using namespace ios;
 
 namespace {
 
-template <class A, class B> bool sameOwner(const A& a, const B& b) { return !a.owner_before(b) && !b.owner_before(a); }
+template <class A, class B>
+bool sameOwner(const A& a, const B& b) {
+    return !a.owner_before(b) && !b.owner_before(a);
+}
 
 std::size_t imageBytes(const UIImage& image) {
     return static_cast<std::size_t>(cairo_image_surface_get_stride(image.surface())) *
@@ -18,9 +21,8 @@ std::size_t imageBytes(const UIImage& image) {
 
 void FlintDrawingSnapshotCache::setKey(const UIImageRef& background, std::uint64_t drawMode, CGSize size,
                                        double scale) {
-    bool same = m_hasBackground == (background != nullptr) &&
-                (!background || sameOwner(m_background, background)) && m_drawMode == drawMode &&
-                m_size == size && m_scale == scale;
+    bool same = m_hasBackground == (background != nullptr) && (!background || sameOwner(m_background, background)) &&
+                m_drawMode == drawMode && m_size == size && m_scale == scale;
     if (same) return;
     m_snapshots.clear();
     m_background = background;
@@ -37,8 +39,8 @@ bool FlintDrawingSnapshotCache::matches(const Snapshot& s, const std::vector<Fli
     return true;
 }
 
-const FlintDrawingSnapshotCache::Snapshot* FlintDrawingSnapshotCache::best(const std::vector<FlintDrawingToolRef>& tools,
-                                                                          std::size_t limit) {
+const FlintDrawingSnapshotCache::Snapshot* FlintDrawingSnapshotCache::best(
+    const std::vector<FlintDrawingToolRef>& tools, std::size_t limit) {
     Snapshot* found = nullptr;
     for (auto& s : m_snapshots) {
         if (s.prefix.size() > limit || (found && s.prefix.size() <= found->prefix.size())) continue;

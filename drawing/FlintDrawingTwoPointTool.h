@@ -6,7 +6,9 @@
 #include "drawing/FlintDrawingTool.h"
 #include "platform/objc/Runtime.h"
 
-namespace ios { class CGContext; }
+namespace ios {
+class CGContext;
+}
 
 class FlintDrawingTwoPointTool : public objc::Object, public FlintDrawingTool {
     OBJC_CLASS_DECLARE(FlintDrawingTwoPointTool)

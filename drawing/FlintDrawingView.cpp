@@ -25,7 +25,10 @@ OBJC_CLASS_DEFINE(FlintDrawingView, UIView)
 
 namespace {
 
-template <class T> objc::Ref<T> toolAs(const FlintDrawingToolRef& tool) { return std::dynamic_pointer_cast<T>(tool); }
+template <class T>
+objc::Ref<T> toolAs(const FlintDrawingToolRef& tool) {
+    return std::dynamic_pointer_cast<T>(tool);
+}
 
 bool isTextTool(const FlintDrawingToolRef& tool) { return toolAs<FlintDrawingDraggableTextTool>(tool) != nullptr; }
 
@@ -222,7 +225,9 @@ void FlintDrawingView::recordSnapshotAfterFinish() {
     m_snapshots.record(m_pathArray, n, image, end);
 }
 
-UIImageRef FlintDrawingView::fullRebuildImageForTesting() { return paintFrom(nullptr, m_pathArray.size(), false, nullptr); }
+UIImageRef FlintDrawingView::fullRebuildImageForTesting() {
+    return paintFrom(nullptr, m_pathArray.size(), false, nullptr);
+}
 
 void FlintDrawingView::setSnapshotsEnabledForTesting(bool enabled) {
     m_snapshotsEnabled = enabled;
@@ -348,7 +353,9 @@ void FlintDrawingView::touchesEnded(const UITouchList& touches, const UIEvent& e
     finishDrawing();
 }
 
-void FlintDrawingView::touchesCancelled(const UITouchList& touches, const UIEvent& event) { touchesEnded(touches, event); }
+void FlintDrawingView::touchesCancelled(const UITouchList& touches, const UIEvent& event) {
+    touchesEnded(touches, event);
+}
 
 void FlintDrawingView::finishDrawing() {
     updateCacheImage(false);
@@ -362,7 +369,8 @@ void FlintDrawingView::finishDrawing() {
 // --- history ------------------------------------------------------------------------------------
 
 bool FlintDrawingView::lastStateForTool(const FlintDrawingToolRef& tool, const StateArray& array) const {
-    auto count = std::count_if(array.begin(), array.end(), [&](const FlintDrawingToolStateRef& s) { return s->tool() == tool; });
+    auto count =
+        std::count_if(array.begin(), array.end(), [&](const FlintDrawingToolStateRef& s) { return s->tool() == tool; });
     if (count == 0) {
         NSLog("%@", std::string("There much be atleast one state with a matching tool"));
         assert(!"There much be atleast one state with a matching tool");
@@ -382,7 +390,8 @@ FlintDrawingLabelView* FlintDrawingView::editedTextView() {
 }
 
 bool FlintDrawingView::hasState(const FlintDrawingTool* tool, const StateArray& array) const {
-    return std::any_of(array.begin(), array.end(), [&](const FlintDrawingToolStateRef& s) { return s->tool().get() == tool; });
+    return std::any_of(array.begin(), array.end(),
+                       [&](const FlintDrawingToolStateRef& s) { return s->tool().get() == tool; });
 }
 
 void FlintDrawingView::purgeStates(const FlintDrawingTool* tool) {
@@ -420,7 +429,8 @@ void FlintDrawingView::redoLatestStep() {
     // Applying a state puts a text box back on the canvas, so a tool that is not listed is
     // listed again whichever of its states comes first (a moved box has several). A listed text
     // box is never listed twice; other tools keep the creation-step rule.
-    bool listed = std::any_of(m_pathArray.begin(), m_pathArray.end(), [&](const FlintDrawingToolRef& t) { return t == tool; });
+    bool listed =
+        std::any_of(m_pathArray.begin(), m_pathArray.end(), [&](const FlintDrawingToolRef& t) { return t == tool; });
     if (!listed || (!isTextTool(tool) && lastStateForTool(tool, m_redoStates))) m_pathArray.push_back(tool);
     m_redoStates.pop_back();
     if (tool->respondsToApplyToolState()) tool->applyToolState(state);
@@ -544,7 +554,8 @@ void FlintDrawingView::hideTextToolHandles() {
 
 // --- text boxes ---------------------------------------------------------------------------------
 
-objc::Ref<FlintDrawingDraggableTextTool> FlintDrawingView::draggableTextToolForLabel(const FlintDrawingLabelView& label) const {
+objc::Ref<FlintDrawingDraggableTextTool> FlintDrawingView::draggableTextToolForLabel(
+    const FlintDrawingLabelView& label) const {
     for (const auto& tool : m_pathArray)
         if (auto text = toolAs<FlintDrawingDraggableTextTool>(tool); text && text->labelView().get() == &label)
             return text;

@@ -46,8 +46,10 @@ enum FlintDrawingMode : std::uint64_t {
     FlintDrawingModeOriginalSize = 1,  // bitmaps drawn at the origin at their own size
 };
 
-inline constexpr const char* kFlintDrawingCloseImagePath = "/Library/Application Support/Flint.bundle/sticker_close.png";
-inline constexpr const char* kFlintDrawingRotateImagePath = "/Library/Application Support/Flint.bundle/sticker_resize.png";
+inline constexpr const char* kFlintDrawingCloseImagePath =
+    "/Library/Application Support/Flint.bundle/sticker_close.png";
+inline constexpr const char* kFlintDrawingRotateImagePath =
+    "/Library/Application Support/Flint.bundle/sticker_resize.png";
 
 class FlintDrawingView : public ios::UIView, public FlintDrawingLabelViewDelegate {
     OBJC_CLASS_DECLARE(FlintDrawingView)
@@ -174,8 +176,8 @@ private:
     void syncSnapshotKey();
     // Paints tools [from, to) over the snapshot's pixels (or over the background when none) in a
     // new image context; returns the image and the final graphics state.
-    ios::UIImageRef paintFrom(const FlintDrawingSnapshotCache::Snapshot* snapshot, std::size_t to,
-                              bool drawTextTools, ios::CGGState* endState);
+    ios::UIImageRef paintFrom(const FlintDrawingSnapshotCache::Snapshot* snapshot, std::size_t to, bool drawTextTools,
+                              ios::CGGState* endState);
     void recordSnapshotAfterFinish();
 
     ios::CGPoint m_currentPoint{};

@@ -34,8 +34,8 @@ void adjustsFontSizeToFillRect(UITextField& field, const CGRect& rect) {
     for (int n = 101; n >= 10; --n) {
         NSStringAttributes attributes;
         attributes.font = fontNamed(field.font(), n);
-        CGRect measured = NSStringBoundingRectWithSize(s, {rect.size.width, 1e9}, NSStringDrawingUsesLineFragmentOrigin,
-                                                       attributes);
+        CGRect measured =
+            NSStringBoundingRectWithSize(s, {rect.size.width, 1e9}, NSStringDrawingUsesLineFragmentOrigin, attributes);
         if (measured.size.height <= rect.size.height) {
             found = n;
             break;

@@ -37,15 +37,15 @@ using namespace ios;
 
 namespace {
 
-constexpr double kSide = 60;        // canvas and screen, in points, at scale 1
+constexpr double kSide = 60;  // canvas and screen, in points, at scale 1
 constexpr std::size_t kMaxSteps = 48;
 
-#define FUZZ_CHECK(cond, what)                                                     \
-    do {                                                                           \
-        if (!(cond)) {                                                             \
+#define FUZZ_CHECK(cond, what)                                                             \
+    do {                                                                                   \
+        if (!(cond)) {                                                                     \
             std::fprintf(stderr, "canvas invariant broken at step %zu: %s\n", step, what); \
-            std::abort();                                                          \
-        }                                                                          \
+            std::abort();                                                                  \
+        }                                                                                  \
     } while (0)
 
 class Input {
@@ -67,7 +67,8 @@ private:
 
 const unsigned char* row(const UIImageRef& image, int y) {
     cairo_surface_t* surface = image->surface();
-    return cairo_image_surface_get_data(surface) + static_cast<std::size_t>(y) * cairo_image_surface_get_stride(surface);
+    return cairo_image_surface_get_data(surface) +
+           static_cast<std::size_t>(y) * cairo_image_surface_get_stride(surface);
 }
 
 // Every pixel's four bytes are zero: transparent, whatever the format.
@@ -247,8 +248,10 @@ void runInput(const std::uint8_t* data, std::size_t size) {
                 auto boxes = boxesOn(*canvas);
                 if (boxes.empty()) break;
                 auto box = boxes[in.byte() % boxes.size()];
-                CGPoint c = box->convertPointToView({box->bounds().size.width / 2, box->bounds().size.height / 2}, nullptr);
-                CGPoint to{c.x + (static_cast<int>(in.byte() % 41) - 20), c.y + (static_cast<int>(in.byte() % 41) - 20)};
+                CGPoint c =
+                    box->convertPointToView({box->bounds().size.width / 2, box->bounds().size.height / 2}, nullptr);
+                CGPoint to{c.x + (static_cast<int>(in.byte() % 41) - 20),
+                           c.y + (static_cast<int>(in.byte() % 41) - 20)};
                 drag({c, {c.x + 11, c.y}, to}, 0.1);
                 break;
             }
@@ -270,7 +273,8 @@ void runInput(const std::uint8_t* data, std::size_t size) {
                 if (close)
                     tap(p);
                 else
-                    drag({p, {p.x + 12, p.y + 12}, {p.x + (in.byte() % 21) - 10.0, p.y + (in.byte() % 21) - 10.0}}, 0.1);
+                    drag({p, {p.x + 12, p.y + 12}, {p.x + (in.byte() % 21) - 10.0, p.y + (in.byte() % 21) - 10.0}},
+                         0.1);
                 break;
             }
             case 10: typeText(in.byte() % 2 ? "x" : "  "); break;
@@ -311,8 +315,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     runInput(data, size);
     const auto left = objc::diffLiveObjectCounts(before, objc::liveObjectCounts());
     if (!left.empty()) {
-        for (const auto& [name, change] : left) std::fprintf(stderr, "live %s changed by %lld\n", name.c_str(),
-                                                              static_cast<long long>(change));
+        for (const auto& [name, change] : left)
+            std::fprintf(stderr, "live %s changed by %lld\n", name.c_str(), static_cast<long long>(change));
         std::size_t step = kMaxSteps;
         FUZZ_CHECK(false, "an input left objects behind");
     }

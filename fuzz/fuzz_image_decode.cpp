@@ -17,9 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         auto png = image->pngRepresentation();
         auto again = ios::UIImage::imageWithData(png);
         if (!again || again->pixelWidth() != image->pixelWidth()) __builtin_trap();
-        auto drawn = ios::UIImage::imageWithSize({8, 8}, 1, [&](ios::CGContext& c) {
-            c.drawImage(ios::CGRectMake(0, 0, 8, 8), *image);
-        });
+        auto drawn = ios::UIImage::imageWithSize(
+            {8, 8}, 1, [&](ios::CGContext& c) { c.drawImage(ios::CGRectMake(0, 0, 8, 8), *image); });
         (void)drawn->pixelAt(4, 4);
     }
     return 0;

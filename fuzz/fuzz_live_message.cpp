@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (decoded.message.has_value() == !decoded.error.empty()) std::abort();
     if (decoded.message) {
         if (auto* touch = std::get_if<TouchMessage>(&*decoded.message)) {
-            if (!std::isfinite(touch->x) || !std::isfinite(touch->y) || touch->finger < 0 || touch->finger >= kMaxFingers)
+            if (!std::isfinite(touch->x) || !std::isfinite(touch->y) || touch->finger < 0 ||
+                touch->finger >= kMaxFingers)
                 std::abort();
         }
         if (auto* key = std::get_if<KeyMessage>(&*decoded.message))
@@ -30,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (newline != std::string_view::npos) {
         std::string digits(text.substr(newline + 1, 20));
         std::optional<std::uint64_t> length;
-        if (!digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos) length = std::strtoull(digits.c_str(), nullptr, 10);
+        if (!digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos)
+            length = std::strtoull(digits.c_str(), nullptr, 10);
         auto header = decodeUploadHeader(text.substr(0, newline), length);
         if (header.header && (header.header->length == 0 || header.header->length > kMaxUploadBytes)) std::abort();
     }

@@ -19,7 +19,8 @@ bool sameDate(double read, double written) {
 // Equal, with binary dates compared to the microsecond the library keeps.
 bool same(const ios::Value& read, const ios::Value& written) {
     if (read.kind() != written.kind()) return false;
-    if (read.isDate()) return sameDate(read.date()->secondsSinceReferenceDate, written.date()->secondsSinceReferenceDate);
+    if (read.isDate())
+        return sameDate(read.date()->secondsSinceReferenceDate, written.date()->secondsSinceReferenceDate);
     if (read.isReal()) {
         double a = read.doubleValue(), b = written.doubleValue();
         return a == b || (std::isnan(a) && std::isnan(b));

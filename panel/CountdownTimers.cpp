@@ -25,15 +25,23 @@ struct Countdown {
     void (*finalAction)();
 };
 
-const Countdown kScreenshot{HostProperty::screenshotTimer,      HostProperty::screenshotWindow,
-                            HostProperty::screenshotView,       HostProperty::screenshotTitleLabel,
-                            HostProperty::screenshotCountdownLabel, "Screenshot in:",
-                            "invokeScreenshot:",                screenshotTimerString,
+const Countdown kScreenshot{HostProperty::screenshotTimer,
+                            HostProperty::screenshotWindow,
+                            HostProperty::screenshotView,
+                            HostProperty::screenshotTitleLabel,
+                            HostProperty::screenshotCountdownLabel,
+                            "Screenshot in:",
+                            "invokeScreenshot:",
+                            screenshotTimerString,
                             [] { ios::UIApplication::sharedApplication()->takeScreenshot(); }};
-const Countdown kLockscreen{HostProperty::lockscreenTimer,      HostProperty::lockscreenWindow,
-                            HostProperty::lockscreenView,       HostProperty::lockscreenTitleLabel,
-                            HostProperty::lockscreenCountdownLabel, "Lockscreen in:",
-                            "invokeLockscreen:",                lockscreenTimerString,
+const Countdown kLockscreen{HostProperty::lockscreenTimer,
+                            HostProperty::lockscreenWindow,
+                            HostProperty::lockscreenView,
+                            HostProperty::lockscreenTitleLabel,
+                            HostProperty::lockscreenCountdownLabel,
+                            "Lockscreen in:",
+                            "invokeLockscreen:",
+                            lockscreenTimerString,
                             [] { ios::UIApplication::sharedApplication()->_simulateLockButtonPress(); }};
 
 std::string startValue(const Countdown& c) { return countdownStartValue(c.preference()); }
@@ -45,7 +53,8 @@ void start(FlintHost& host, const Countdown& c) {
         running->invalidate();
         if (label) label->setText(startValue(c));
     }
-    host.set(c.timer, ios::NSTimer::scheduledTimerWithTimeInterval(1.0, host.self(), objc::sel(c.tickSelector), nullptr, true));
+    host.set(c.timer,
+             ios::NSTimer::scheduledTimerWithTimeInterval(1.0, host.self(), objc::sel(c.tickSelector), nullptr, true));
     if (auto window = objc::cast<ios::UIWindow>(host.get(c.window))) window->setHidden(false);
     panel::fireMediumImpact();
 }

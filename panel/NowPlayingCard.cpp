@@ -73,8 +73,8 @@ void subscribeToNowPlaying(FlintHost& host) {
     auto& center = ios::NSNotificationCenter::defaultCenter();
     center.removeObserver(&host.object(), ios::kMRMediaRemoteNowPlayingInfoDidChangeNotification);
     center.removeObserver(&host.object(), ios::kMRMediaRemoteNowPlayingApplicationIsPlayingDidChangeNotification);
-    center.addObserver(host.self(), objc::sel("refreshMusicArtwork"), ios::kMRMediaRemoteNowPlayingInfoDidChangeNotification,
-                       nullptr);
+    center.addObserver(host.self(), objc::sel("refreshMusicArtwork"),
+                       ios::kMRMediaRemoteNowPlayingInfoDidChangeNotification, nullptr);
     center.addObserver(host.self(), objc::sel("refreshMusicButton"),
                        ios::kMRMediaRemoteNowPlayingApplicationIsPlayingDidChangeNotification, nullptr);
 }

@@ -29,8 +29,8 @@ objc::Ref<ios::UIFont> font(const char* name, double size) {
 }
 
 // A circular utilities button with its centred template icon.
-void makeUtilityButton(FlintHost& host, ios::UIView& card, const ios::CGRect& frame, double iconSide,
-                       const char* icon, const char* action, HostProperty buttonProperty, HostProperty imageProperty) {
+void makeUtilityButton(FlintHost& host, ios::UIView& card, const ios::CGRect& frame, double iconSide, const char* icon,
+                       const char* action, HostProperty buttonProperty, HostProperty imageProperty) {
     auto button = ios::UIButton::buttonWithType(ios::UIButtonType::Custom);
     button->setFrame(frame);
     button->setBackgroundColor(flintButtonColor());
@@ -88,8 +88,8 @@ NetworkColumn buildNetworkColumn(const PanelMetrics& m, ios::UIView& card, const
     return c;
 }
 
-objc::Ref<ios::UIImageView> makeTransportImage(FlintHost& host, ios::UIView& card, const char* icon,
-                                              const char* action, double centreX, double side) {
+objc::Ref<ios::UIImageView> makeTransportImage(FlintHost& host, ios::UIView& card, const char* icon, const char* action,
+                                               double centreX, double side) {
     const double centreY = card.bounds().size.height / 2;
     auto image = objc::make<ios::UIImageView>(CGRectMake(centreX - side / 2, centreY - side / 2, side, side));
     image->setImage(bundleTemplateImage(icon));
@@ -103,8 +103,8 @@ objc::Ref<ios::UIImageView> makeTransportImage(FlintHost& host, ios::UIView& car
     return image;
 }
 
-objc::Ref<ios::UIImageView> makeMusicShortcut(FlintHost& host, ios::UIView& card, const char* icon,
-                                             const char* action, double centreOffsetY) {
+objc::Ref<ios::UIImageView> makeMusicShortcut(FlintHost& host, ios::UIView& card, const char* icon, const char* action,
+                                              double centreOffsetY) {
     const ios::CGSize size = card.bounds().size;
     const double side = PanelMetrics::kMusicShortcutSide;
     auto image = objc::make<ios::UIImageView>(CGRectMake(size.width - PanelMetrics::kMusicShortcutMargin - side,
@@ -175,11 +175,12 @@ void buildUtilitiesCard(FlintHost& host, const PanelMetrics& m, ios::UIView& roo
     const double icon = PanelMetrics::kCornerIconSide;
     makeUtilityButton(host, *card, CGRectMake(i, i, b, b), icon, "lockscreen.png", "startLockscreenTimer",
                       HostProperty::lockscreenButton, HostProperty::lockscreenImage);
-    makeUtilityButton(host, *card, CGRectMake(size.width - i - b, i, b, b), icon, "screenshot.png", "startScreenshotTimer",
-                      HostProperty::screenshotButton, HostProperty::screenshotImage);
+    makeUtilityButton(host, *card, CGRectMake(size.width - i - b, i, b, b), icon, "screenshot.png",
+                      "startScreenshotTimer", HostProperty::screenshotButton, HostProperty::screenshotImage);
     const double s = m.settingsButtonSide();
-    makeUtilityButton(host, *card, CGRectMake((size.width - s) / 2, (size.height - s) / 2, s, s), PanelMetrics::kSettingsIconSide,
-                      "setting.png", "launchSettings", HostProperty::settingButton, HostProperty::settingImage);
+    makeUtilityButton(host, *card, CGRectMake((size.width - s) / 2, (size.height - s) / 2, s, s),
+                      PanelMetrics::kSettingsIconSide, "setting.png", "launchSettings", HostProperty::settingButton,
+                      HostProperty::settingImage);
     makeUtilityButton(host, *card, CGRectMake(i, size.height - i - b, b, b), icon, "twitter.png", "launchTwitter",
                       HostProperty::twitterButton, HostProperty::twitterImage);
     makeUtilityButton(host, *card, CGRectMake(size.width - i - b, size.height - i - b, b, b), icon, "reddit.png",
@@ -189,8 +190,8 @@ void buildUtilitiesCard(FlintHost& host, const PanelMetrics& m, ios::UIView& roo
 void buildWifiCard(FlintHost& host, const PanelMetrics& m, ios::UIView& root) {
     auto card = makeCard(m.wifiCardFrame());
     addSingleTap(*card, host, "launchWiFi");
-    auto column = buildNetworkColumn(m, *card, "wifi.png", "WiFi Name:", wifiNetworkText(), "WiFi IP:",
-                                     ios::format("%@\n", getIPAddress()));
+    auto column = buildNetworkColumn(m, *card, "wifi.png", "WiFi Name:", wifiNetworkText(),
+                                     "WiFi IP:", ios::format("%@\n", getIPAddress()));
     root.addSubview(card);
     host.set_wifiView(card);
     host.set_wifiImage(column.image);
@@ -217,14 +218,16 @@ void buildCellularCard(FlintHost& host, const PanelMetrics& m, ios::UIView& root
 void buildAppCard(FlintHost& host, const PanelMetrics& m, ios::UIView& root) {
     auto card = makeCard(m.appCardFrame());
     const double scale = ios::UIScreen::mainScreen()->scale();
-    static constexpr HostProperty kButtons[] = {HostProperty::appButton1, HostProperty::appButton2, HostProperty::appButton3,
-                                                HostProperty::appButton4, HostProperty::appButton5, HostProperty::appButton6};
+    static constexpr HostProperty kButtons[] = {HostProperty::appButton1, HostProperty::appButton2,
+                                                HostProperty::appButton3, HostProperty::appButton4,
+                                                HostProperty::appButton5, HostProperty::appButton6};
     std::vector<objc::Ref<ios::UIView>> buttons;
     for (int n = 1; n <= 6; ++n) {
         auto button = ios::UIButton::buttonWithType(ios::UIButtonType::Custom);
         button->setBackgroundColor(ios::UIColor::clearColor());
         button->setClipsToBounds(true);
-        button->setImage(ios::_applicationIconImageForBundleIdentifier(applicationSlot(n), 2, scale), ios::UIControlStateNormal);
+        button->setImage(ios::_applicationIconImageForBundleIdentifier(applicationSlot(n), 2, scale),
+                         ios::UIControlStateNormal);
         std::string action = "flintOpenApps" + std::to_string(n);
         button->addTarget(host.self(), objc::sel(action), ios::UIControlEventTouchUpInside);
         host.set(kButtons[n - 1], button);
@@ -270,7 +273,8 @@ void buildShowcaseCard(FlintHost& host, const PanelMetrics& m, ios::UIView& root
     card->addSubview(title);
 
     const double top = ios::CGRectGetMaxY(title->frame()) + 5;
-    auto picture = objc::make<ios::UIImageView>(CGRectMake(5, top, std::max(0.0, size.width - 10), std::max(0.0, size.height - 5 - top)));
+    auto picture = objc::make<ios::UIImageView>(
+        CGRectMake(5, top, std::max(0.0, size.width - 10), std::max(0.0, size.height - 5 - top)));
     picture->setImage(bundleImage("showcase.png"));
     picture->setContentMode(ios::UIViewContentMode::ScaleAspectFit);
     picture->setClipsToBounds(true);

@@ -18,7 +18,7 @@ struct PanelMetrics {
     double cardWidth() const { return W / 2 - 15; }
     double userCardHeight() const { return W / 2 - 100; }
     double utilitiesCardHeight() const { return W / 2 - 20; }
-    double networkCardHeight() const;   // Wi-Fi and cellular
+    double networkCardHeight() const;  // Wi-Fi and cellular
     double appCardHeight() const;
     double showcaseCardHeight() const;
     double musicCardHeight() const;

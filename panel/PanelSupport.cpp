@@ -110,7 +110,6 @@ void applyAppearanceBackdrop(FlintHost& host, ios::UIView& root) {
     }
 }
 
-
 void sendToHost(FlintHost& host, const char* selector) { objc::msgSend(host.self(), objc::sel(selector)); }
 
 }  // namespace flint::panel

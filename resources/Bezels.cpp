@@ -5,7 +5,7 @@
 namespace flint::resources {
 
 namespace {
-constexpr double kEdgeCorner = 44;     // outer corner radius, edge-to-edge
+constexpr double kEdgeCorner = 44;  // outer corner radius, edge-to-edge
 constexpr double kEdgeScreenCorner = 32;
 constexpr double kNotchWidth = 138;
 constexpr double kNotchHeight = 23;

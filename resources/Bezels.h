@@ -10,7 +10,7 @@ namespace flint::resources {
 enum class BezelFamily { EdgeToEdge, HomeButton };
 
 struct BezelGeometry {
-    double width, height;                 // the whole bezel, points
+    double width, height;                       // the whole bezel, points
     double screenX, screenY, screenW, screenH;  // the screen opening within it
 };
 BezelGeometry bezelGeometry(BezelFamily family);

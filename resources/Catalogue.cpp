@@ -48,10 +48,18 @@ void lockGlyph(cairo_t* cr) {
 void screenshotGlyph(cairo_t* cr) {
     strokeStyle(cr);
     const double a = 8, b = 42, l = 10;
-    cairo_move_to(cr, a, a + l); cairo_line_to(cr, a, a); cairo_line_to(cr, a + l, a);
-    cairo_move_to(cr, b - l, a); cairo_line_to(cr, b, a); cairo_line_to(cr, b, a + l);
-    cairo_move_to(cr, b, b - l); cairo_line_to(cr, b, b); cairo_line_to(cr, b - l, b);
-    cairo_move_to(cr, a + l, b); cairo_line_to(cr, a, b); cairo_line_to(cr, a, b - l);
+    cairo_move_to(cr, a, a + l);
+    cairo_line_to(cr, a, a);
+    cairo_line_to(cr, a + l, a);
+    cairo_move_to(cr, b - l, a);
+    cairo_line_to(cr, b, a);
+    cairo_line_to(cr, b, a + l);
+    cairo_move_to(cr, b, b - l);
+    cairo_line_to(cr, b, b);
+    cairo_line_to(cr, b - l, b);
+    cairo_move_to(cr, a + l, b);
+    cairo_line_to(cr, a, b);
+    cairo_line_to(cr, a, b - l);
     cairo_stroke(cr);
     cairo_arc(cr, 25, 25, 7, 0, 2 * M_PI);
     cairo_fill(cr);
@@ -361,8 +369,10 @@ void streamingImage(cairo_t* cr) {
         for (int k = 0; k <= 40; ++k) {
             double x = 9 + k * 0.8;
             double v = y + amplitude * std::sin((x - 9) / 32 * 4 * M_PI + i);
-            if (k == 0) cairo_move_to(cr, x, v);
-            else cairo_line_to(cr, x, v);
+            if (k == 0)
+                cairo_move_to(cr, x, v);
+            else
+                cairo_line_to(cr, x, v);
         }
         cairo_stroke(cr);
     }
@@ -487,8 +497,8 @@ struct BezelColour {
 };
 const BezelColour kEdgeColours[] = {{"silver", 0xD9D9DC}, {"black", 0x3A3A3C}, {"blue", 0x4F9BD6},
                                     {"yellow", 0xF6CB45}, {"coral", 0xF7735E}, {"red", 0xC0182A}};
-const BezelColour kHomeColours[] = {{"silver", 0xDCDCDF}, {"rosegold", 0xE9BFB0}, {"gold", 0xF1D5AE},
-                                    {"black", 0x2C2C2E}};
+const BezelColour kHomeColours[] = {
+    {"silver", 0xDCDCDF}, {"rosegold", 0xE9BFB0}, {"gold", 0xF1D5AE}, {"black", 0x2C2C2E}};
 
 constexpr double kPreviewWidth = 240, kPreviewHeight = 400;
 
@@ -552,8 +562,8 @@ std::vector<BundleImage> buildCatalogue() {
     colour("music", kIcon, kIcon, musicImage);
     colour("spotify", kIcon, kIcon, streamingImage);
 
-    const unsigned accents[] = {0x6A5CE8, 0x2B2D42, 0x3A86FF, 0xFFB703, 0xFF6B6B, 0xD62828,
-                                0x8D99AE, 0xE5989B, 0xDDA15E, 0x22223B};
+    const unsigned accents[] = {0x6A5CE8, 0x2B2D42, 0x3A86FF, 0xFFB703, 0xFF6B6B,
+                                0xD62828, 0x8D99AE, 0xE5989B, 0xDDA15E, 0x22223B};
     int n = 1;
     for (const BezelColour& c : kEdgeColours) {
         RGB body = hex(c.rgb), accent = hex(accents[n - 1]);
@@ -578,7 +588,8 @@ std::vector<BundleImage> buildCatalogue() {
         colour((std::string("iPhone-") + c.name).c_str(), home.width, home.height,
                [=](cairo_t* cr) { drawBezel(cr, BezelFamily::HomeButton, body); });
     }
-    colour("iPhoneX-mask", edge.screenW, edge.screenH, [](cairo_t* cr) { drawScreenMask(cr, BezelFamily::EdgeToEdge); });
+    colour("iPhoneX-mask", edge.screenW, edge.screenH,
+           [](cairo_t* cr) { drawScreenMask(cr, BezelFamily::EdgeToEdge); });
     colour("iPhone-mask", home.screenW, home.screenH, [](cairo_t* cr) { drawScreenMask(cr, BezelFamily::HomeButton); });
 
     glyph("save", saveGlyph);
@@ -617,7 +628,8 @@ int writeBundle(const std::string& folder) {
             cairo_scale(cr, scale, scale);
             image.draw(cr);
             cairo_destroy(cr);
-            std::string file = folder + "/" + image.name + (scale == 1 ? "" : "@" + std::to_string(scale) + "x") + ".png";
+            std::string file =
+                folder + "/" + image.name + (scale == 1 ? "" : "@" + std::to_string(scale) + "x") + ".png";
             if (cairo_surface_write_to_png(surface, file.c_str()) != CAIRO_STATUS_SUCCESS) ++failures;
             cairo_surface_destroy(surface);
         }

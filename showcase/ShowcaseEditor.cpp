@@ -151,7 +151,8 @@ void buildImagePage(FlintHost& host, const PanelMetrics& m, ios::UIView& page) {
 
 void buildBackgroundPage(FlintHost& host, const PanelMetrics& m, ios::UIView& page) {
     auto imageTitle = addConstrained(page, makeThemedLabel("Background Image"));
-    auto choose = addConstrained(page, makeTextButton(host, "Choose Image", flintLabelColor(), 30, "pickBackgroundImage"));
+    auto choose =
+        addConstrained(page, makeTextButton(host, "Choose Image", flintLabelColor(), 30, "pickBackgroundImage"));
     auto colorTitle = addConstrained(page, makeThemedLabel("Background Color"));
 
     auto slider = objc::make<FlintColorSlider>(ios::CGRectZero);
@@ -160,8 +161,10 @@ void buildBackgroundPage(FlintHost& host, const PanelMetrics& m, ios::UIView& pa
     slider->addTarget(host.self(), objc::sel("touchUp:"), kSliderTouchEndEvents);
     addConstrained(page, slider);
 
-    auto resetImage = addConstrained(page, makeTextButton(host, "Reset Image", ios::UIColor::redColor(), 30, "resetBackgroundImage"));
-    auto resetColor = addConstrained(page, makeTextButton(host, "Reset Color", ios::UIColor::redColor(), 30, "resetBackgroundColor"));
+    auto resetImage =
+        addConstrained(page, makeTextButton(host, "Reset Image", ios::UIColor::redColor(), 30, "resetBackgroundImage"));
+    auto resetColor =
+        addConstrained(page, makeTextButton(host, "Reset Color", ios::UIColor::redColor(), 30, "resetBackgroundColor"));
 
     const bool small = m.screenClass == ScreenClass::Height667;
     const double a = small ? 20 : 30, b = small ? 20 : 40;
@@ -210,11 +213,13 @@ void buildDrawingPage(FlintHost& host, ios::UIView& page) {
         auto icon = addIcon(*button, t.image, t.side, std::move(tint));
         host.set(t.button, button);
         host.set(t.icon, icon);
-        activate({button->widthAnchor()->constraintEqualToConstant(50), button->heightAnchor()->constraintEqualToConstant(50)});
+        activate({button->widthAnchor()->constraintEqualToConstant(50),
+                  button->heightAnchor()->constraintEqualToConstant(50)});
         return button;
     };
     using P = HostProperty;
-    auto reset = make({P::drawingResetButton, P::drawingResetImage, "clear.png", 25, "drawingResetAction"}, ios::UIColor::redColor());
+    auto reset = make({P::drawingResetButton, P::drawingResetImage, "clear.png", 25, "drawingResetAction"},
+                      ios::UIColor::redColor());
     auto undo = make({P::drawingUndoButton, P::drawingUndoImage, "undo.png", 30, "drawingUndoAction"});
     auto redo = make({P::drawingRedoButton, P::drawingRedoImage, "redo.png", 30, "drawingRedoAction"});
     auto circle = make({P::drawingCircleButton, P::drawingCircleImage, "circle.png", 25, "drawingCircleAction"});
@@ -357,16 +362,11 @@ void drawingColorSlider(FlintHost& host, const objc::id& sender) {
 }  // namespace
 
 const ActionTable showcaseEditorActions FLINT_ACTION_TABLE = {
-    {"launchShowcaseEditor", launchShowcaseEditor},
-    {"dismissShowcaseEditor", dismissShowcaseEditor},
-    {"drawingUndoAction", drawingUndoAction},
-    {"drawingRedoAction", drawingRedoAction},
-    {"drawingResetAction", drawingResetAction},
-    {"drawingPenAction", drawingPenAction},
-    {"drawingSquareAction", drawingSquareAction},
-    {"drawingCircleAction", drawingCircleAction},
-    {"drawingArrowAction", drawingArrowAction},
-    {"drawingTextAction", drawingTextAction},
+    {"launchShowcaseEditor", launchShowcaseEditor}, {"dismissShowcaseEditor", dismissShowcaseEditor},
+    {"drawingUndoAction", drawingUndoAction},       {"drawingRedoAction", drawingRedoAction},
+    {"drawingResetAction", drawingResetAction},     {"drawingPenAction", drawingPenAction},
+    {"drawingSquareAction", drawingSquareAction},   {"drawingCircleAction", drawingCircleAction},
+    {"drawingArrowAction", drawingArrowAction},     {"drawingTextAction", drawingTextAction},
     {"drawingColorSlider:", drawingColorSlider},
 };
 

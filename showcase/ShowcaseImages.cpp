@@ -40,8 +40,10 @@ struct SavesInFlight {
 void presentAlert(FlintHost& host, const char* message) {
     auto controller = host.showcaseController();
     if (!controller) return;
-    auto alert = ios::UIAlertController::alertControllerWithTitle(kShowcaseAlertTitle, message, ios::UIAlertControllerStyle::Alert);
-    alert->addAction(ios::UIAlertAction::actionWithTitle(kShowcaseAlertAction, ios::UIAlertActionStyle::Default, [](ios::UIAlertAction&) {}));
+    auto alert = ios::UIAlertController::alertControllerWithTitle(kShowcaseAlertTitle, message,
+                                                                  ios::UIAlertControllerStyle::Alert);
+    alert->addAction(ios::UIAlertAction::actionWithTitle(kShowcaseAlertAction, ios::UIAlertActionStyle::Default,
+                                                         [](ios::UIAlertAction&) {}));
     controller->presentViewController(alert, true);
 }
 
@@ -91,7 +93,8 @@ void dismissPresented(FlintHost& host) {
 // A result without an image changes nothing: the images already chosen stay.
 void didFinishPicking(FlintHost& host, const objc::id& picker, const objc::id& info) {
     auto details = objc::cast<ios::UIImagePickerInfo>(info);
-    auto image = details ? objc::cast<ios::UIImage>(details->objectForKey(ios::UIImagePickerControllerOriginalImage)) : nullptr;
+    auto image =
+        details ? objc::cast<ios::UIImage>(details->objectForKey(ios::UIImagePickerControllerOriginalImage)) : nullptr;
     if (image && picker && picker == host.get(HostProperty::screenshotImagePickerController)) {
         if (auto view = host.showcaseScreenshotImage()) view->setImage(image);
         if (auto view = host.showcaseScreenshotPreviewImage()) view->setImage(image);

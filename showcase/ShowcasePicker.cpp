@@ -72,7 +72,10 @@ void buildPage(FlintHost& host, ios::UIScrollView& scroll, int k, const ios::CGS
     setNumbered(host, "customizeLabel", k, label);
 }
 
-template <int K> void beginShowcaseX(FlintHost& host) { beginShowcaseTemplate(host, K); }
+template <int K>
+void beginShowcaseX(FlintHost& host) {
+    beginShowcaseTemplate(host, K);
+}
 
 }  // namespace
 
@@ -164,18 +167,12 @@ void dismissShowcase(FlintHost& host) {
 }
 
 const ActionTable showcasePickerActions FLINT_ACTION_TABLE = {
-    {"displayShowcase", displayShowcase},
-    {"beginShowcaseX1", beginShowcaseX<1>},
-    {"beginShowcaseX2", beginShowcaseX<2>},
-    {"beginShowcaseX3", beginShowcaseX<3>},
-    {"beginShowcaseX4", beginShowcaseX<4>},
-    {"beginShowcaseX5", beginShowcaseX<5>},
-    {"beginShowcaseX6", beginShowcaseX<6>},
-    {"beginShowcaseX7", beginShowcaseX<7>},
-    {"beginShowcaseX8", beginShowcaseX<8>},
-    {"beginShowcaseX9", beginShowcaseX<9>},
-    {"beginShowcaseX10", beginShowcaseX<10>},
-    {"receiveIphoneXColorNotification:", receiveIphoneXColorNotification},
+    {"displayShowcase", displayShowcase},     {"beginShowcaseX1", beginShowcaseX<1>},
+    {"beginShowcaseX2", beginShowcaseX<2>},   {"beginShowcaseX3", beginShowcaseX<3>},
+    {"beginShowcaseX4", beginShowcaseX<4>},   {"beginShowcaseX5", beginShowcaseX<5>},
+    {"beginShowcaseX6", beginShowcaseX<6>},   {"beginShowcaseX7", beginShowcaseX<7>},
+    {"beginShowcaseX8", beginShowcaseX<8>},   {"beginShowcaseX9", beginShowcaseX<9>},
+    {"beginShowcaseX10", beginShowcaseX<10>}, {"receiveIphoneXColorNotification:", receiveIphoneXColorNotification},
     {"dismissShowcase", dismissShowcase},
 };
 

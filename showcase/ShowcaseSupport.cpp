@@ -110,7 +110,8 @@ objc::Ref<ios::UIButton> makeTextButton(FlintHost& host, const std::string& titl
     return button;
 }
 
-objc::Ref<ios::UIImageView> addIcon(ios::UIButton& button, const std::string& image, double side, ios::UIColorRef tint) {
+objc::Ref<ios::UIImageView> addIcon(ios::UIButton& button, const std::string& image, double side,
+                                    ios::UIColorRef tint) {
     auto icon = objc::make<ios::UIImageView>(ios::CGRectZero);
     icon->setImage(panel::bundleTemplateImage(image));
     icon->setContentMode(ios::UIViewContentMode::ScaleAspectFit);

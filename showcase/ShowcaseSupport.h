@@ -23,9 +23,9 @@ namespace flint::showcase {
 enum class BezelFamily { EdgeToEdge, HomeButton };
 
 struct BezelGeometry {
-    ios::CGSize bezel;       // the bezel image view
-    ios::CGSize screen;      // the screenshot image view inside it (and its mask layer)
-    double screenDrop = 0;   // the screen's centre lies this far below the bezel's centre
+    ios::CGSize bezel;      // the bezel image view
+    ios::CGSize screen;     // the screenshot image view inside it (and its mask layer)
+    double screenDrop = 0;  // the screen's centre lies this far below the bezel's centre
 };
 
 inline constexpr BezelGeometry kEdgeToEdgeGeometry{{287, 571}, {251, 542}, 0};
@@ -65,7 +65,8 @@ void setNumbered(FlintHost& host, std::string_view stem, int n, const objc::id& 
 objc::id getNumbered(const FlintHost& host, std::string_view stem, int n);
 
 // Adds `view` to `parent` ready to be placed by constraints.
-template <class T> const objc::Ref<T>& addConstrained(ios::UIView& parent, const objc::Ref<T>& view) {
+template <class T>
+const objc::Ref<T>& addConstrained(ios::UIView& parent, const objc::Ref<T>& view) {
     view->setTranslatesAutoresizingMaskIntoConstraints(false);
     parent.addSubview(view);
     return view;

@@ -34,26 +34,49 @@ struct TransformPage {
 
 const std::array<TransformPage, 3>& transformPages() {
     static const std::array<TransformPage, 3> pages = {{
-        {4, "3D Rotation", P::rotateTitleLabel,
+        {4,
+         "3D Rotation",
+         P::rotateTitleLabel,
          {P::rotateXSlider, P::rotateYSlider, P::rotateZSlider},
          {P::rotateXLabel, P::rotateYLabel, P::rotateZLabel},
          {P::rotateXValueLabel, P::rotateYValueLabel, P::rotateZValueLabel},
-         P::rotateResetButton, -180, 180, 0, rotationLabelText, "resetRotateAngles"},
-        {5, "Translation", P::translationTitleLabel,
+         P::rotateResetButton,
+         -180,
+         180,
+         0,
+         rotationLabelText,
+         "resetRotateAngles"},
+        {5,
+         "Translation",
+         P::translationTitleLabel,
          {P::translationXSlider, P::translationYSlider, P::translationZSlider},
          {P::translationXLabel, P::translationYLabel, P::translationZLabel},
          {P::translationXValueLabel, P::translationYValueLabel, P::translationZValueLabel},
-         P::translationResetButton, -500, 500, 0, translationLabelText, "resetTranslationAngles"},
-        {6, "Scale", P::scaleTitleLabel,
+         P::translationResetButton,
+         -500,
+         500,
+         0,
+         translationLabelText,
+         "resetTranslationAngles"},
+        {6,
+         "Scale",
+         P::scaleTitleLabel,
          {P::scaleXSlider, P::scaleYSlider, P::scaleZSlider},
          {P::scaleXLabel, P::scaleYLabel, P::scaleZLabel},
          {P::scaleXValueLabel, P::scaleYValueLabel, P::scaleZValueLabel},
-         P::scaleResetButton, 0, 2, 1, scaleLabelText, "resetScaleAngles"},
+         P::scaleResetButton,
+         0,
+         2,
+         1,
+         scaleLabelText,
+         "resetScaleAngles"},
     }};
     return pages;
 }
 
-objc::Ref<ios::UISlider> sliderOf(const FlintHost& host, P property) { return objc::cast<ios::UISlider>(host.get(property)); }
+objc::Ref<ios::UISlider> sliderOf(const FlintHost& host, P property) {
+    return objc::cast<ios::UISlider>(host.get(property));
+}
 
 objc::Ref<ios::UILabel> makeAxisLabel(const std::string& text, ios::NSTextAlignment alignment) {
     auto label = makeThemedLabel(text);
@@ -69,8 +92,10 @@ bool applyBezelTransform(FlintHost& host) {
     float* rows[3] = {values.rotate, values.translate, values.scale};
     for (int p = 0; p < 3; ++p)
         for (int axis = 0; axis < 3; ++axis)
-            if (auto slider = sliderOf(host, transformPages()[p].sliders[axis])) rows[p][axis] = slider->value();
-            else return false;
+            if (auto slider = sliderOf(host, transformPages()[p].sliders[axis]))
+                rows[p][axis] = slider->value();
+            else
+                return false;
     bezel->layer()->setTransform(bezelTransform(values));
     return true;
 }
@@ -78,7 +103,8 @@ bool applyBezelTransform(FlintHost& host) {
 void fadeToolCard(FlintHost& host, double alpha) {
     auto card = host.toolCardView();
     if (!card) return;
-    ios::UIView::animateWithDuration(kToolCardFadeDuration, 0, 0, [&] { card->setAlpha(alpha); }, nullptr);
+    ios::UIView::animateWithDuration(
+        kToolCardFadeDuration, 0, 0, [&] { card->setAlpha(alpha); }, nullptr);
 }
 
 // Puts one page's sliders back (Z, then Y, then X) and rebuilds the transform from all nine
@@ -112,7 +138,8 @@ ios::CATransform3D bezelTransform(const TransformValues& v) {
     const CATransform3D rx = CATransform3DRotate(CATransform3DIdentity, radians(v.rotate[0]), 1, 0, 0);
     const CATransform3D ry = CATransform3DRotate(CATransform3DIdentity, radians(v.rotate[1]), 0, 1, 0);
     const CATransform3D rz = CATransform3DRotate(CATransform3DIdentity, radians(v.rotate[2]), 0, 0, 1);
-    const CATransform3D t = CATransform3DTranslate(CATransform3DIdentity, v.translate[0], v.translate[1], v.translate[2]);
+    const CATransform3D t =
+        CATransform3DTranslate(CATransform3DIdentity, v.translate[0], v.translate[1], v.translate[2]);
     const CATransform3D s = CATransform3DScale(CATransform3DIdentity, v.scale[0], v.scale[1], v.scale[2]);
     return CATransform3DConcat(CATransform3DConcat(CATransform3DConcat(CATransform3DConcat(rx, ry), rz), s), t);
 }
@@ -145,15 +172,16 @@ void buildTransformPage(FlintHost& host, ios::UIView& page, int tag) {
         auto valueLabel = addConstrained(page, makeAxisLabel(spec.labelText(spec.initial), ios::NSTextAlignment::Left));
 
         const double sliderGap = axis == 0 ? 15 : 20, labelGap = axis == 0 ? 20 : 25;
-        constraints.insert(constraints.end(), {
-            slider->centerXAnchor()->constraintEqualToAnchor(page.centerXAnchor()),
-            slider->widthAnchor()->constraintEqualToConstant(250),
-            slider->topAnchor()->constraintEqualToAnchor(above->bottomAnchor(), sliderGap),
-            axisLabel->trailingAnchor()->constraintEqualToAnchor(slider->leadingAnchor(), -10),
-            axisLabel->topAnchor()->constraintEqualToAnchor(above->bottomAnchor(), labelGap),
-            valueLabel->leadingAnchor()->constraintEqualToAnchor(slider->trailingAnchor(), 10),
-            valueLabel->topAnchor()->constraintEqualToAnchor(above->bottomAnchor(), labelGap),
-        });
+        constraints.insert(constraints.end(),
+                           {
+                               slider->centerXAnchor()->constraintEqualToAnchor(page.centerXAnchor()),
+                               slider->widthAnchor()->constraintEqualToConstant(250),
+                               slider->topAnchor()->constraintEqualToAnchor(above->bottomAnchor(), sliderGap),
+                               axisLabel->trailingAnchor()->constraintEqualToAnchor(slider->leadingAnchor(), -10),
+                               axisLabel->topAnchor()->constraintEqualToAnchor(above->bottomAnchor(), labelGap),
+                               valueLabel->leadingAnchor()->constraintEqualToAnchor(slider->trailingAnchor(), 10),
+                               valueLabel->topAnchor()->constraintEqualToAnchor(above->bottomAnchor(), labelGap),
+                           });
         host.set(spec.sliders[axis], slider);
         host.set(spec.axisLabels[axis], axisLabel);
         host.set(spec.valueLabels[axis], valueLabel);
@@ -168,11 +196,11 @@ void buildTransformPage(FlintHost& host, ios::UIView& page, int tag) {
     reset->addTarget(host.self(), objc::sel(spec.resetAction), ios::UIControlEventTouchUpInside);
     addConstrained(page, reset);
     constraints.insert(constraints.end(), {
-        reset->centerXAnchor()->constraintEqualToAnchor(page.centerXAnchor()),
-        reset->widthAnchor()->constraintEqualToConstant(170),
-        reset->heightAnchor()->constraintEqualToConstant(60),
-        reset->topAnchor()->constraintEqualToAnchor(above->bottomAnchor(), 30),
-    });
+                                              reset->centerXAnchor()->constraintEqualToAnchor(page.centerXAnchor()),
+                                              reset->widthAnchor()->constraintEqualToConstant(170),
+                                              reset->heightAnchor()->constraintEqualToConstant(60),
+                                              reset->topAnchor()->constraintEqualToAnchor(above->bottomAnchor(), 30),
+                                          });
     host.set(spec.resetButton, reset);
     activate(constraints);
 }

@@ -39,7 +39,8 @@ nlohmann::json describeRecognizer(const ios::UIGestureRecognizer& recognizer) {
 std::string describeRecognizerText(const nlohmann::json& r) {
     std::string text = r["kind"].get<std::string>();
     if (r.contains("tapsRequired")) text += " (" + std::to_string(r["tapsRequired"].get<int>()) + " taps required)";
-    if (r.contains("direction") && r["direction"].is_string()) text += " (direction " + r["direction"].get<std::string>() + ")";
+    if (r.contains("direction") && r["direction"].is_string())
+        text += " (direction " + r["direction"].get<std::string>() + ")";
     if (r.contains("action")) text += " -> " + r["action"].get<std::string>();
     return text;
 }
@@ -81,7 +82,8 @@ int runBoot(const BootOptions& options, bool json, std::ostream& out, std::ostre
     result["actions"] = report->actions;
     result["properties"] = report->properties;
     result["recognizers"] = nlohmann::json::array();
-    for (const auto& recognizer : bar->gestureRecognizers()) result["recognizers"].push_back(describeRecognizer(*recognizer));
+    for (const auto& recognizer : bar->gestureRecognizers())
+        result["recognizers"].push_back(describeRecognizer(*recognizer));
     auto domain = ios::dictionaryWithContentsOfFile(kSlotFilePath).value_or(ios::Dictionary{});
     // The value the layout pass read: the stored one, else the registered default 0.
     result["gestureOption"] = domain["gestureOption"].isNone() ? nlohmann::json(0) : toJson(domain["gestureOption"]);
@@ -98,10 +100,12 @@ int runBoot(const BootOptions& options, bool json, std::ostream& out, std::ostre
     }
     out << "Booted " << options.executable << " on " << options.profile << " ("
         << ios::Process::shared().profile().width << " x " << ios::Process::shared().profile().height << " points)\n";
-    out << "Device root: " << (device.temporaryRoot() ? device.root().string() + " (temporary)" : device.root().string()) << "\n";
+    out << "Device root: "
+        << (device.temporaryRoot() ? device.root().string() + " (temporary)" : device.root().string()) << "\n";
     out << "Loaded libFlint.so with dlopen; its load routine ran.\n";
     out << "Process qualifies: " << (report->qualified ? "yes" : "no") << "\n";
-    out << "Status-bar hook installed: " << (report->hookInstalled ? "yes (-[_UIStatusBar layoutSubviews] replaced)" : "no") << "\n";
+    out << "Status-bar hook installed: "
+        << (report->hookInstalled ? "yes (-[_UIStatusBar layoutSubviews] replaced)" : "no") << "\n";
     out << "Actions added: " << report->actions.size() << "\n";
     out << "Property accessors added: " << report->properties.size() << " (" << report->properties.size() / 2
         << " properties)\n";

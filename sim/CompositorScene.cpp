@@ -25,7 +25,8 @@ namespace {
 
 UIColorRef rgb(double r, double g, double b, double a = 1) { return UIColor::colorWithRed(r, g, b, a); }
 
-objc::Ref<CALayer> card(const objc::Ref<CALayer>& parent, const CGRect& frame, const UIColorRef& color, double radius = 0) {
+objc::Ref<CALayer> card(const objc::Ref<CALayer>& parent, const CGRect& frame, const UIColorRef& color,
+                        double radius = 0) {
     auto l = CALayer::layer();
     l->setFrame(frame);
     l->setBackgroundColor(color);
@@ -34,8 +35,8 @@ objc::Ref<CALayer> card(const objc::Ref<CALayer>& parent, const CGRect& frame, c
     return l;
 }
 
-objc::Ref<CATextLayer> label(const objc::Ref<CALayer>& parent, const CGRect& frame, const std::string& text, double size,
-                             const UIColorRef& color) {
+objc::Ref<CATextLayer> label(const objc::Ref<CALayer>& parent, const CGRect& frame, const std::string& text,
+                             double size, const UIColorRef& color) {
     auto t = CATextLayer::layer();
     t->setFrame(frame);
     t->setString(text);

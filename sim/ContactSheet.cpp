@@ -11,8 +11,8 @@
 namespace flint::sim {
 
 namespace {
-constexpr double kCell = 150;        // points per cell side (image area)
-constexpr double kLabel = 22;        // label strip under each image
+constexpr double kCell = 150;  // points per cell side (image area)
+constexpr double kLabel = 22;  // label strip under each image
 constexpr double kGap = 12;
 constexpr int kColumns = 8;
 constexpr double kSheetScale = 2;
@@ -72,9 +72,11 @@ int writeContactSheet(const std::string& bundleDir, const std::string& outPng) {
                 // Fit the image in the cell, keeping its aspect ratio.
                 ios::CGSize s = image->size();
                 double k = std::min(kCell / s.width, kCell / s.height);
-                ios::CGRect r{{x + (kCell - s.width * k) / 2, y + (kCell - s.height * k) / 2}, {s.width * k, s.height * k}};
+                ios::CGRect r{{x + (kCell - s.width * k) / 2, y + (kCell - s.height * k) / 2},
+                              {s.width * k, s.height * k}};
                 image->paint(c.cairo(), r);
-                caption += "  " + std::to_string(static_cast<int>(s.width)) + "×" + std::to_string(static_cast<int>(s.height));
+                caption +=
+                    "  " + std::to_string(static_cast<int>(s.width)) + "×" + std::to_string(static_cast<int>(s.height));
             } else {
                 caption += " (unreadable)";
             }

@@ -91,8 +91,10 @@ Device::Device(BootOptions options) : m_options(std::move(options)) {
     ios::Process::Options processOptions;
     processOptions.executablePath = m_options.executable;
     processOptions.deviceRoot = m_root;
-    if (auto profile = ios::deviceProfileNamed(m_options.profile)) processOptions.profile = *profile;
-    else throw std::runtime_error("unknown device profile: " + m_options.profile);
+    if (auto profile = ios::deviceProfileNamed(m_options.profile))
+        processOptions.profile = *profile;
+    else
+        throw std::runtime_error("unknown device profile: " + m_options.profile);
     if (m_options.appearance) processOptions.profile.userInterfaceStyle = *m_options.appearance;
     processOptions.startedBySimulator = true;
     m_process = std::make_unique<ios::Process>(std::move(processOptions));
@@ -103,8 +105,10 @@ Device::Device(BootOptions options) : m_options(std::move(options)) {
         bsd::DeviceNetwork network = bsd::DeviceNetwork::typicalPhone();
         if (std::filesystem::exists(file)) {
             std::string error;
-            if (auto loaded = bsd::DeviceNetwork::load(file, error)) network = *loaded;
-            else ios::NSLogLine("Device: " + file.string() + ": " + error + "; using a typical phone's network");
+            if (auto loaded = bsd::DeviceNetwork::load(file, error))
+                network = *loaded;
+            else
+                ios::NSLogLine("Device: " + file.string() + ": " + error + "; using a typical phone's network");
         } else if (!network.save(file)) {
             ios::NSLogLine("Device: cannot write " + file.string());
         }

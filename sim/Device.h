@@ -13,8 +13,12 @@
 #include "platform/foundation/Value.h"
 
 struct FlintBridge;
-namespace flint { struct LoadReport; }
-namespace bsd { class Backend; }
+namespace flint {
+struct LoadReport;
+}
+namespace bsd {
+class Backend;
+}
 
 namespace flint::sim {
 
@@ -30,8 +34,8 @@ struct BootOptions {
     std::filesystem::path root;  // empty: a fresh temporary device root
     std::string profile = "iphone-x";
     std::vector<std::pair<std::string, ios::Value>> preferences;  // written before boot
-    std::string libraryPath;  // empty: the libFlint.so of this build
-    std::optional<int> appearance;  // UIUserInterfaceStyle; none: the profile's
+    std::string libraryPath;                                      // empty: the libFlint.so of this build
+    std::optional<int> appearance;                                // UIUserInterfaceStyle; none: the profile's
     // Serve the device's network file (made with a typical phone's facts when missing) to the
     // networking, Wi-Fi and telephony stand-ins instead of the host's interfaces.
     bool simulatedNetwork = false;

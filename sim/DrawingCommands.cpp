@@ -88,46 +88,62 @@ void registerDrawingScenarioCommands(Scenario& scenario) {
     std::optional<ScenarioCommand> previous;
     if (auto it = scenario.commands().find("sandbox"); it != scenario.commands().end()) previous = it->second;
     std::string usage = previous ? previous->usage + " | drawing" : "sandbox drawing";
-    scenario.addCommand("sandbox", {usage, [previous, usage](Scenario& s, const Args& args) {
-        if (args.size() == 1 && args[0] == "drawing") {
-            if (!s.device()) return s.fail("sandbox drawing needs a booted device (add `boot` first)");
-            return run(s, "open");
-        }
-        if (previous) return previous->handler(s, args);
-        return s.fail("expected: " + usage);
-    }, previous ? previous->needsDevice : false});
+    scenario.addCommand("sandbox",
+                        {usage,
+                         [previous, usage](Scenario& s, const Args& args) {
+                             if (args.size() == 1 && args[0] == "drawing") {
+                                 if (!s.device())
+                                     return s.fail("sandbox drawing needs a booted device (add `boot` first)");
+                                 return run(s, "open");
+                             }
+                             if (previous) return previous->handler(s, args);
+                             return s.fail("expected: " + usage);
+                         },
+                         previous ? previous->needsDevice : false});
 
-    scenario.addCommand("drawing", {"drawing tool NAME | undo | redo | clear", [](Scenario& s, const Args& args) {
-        if (args.empty() || (args[0] == "tool") != (args.size() == 2) || args.size() > 2)
-            return s.fail("expected: drawing tool NAME | undo | redo | clear");
-        return run(s, args.size() == 2 ? args[0] + " " + args[1] : args[0]);
-    }, true});
+    scenario.addCommand("drawing",
+                        {"drawing tool NAME | undo | redo | clear",
+                         [](Scenario& s, const Args& args) {
+                             if (args.empty() || (args[0] == "tool") != (args.size() == 2) || args.size() > 2)
+                                 return s.fail("expected: drawing tool NAME | undo | redo | clear");
+                             return run(s, args.size() == 2 ? args[0] + " " + args[1] : args[0]);
+                         },
+                         true});
 
-    scenario.addExpectation("drawing-steps", {"expect drawing-steps N", [](Scenario& s, const Args& args) {
-        if (args.size() != 1) return s.fail("expected: expect drawing-steps N");
-        std::string steps;
-        if (!run(s, "steps", &steps)) return false;
-        if (steps == args[0]) return true;
-        return s.fail("expect drawing-steps: the canvas has " + steps + " undoable step(s), not " + args[0]);
-    }, true});
+    scenario.addExpectation("drawing-steps", {"expect drawing-steps N",
+                                              [](Scenario& s, const Args& args) {
+                                                  if (args.size() != 1)
+                                                      return s.fail("expected: expect drawing-steps N");
+                                                  std::string steps;
+                                                  if (!run(s, "steps", &steps)) return false;
+                                                  if (steps == args[0]) return true;
+                                                  return s.fail("expect drawing-steps: the canvas has " + steps +
+                                                                " undoable step(s), not " + args[0]);
+                                              },
+                                              true});
 
-    scenario.addExpectation("text-boxes", {"expect text-boxes N", [](Scenario& s, const Args& args) {
-        if (args.size() != 1) return s.fail("expected: expect text-boxes N");
-        std::string count;
-        if (!run(s, "boxes", &count)) return false;
-        if (count == args[0]) return true;
-        return s.fail("expect text-boxes: the canvas shows " + count + " text box(es), not " + args[0]);
-    }, true});
+    scenario.addExpectation("text-boxes", {"expect text-boxes N",
+                                           [](Scenario& s, const Args& args) {
+                                               if (args.size() != 1) return s.fail("expected: expect text-boxes N");
+                                               std::string count;
+                                               if (!run(s, "boxes", &count)) return false;
+                                               if (count == args[0]) return true;
+                                               return s.fail("expect text-boxes: the canvas shows " + count +
+                                                             " text box(es), not " + args[0]);
+                                           },
+                                           true});
 
     // Of the frontmost text box: its centre in screen points, its size, its font size.
     const std::string boxUsage = "expect text-box centre X Y | size W H | font N [TOLERANCE]";
-    scenario.addExpectation("text-box", {boxUsage, [boxUsage](Scenario& s, const Args& args) {
-        if (args.empty()) return s.fail("expected: " + boxUsage);
-        if (args[0] == "centre") return compareBox(s, args, boxUsage, 0, 2);
-        if (args[0] == "size") return compareBox(s, args, boxUsage, 2, 2);
-        if (args[0] == "font") return compareBox(s, args, boxUsage, 4, 1);
-        return s.fail("expected: " + boxUsage);
-    }, true});
+    scenario.addExpectation("text-box", {boxUsage,
+                                         [boxUsage](Scenario& s, const Args& args) {
+                                             if (args.empty()) return s.fail("expected: " + boxUsage);
+                                             if (args[0] == "centre") return compareBox(s, args, boxUsage, 0, 2);
+                                             if (args[0] == "size") return compareBox(s, args, boxUsage, 2, 2);
+                                             if (args[0] == "font") return compareBox(s, args, boxUsage, 4, 1);
+                                             return s.fail("expected: " + boxUsage);
+                                         },
+                                         true});
 }
 
 }  // namespace flint::sim

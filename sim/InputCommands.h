@@ -35,7 +35,9 @@
 #include "platform/graphics/CGGeometry.h"
 #include "sim/Scenario.h"
 
-namespace ios { class UIView; }
+namespace ios {
+class UIView;
+}
 
 namespace flint::sim {
 
@@ -62,7 +64,7 @@ std::vector<VisibleView> visibleViewsTopFirst();
 // screen points are these for any profile of width W.
 inline constexpr double kSandboxWindowLevel = 10;
 inline constexpr double kSandboxSide = 20;
-inline constexpr double kSandboxFieldTop = 140, kSandboxFieldHeight = 40;  // text field: x 20, width W − 40
+inline constexpr double kSandboxFieldTop = 140, kSandboxFieldHeight = 40;    // text field: x 20, width W − 40
 inline constexpr double kSandboxSliderTop = 220, kSandboxSliderHeight = 31;  // slider: x 20, width W − 40
 
 }  // namespace flint::sim

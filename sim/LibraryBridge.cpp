@@ -19,20 +19,21 @@ struct Entry {
     std::size_t offset;
 };
 
-#define FLINT_ENTRY(Table, name) Entry{#name, offsetof(Table, name)}
+#define FLINT_ENTRY(Table, name) \
+    Entry { #name, offsetof(Table, name) }
 
 const Entry kBridgeEntries[] = {
-    FLINT_ENTRY(FlintBridge, loadReport), FLINT_ENTRY(FlintBridge, applicationSlot),
-    FLINT_ENTRY(FlintBridge, getIPAddress), FLINT_ENTRY(FlintBridge, cellIPAddress),
-    FLINT_ENTRY(FlintBridge, systemUptime), FLINT_ENTRY(FlintBridge, carrierName),
-    FLINT_ENTRY(FlintBridge, currentWifiSSID), FLINT_ENTRY(FlintBridge, macAddress),
-    FLINT_ENTRY(FlintBridge, currentIPAddress), FLINT_ENTRY(FlintBridge, wiFiIPAddress),
-    FLINT_ENTRY(FlintBridge, wiFiIPv6Address), FLINT_ENTRY(FlintBridge, wiFiNetmaskAddress),
+    FLINT_ENTRY(FlintBridge, loadReport),           FLINT_ENTRY(FlintBridge, applicationSlot),
+    FLINT_ENTRY(FlintBridge, getIPAddress),         FLINT_ENTRY(FlintBridge, cellIPAddress),
+    FLINT_ENTRY(FlintBridge, systemUptime),         FLINT_ENTRY(FlintBridge, carrierName),
+    FLINT_ENTRY(FlintBridge, currentWifiSSID),      FLINT_ENTRY(FlintBridge, macAddress),
+    FLINT_ENTRY(FlintBridge, currentIPAddress),     FLINT_ENTRY(FlintBridge, wiFiIPAddress),
+    FLINT_ENTRY(FlintBridge, wiFiIPv6Address),      FLINT_ENTRY(FlintBridge, wiFiNetmaskAddress),
     FLINT_ENTRY(FlintBridge, wiFiBroadcastAddress), FLINT_ENTRY(FlintBridge, wiFiRouterAddress),
-    FLINT_ENTRY(FlintBridge, connectedToWiFi), FLINT_ENTRY(FlintBridge, serviceCellIPAddress),
-    FLINT_ENTRY(FlintBridge, cellIPv6Address), FLINT_ENTRY(FlintBridge, cellNetmaskAddress),
+    FLINT_ENTRY(FlintBridge, connectedToWiFi),      FLINT_ENTRY(FlintBridge, serviceCellIPAddress),
+    FLINT_ENTRY(FlintBridge, cellIPv6Address),      FLINT_ENTRY(FlintBridge, cellNetmaskAddress),
     FLINT_ENTRY(FlintBridge, cellBroadcastAddress), FLINT_ENTRY(FlintBridge, connectedToCellNetwork),
-    FLINT_ENTRY(FlintBridge, externalIPAddress), FLINT_ENTRY(FlintBridge, setExternalIPEndpoint),
+    FLINT_ENTRY(FlintBridge, externalIPAddress),    FLINT_ENTRY(FlintBridge, setExternalIPEndpoint),
     FLINT_ENTRY(FlintBridge, setExternalIPTimeout),
 };
 
@@ -99,9 +100,9 @@ const FlintSimScreens* simulatorScreens(std::string& error) {
         error = std::string("cannot load the simulator screens: ") + (message ? message : "dlopen failed");
         return nullptr;
     }
-    screens = static_cast<const FlintSimScreens*>(findTable(library, "the simulator screens' library",
-                                                            kFlintSimScreensSymbol, kFlintSimScreensVersion,
-                                                            kScreenEntries, error));
+    screens =
+        static_cast<const FlintSimScreens*>(findTable(library, "the simulator screens' library", kFlintSimScreensSymbol,
+                                                      kFlintSimScreensVersion, kScreenEntries, error));
     return screens;
 }
 

@@ -99,7 +99,8 @@ int runNetInfo(const std::vector<std::string>& arguments, std::ostream& out, std
     app.add_option("--root", root, "device root (its network configuration for the simulated back end)");
     app.add_option("--map", maps, "Darwin interface name = host interface, e.g. en0=eth0 (host back end)");
     app.add_option("--endpoint", endpoint, "public-address echo endpoint");
-    app.add_option("--timeout", timeout, "longest wait for the public address, in seconds")->check(CLI::Range(0.1, 60.0));
+    app.add_option("--timeout", timeout, "longest wait for the public address, in seconds")
+        ->check(CLI::Range(0.1, 60.0));
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
     try {
         app.parse(reversed);
@@ -122,7 +123,8 @@ int runNetInfo(const std::vector<std::string>& arguments, std::ostream& out, std
         std::ostringstream names;
         for (const auto& [darwin, hostName] : host->effectiveNameMap())
             names << (names.tellp() ? ", " : "") << darwin << " = " << (hostName.empty() ? "(hidden)" : hostName);
-        description = "host back end (" + (names.str().empty() ? std::string("no default route, en0 unmapped") : names.str()) + ")";
+        description = "host back end (" +
+                      (names.str().empty() ? std::string("no default route, en0 unmapped") : names.str()) + ")";
         backend = host;
     } else {
         if (!maps.empty()) err << "netinfo: --map applies to the host back end only; ignored\n";

@@ -159,8 +159,9 @@ int snapshot(const std::string& backend, const std::string& profile, int style, 
     ios::Dictionary colours;
     std::vector<std::pair<std::string, ios::Value>> extra;
     if (colourMode) {
-        colours = {{"flintBackgroundColor", "#1D2B3A"}, {"flintContainerColor", "#2E4257"}, {"flintLabelColor", "#F4F1E8"},
-                   {"flintButtonColor", "#3F5A75"},     {"flintImageColor", "#FFC857"},     {"flintBannerColor", "#2E4257"},
+        colours = {{"flintBackgroundColor", "#1D2B3A"}, {"flintContainerColor", "#2E4257"},
+                   {"flintLabelColor", "#F4F1E8"},      {"flintButtonColor", "#3F5A75"},
+                   {"flintImageColor", "#FFC857"},      {"flintBannerColor", "#2E4257"},
                    {"flintWaveColor", "#FFC85799"}};
         extra.emplace_back("appearanceMode", "colorMode");
     }
@@ -184,11 +185,13 @@ int exercise(const std::string& backend, const std::filesystem::path& dir, std::
     auto haptics = [] { return ios::HapticsLog::shared().events().size(); };
 
     if (!openPanel(booted, out)) return 1;
-    out << "panel: WiFi " << labelText(booted, "wifiNameLabel") << " at " << labelText(booted, "wifiIPLabel").substr(0, labelText(booted, "wifiIPLabel").find('\n'))
-        << ", carrier " << labelText(booted, "cellularNameLabel") << " at " << labelText(booted, "cellularIPLabel") << "\n";
+    out << "panel: WiFi " << labelText(booted, "wifiNameLabel") << " at "
+        << labelText(booted, "wifiIPLabel").substr(0, labelText(booted, "wifiIPLabel").find('\n')) << ", carrier "
+        << labelText(booted, "cellularNameLabel") << " at " << labelText(booted, "cellularIPLabel") << "\n";
     tapProperty(booted, "appButton1");
     if (!home.openRecords().empty()) out << "shortcut app 1: " << describe(home.openRecords().back()) << "\n";
-    out << "  haptics fired: " << haptics() << ", panel " << (objc::cast<ios::UIWindow>(hostProperty("flintWindow"))->isHidden() ? "closed" : "open") << "\n";
+    out << "  haptics fired: " << haptics() << ", panel "
+        << (objc::cast<ios::UIWindow>(hostProperty("flintWindow"))->isHidden() ? "closed" : "open") << "\n";
     home.goHome();
 
     if (!openPanel(booted, out)) return 1;
@@ -242,7 +245,8 @@ int runPanelDemo(const std::string& outDir, std::ostream& out, const std::string
     for (const char* profile : {"iphone-8", "iphone-8-plus", "iphone-x", "iphone-11"})
         for (int style : {1, 2})
             failures +=
-                inChildProcess([&](std::ostream& o) { return snapshot(backend, profile, style, false, dir, o); }, out) != 0;
+                inChildProcess([&](std::ostream& o) { return snapshot(backend, profile, style, false, dir, o); },
+                               out) != 0;
     failures +=
         inChildProcess([&](std::ostream& o) { return snapshot(backend, "iphone-x", 2, true, dir, o); }, out) != 0;
     failures += inChildProcess([&](std::ostream& o) { return exercise(backend, dir, o); }, out) != 0;

@@ -46,7 +46,8 @@ Scenario::Scenario(std::ostream& out, std::ostream& err) : m_out(out), m_err(err
                               auto it = s.m_expectations.find(args[0]);
                               if (it == s.m_expectations.end()) {
                                   std::string known;
-                                  for (const auto& [name, check] : s.m_expectations) known += (known.empty() ? "" : ", ") + name;
+                                  for (const auto& [name, check] : s.m_expectations)
+                                      known += (known.empty() ? "" : ", ") + name;
                                   return s.fail("unknown check \"" + args[0] + "\" (known: " + known + ")");
                               }
                               if (it->second.needsDevice && !s.device())
@@ -58,7 +59,9 @@ Scenario::Scenario(std::ostream& out, std::ostream& err) : m_out(out), m_err(err
 Scenario::~Scenario() = default;
 
 void Scenario::addCommand(const std::string& name, ScenarioCommand command) { m_commands[name] = std::move(command); }
-void Scenario::addExpectation(const std::string& name, ScenarioCommand check) { m_expectations[name] = std::move(check); }
+void Scenario::addExpectation(const std::string& name, ScenarioCommand check) {
+    m_expectations[name] = std::move(check);
+}
 
 bool Scenario::fail(const std::string& message) {
     if (m_failure.empty()) m_failure = message;

@@ -76,7 +76,8 @@ public:
     Device* device() { return m_device.get(); }
     void setDevice(std::unique_ptr<Device> device) { m_device = std::move(device); }
     // Any state a command family keeps across lines, made on first use.
-    template <class T> T& state() {
+    template <class T>
+    T& state() {
         auto& slot = m_state[typeid(T).name()];
         if (!slot) slot = std::make_shared<T>();
         return *std::static_pointer_cast<T>(slot);

@@ -31,8 +31,8 @@ namespace {
 
 constexpr int kRoseGoldTemplate = 8;  // the gallery page of the rose-gold home-button bezel
 constexpr double kHomeButtonBezelWidth = 284, kHomeButtonBezelHeight = 576;
-constexpr double kHandleTapY = 20;    // inside the tool card's handle strip, above its pages
-constexpr double kPageSwipeY = 5;     // a row of the tool pages with no control on it
+constexpr double kHandleTapY = 20;  // inside the tool card's handle strip, above its pages
+constexpr double kPageSwipeY = 5;   // a row of the tool pages with no control on it
 constexpr float kBackgroundHue = 0.55f, kInkHue = 0.95f;
 constexpr float kTiltY = 35, kTiltZ = -12;
 constexpr const char* kCaption = "Made with Flint";
@@ -40,7 +40,8 @@ constexpr const char* kCaption = "Made with Flint";
 std::string hex(const ios::UIColor& colour) {
     char text[8];
     auto channel = [](double c) { return static_cast<int>(std::lround(c * 255)); };
-    std::snprintf(text, sizeof text, "#%02X%02X%02X", channel(colour.red()), channel(colour.green()), channel(colour.blue()));
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", channel(colour.red()), channel(colour.green()),
+                  channel(colour.blue()));
     return text;
 }
 
@@ -71,7 +72,10 @@ private:
         return false;
     }
     void pass(double seconds) { m_loop.advanceBy(seconds); }
-    template <class T> objc::Ref<T> property(const std::string& name) { return objc::cast<T>(hostProperty(name)); }
+    template <class T>
+    objc::Ref<T> property(const std::string& name) {
+        return objc::cast<T>(hostProperty(name));
+    }
 
     // A tap at a point of the view's own, which the finger must be able to reach.
     bool tap(const ios::UIView& view, ios::CGPoint local, const std::string& what) {
@@ -101,8 +105,10 @@ private:
             const int before = shown();
             const double from = before < page ? 0.85 : 0.15;
             const ios::CGPoint origin = scroll->bounds().origin;
-            ios::swipe(ios::convertPointToScreen(*scroll, ios::CGPointMake(origin.x + from * width, origin.y + y)),
-                       ios::convertPointToScreen(*scroll, ios::CGPointMake(origin.x + (1 - from) * width, origin.y + y)), 0.25);
+            ios::swipe(
+                ios::convertPointToScreen(*scroll, ios::CGPointMake(origin.x + from * width, origin.y + y)),
+                ios::convertPointToScreen(*scroll, ios::CGPointMake(origin.x + (1 - from) * width, origin.y + y)),
+                0.25);
             pass(0.5);
             if (shown() == before) return fail("a swipe across " + name + " stayed on page " + std::to_string(before));
         }
@@ -136,10 +142,12 @@ private:
     bool setToolCard(bool open) {
         auto card = property<ios::UIView>("toolCardView");
         if (!card) return fail("the editor has no tool card");
-        if (!tap(*card, ios::CGPointMake(card->bounds().size.width / 2, kHandleTapY), "the tool card's handle")) return false;
+        if (!tap(*card, ios::CGPointMake(card->bounds().size.width / 2, kHandleTapY), "the tool card's handle"))
+            return false;
         pass(0.5);
         const bool opened = card->center().y < ios::UIScreen::mainScreen()->bounds().size.height;
-        if (opened != open) return fail(std::string("a tap on the tool card's handle did not ") + (open ? "open" : "close") + " it");
+        if (opened != open)
+            return fail(std::string("a tap on the tool card's handle did not ") + (open ? "open" : "close") + " it");
         return true;
     }
 
@@ -154,10 +162,11 @@ private:
         }
         if (!tap("showcaseView")) return false;
         pass(0.5);
-        if (!property<ios::UIView>("showcasePickerView")) return fail("a tap on the Showcase card did not open the gallery");
+        if (!property<ios::UIView>("showcasePickerView"))
+            return fail("a tap on the Showcase card did not open the gallery");
         if (!turnTo("showcaseScrollView", kRoseGoldTemplate, 100)) return false;
-        m_out << "showcase: the panel's Showcase card opened the gallery; " << kRoseGoldTemplate - 1 << " swipes to page "
-              << kRoseGoldTemplate << "\n";
+        m_out << "showcase: the panel's Showcase card opened the gallery; " << kRoseGoldTemplate - 1
+              << " swipes to page " << kRoseGoldTemplate << "\n";
 
         if (!tap("customizeView" + std::to_string(kRoseGoldTemplate))) return false;
         pass(1.0);
@@ -166,8 +175,10 @@ private:
         if (auto gallery = property<ios::UIView>("showcasePickerView"); gallery && gallery->superview())
             return fail("the gallery stayed open under the editor");
         auto bezel = property<ios::UIImageView>("showcaseBezelImage");
-        if (!bezel || bezel->frame().size.width != kHomeButtonBezelWidth || bezel->frame().size.height != kHomeButtonBezelHeight)
-            return fail("the editor does not show the home-button bezel of template " + std::to_string(kRoseGoldTemplate));
+        if (!bezel || bezel->frame().size.width != kHomeButtonBezelWidth ||
+            bezel->frame().size.height != kHomeButtonBezelHeight)
+            return fail("the editor does not show the home-button bezel of template " +
+                        std::to_string(kRoseGoldTemplate));
         m_out << "showcase: \"Customize\" opened the editor with the rose-gold home-button bezel, the gallery closed\n";
         return true;
     }
@@ -203,32 +214,36 @@ private:
     }
 
     bool tiltBezel() {
-        if (!turnTo("toolScrollView", 4, kPageSwipeY) || !slide("rotateYSlider", kTiltY) || !slide("rotateZSlider", kTiltZ))
+        if (!turnTo("toolScrollView", 4, kPageSwipeY) || !slide("rotateYSlider", kTiltY) ||
+            !slide("rotateZSlider", kTiltZ))
             return false;
         auto bezel = property<ios::UIView>("showcaseBezelImage");
         if (!bezel || ios::CATransform3DIsIdentity(bezel->layer()->transform()))
             return fail("the rotation sliders left the bezel upright");
-        m_out << "showcase: page 4, bezel tilted: X " << labelText("rotateXValueLabel") << ", Y " << labelText("rotateYValueLabel")
-              << ", Z " << labelText("rotateZValueLabel") << "\n";
+        m_out << "showcase: page 4, bezel tilted: X " << labelText("rotateXValueLabel") << ", Y "
+              << labelText("rotateYValueLabel") << ", Z " << labelText("rotateZValueLabel") << "\n";
         return true;
     }
 
     bool drawArrow() {
-        if (!turnTo("toolScrollView", 3, kPageSwipeY) || !slide("drawingColorSlider", kInkHue) || !tap("drawingArrowButton") ||
-            !setToolCard(false))
+        if (!turnTo("toolScrollView", 3, kPageSwipeY) || !slide("drawingColorSlider", kInkHue) ||
+            !tap("drawingArrowButton") || !setToolCard(false))
             return false;
         auto drawing = property<ios::UIView>("drawingView");
         if (!drawing) return fail("the editor has no drawing layer");
         // Up and to the right across the lower left of the phone, clear of the closed tool card.
-        const std::vector<ios::CGPoint> local = {ios::CGPointMake(60, 600), ios::CGPointMake(130, 540), ios::CGPointMake(200, 480)};
+        const std::vector<ios::CGPoint> local = {ios::CGPointMake(60, 600), ios::CGPointMake(130, 540),
+                                                 ios::CGPointMake(200, 480)};
         std::vector<ios::CGPoint> path;
         for (const auto& p : local) path.push_back(ios::convertPointToScreen(*drawing, p));
         if (!reachableAt(*drawing, path.front())) return fail("the canvas is out of a finger's reach");
         ios::drag(path, 0.5);
         pass(0.2);
-        auto layer = ios::UIImage::imageWithSize(drawing->bounds().size, 1, [&](ios::CGContext& c) { drawing->layer()->renderInContext(c); });
+        auto layer = ios::UIImage::imageWithSize(drawing->bounds().size, 1,
+                                                 [&](ios::CGContext& c) { drawing->layer()->renderInContext(c); });
         if (!layer || layer->pixelAtPoint(local[1]).a == 0) return fail("the arrow drawn on the canvas is not visible");
-        m_out << "showcase: page 3, ink colour chosen, arrow tool, tool card closed; an arrow drawn by finger on the canvas\n";
+        m_out << "showcase: page 3, ink colour chosen, arrow tool, tool card closed; an arrow drawn by finger on the "
+                 "canvas\n";
         return true;
     }
 
@@ -270,8 +285,8 @@ private:
         std::error_code ec;
         std::filesystem::copy_file(photos.back(), mockup, std::filesystem::copy_options::overwrite_existing, ec);
         if (ec) return fail("cannot write " + mockup.string() + ": " + ec.message());
-        m_out << "showcase: \"" << kShowcaseAlertAction << "\" pressed; mock-up of " << size(*newestPhoto()) << " pixels written to "
-              << mockup.string() << "\n";
+        m_out << "showcase: \"" << kShowcaseAlertAction << "\" pressed; mock-up of " << size(*newestPhoto())
+              << " pixels written to " << mockup.string() << "\n";
 
         if (!setToolCard(false)) return false;
         const auto editor = dir / "showcase-editor.png";
@@ -286,8 +301,6 @@ private:
 
 }  // namespace
 
-int runShowcaseDemo(const std::filesystem::path& dir, std::ostream& out) {
-    return ShowcaseTour(out).run(dir) ? 0 : 1;
-}
+int runShowcaseDemo(const std::filesystem::path& dir, std::ostream& out) { return ShowcaseTour(out).run(dir) ? 0 : 1; }
 
 }  // namespace flint::sim

@@ -123,186 +123,245 @@ std::string joined(const std::vector<std::string>& items) {
 }
 
 void registerDeviceCommands(Scenario& scenario) {
-    scenario.addCommand("device", {"device PROFILE", [](Scenario& s, const Args& args) {
-        if (!needArguments(s, args, 1, "device iphone-8|iphone-8-plus|iphone-x|iphone-11")) return false;
-        if (s.device()) return s.fail("device must come before boot");
-        if (!ios::deviceProfileNamed(args[0]))
-            return s.fail("unknown device \"" + args[0] + "\" (iphone-8, iphone-8-plus, iphone-x, iphone-11)");
-        s.bootOptions().profile = args[0];
-        s.state<DeviceChoice>().profileChosen = true;
-        return true;
-    }});
-    scenario.addCommand("appearance", {"appearance light|dark|unspecified", [](Scenario& s, const Args& args) {
-        if (!needArguments(s, args, 1, "appearance light|dark|unspecified")) return false;
-        auto style = ios::appearanceNamed(args[0]);
-        if (!style) return s.fail("unknown appearance \"" + args[0] + "\" (light, dark, unspecified)");
-        if (!s.device()) {
-            s.bootOptions().appearance = *style;
-            return true;
-        }
-        ios::UITraitCollection::setCurrentUserInterfaceStyle(static_cast<ios::UIUserInterfaceStyle>(*style));
-        s.device()->process().runLoop().runUntilIdle();
-        return true;
-    }});
+    scenario.addCommand(
+        "device",
+        {"device PROFILE", [](Scenario& s, const Args& args) {
+             if (!needArguments(s, args, 1, "device iphone-8|iphone-8-plus|iphone-x|iphone-11")) return false;
+             if (s.device()) return s.fail("device must come before boot");
+             if (!ios::deviceProfileNamed(args[0]))
+                 return s.fail("unknown device \"" + args[0] + "\" (iphone-8, iphone-8-plus, iphone-x, iphone-11)");
+             s.bootOptions().profile = args[0];
+             s.state<DeviceChoice>().profileChosen = true;
+             return true;
+         }});
+    scenario.addCommand(
+        "appearance",
+        {"appearance light|dark|unspecified", [](Scenario& s, const Args& args) {
+             if (!needArguments(s, args, 1, "appearance light|dark|unspecified")) return false;
+             auto style = ios::appearanceNamed(args[0]);
+             if (!style) return s.fail("unknown appearance \"" + args[0] + "\" (light, dark, unspecified)");
+             if (!s.device()) {
+                 s.bootOptions().appearance = *style;
+                 return true;
+             }
+             ios::UITraitCollection::setCurrentUserInterfaceStyle(static_cast<ios::UIUserInterfaceStyle>(*style));
+             s.device()->process().runLoop().runUntilIdle();
+             return true;
+         }});
     scenario.addCommand("root", {"root DIR", [](Scenario& s, const Args& args) {
-        if (!needArguments(s, args, 1, "root DIR")) return false;
-        if (s.device()) return s.fail("root must come before boot");
-        s.bootOptions().root = s.resolve(args[0]);
-        return true;
-    }});
+                                     if (!needArguments(s, args, 1, "root DIR")) return false;
+                                     if (s.device()) return s.fail("root must come before boot");
+                                     s.bootOptions().root = s.resolve(args[0]);
+                                     return true;
+                                 }});
     scenario.addCommand("scale", {"scale N", [](Scenario& s, const Args& args) {
-        if (!needArguments(s, args, 1, "scale N")) return false;
-        auto scale = parseNumber(args[0]);
-        if (!scale || *scale <= 0 || *scale > 8) return s.fail("scale must be a number above 0 and at most 8");
-        s.renderScale() = *scale;
-        return true;
-    }});
-    scenario.addCommand("pref", {"pref KEY=VALUE", [](Scenario& s, const Args& args) {
-        if (!needArguments(s, args, 1, "pref KEY=VALUE")) return false;
-        auto assignment = parseAssignment(args[0]);
-        if (!assignment) return s.fail("pref expects KEY=VALUE, got \"" + args[0] + "\"");
-        if (!s.device()) {
-            s.bootOptions().preferences.push_back(*assignment);
-            return true;
-        }
-        // As the settings pane does: write the domain, then post the change notification.
-        auto domain = ios::dictionaryWithContentsOfFile(kSlotFilePath).value_or(ios::Dictionary{});
-        domain[assignment->first] = assignment->second;
-        if (!ios::writeDictionaryToFile(domain, kSlotFilePath)) return s.fail("cannot write the preference domain");
-        ios::CFNotificationCenterPostNotification(ios::CFNotificationCenterGetDarwinNotifyCenter(), kPreferencesChanged,
-                                                  nullptr, nullptr, true);
-        s.device()->process().runLoop().runUntilIdle();
-        // The status bar's next layout pass picks the change up; run it now.
-        ios::HomeScreen::shared().layoutStatusBar();
-        return true;
-    }});
+                                      if (!needArguments(s, args, 1, "scale N")) return false;
+                                      auto scale = parseNumber(args[0]);
+                                      if (!scale || *scale <= 0 || *scale > 8)
+                                          return s.fail("scale must be a number above 0 and at most 8");
+                                      s.renderScale() = *scale;
+                                      return true;
+                                  }});
+    scenario.addCommand("pref",
+                        {"pref KEY=VALUE", [](Scenario& s, const Args& args) {
+                             if (!needArguments(s, args, 1, "pref KEY=VALUE")) return false;
+                             auto assignment = parseAssignment(args[0]);
+                             if (!assignment) return s.fail("pref expects KEY=VALUE, got \"" + args[0] + "\"");
+                             if (!s.device()) {
+                                 s.bootOptions().preferences.push_back(*assignment);
+                                 return true;
+                             }
+                             // As the settings pane does: write the domain, then post the change notification.
+                             auto domain = ios::dictionaryWithContentsOfFile(kSlotFilePath).value_or(ios::Dictionary{});
+                             domain[assignment->first] = assignment->second;
+                             if (!ios::writeDictionaryToFile(domain, kSlotFilePath))
+                                 return s.fail("cannot write the preference domain");
+                             ios::CFNotificationCenterPostNotification(ios::CFNotificationCenterGetDarwinNotifyCenter(),
+                                                                       kPreferencesChanged, nullptr, nullptr, true);
+                             s.device()->process().runLoop().runUntilIdle();
+                             // The status bar's next layout pass picks the change up; run it now.
+                             ios::HomeScreen::shared().layoutStatusBar();
+                             return true;
+                         }});
     scenario.addCommand("boot", {"boot", [](Scenario& s, const Args& args) {
-        if (!needArguments(s, args, 0, "boot")) return false;
-        if (s.device()) return s.fail("the device is already booted");
-        std::string error;
-        if (!bootScenarioDevice(s, error)) return s.fail("boot failed: " + error);
-        return true;
-    }});
-    scenario.addCommand("wait", {"wait SECONDS", [](Scenario& s, const Args& args) {
-        if (!needArguments(s, args, 1, "wait SECONDS")) return false;
-        auto seconds = parseNumber(args[0]);
-        if (!seconds || *seconds < 0) return s.fail("wait needs a number of seconds, 0 or more");
-        s.device()->process().runLoop().advanceBy(*seconds);
-        return true;
-    }, true});
-    scenario.addCommand("snapshot", {"snapshot FILE.png", [](Scenario& s, const Args& args) {
-        if (!needArguments(s, args, 1, "snapshot FILE.png")) return false;
-        auto image = ios::HomeScreen::shared().snapshot(s.renderScale().value_or(0));
-        std::filesystem::path file = s.resolve(args[0]);
-        if (!image || !image->writePNG(file)) return s.fail("cannot write " + file.string());
-        s.out() << "wrote " << file.string() << "\n";
-        return true;
-    }, true});
+                                     if (!needArguments(s, args, 0, "boot")) return false;
+                                     if (s.device()) return s.fail("the device is already booted");
+                                     std::string error;
+                                     if (!bootScenarioDevice(s, error)) return s.fail("boot failed: " + error);
+                                     return true;
+                                 }});
+    scenario.addCommand("wait", {"wait SECONDS",
+                                 [](Scenario& s, const Args& args) {
+                                     if (!needArguments(s, args, 1, "wait SECONDS")) return false;
+                                     auto seconds = parseNumber(args[0]);
+                                     if (!seconds || *seconds < 0)
+                                         return s.fail("wait needs a number of seconds, 0 or more");
+                                     s.device()->process().runLoop().advanceBy(*seconds);
+                                     return true;
+                                 },
+                                 true});
+    scenario.addCommand("snapshot", {"snapshot FILE.png",
+                                     [](Scenario& s, const Args& args) {
+                                         if (!needArguments(s, args, 1, "snapshot FILE.png")) return false;
+                                         auto image = ios::HomeScreen::shared().snapshot(s.renderScale().value_or(0));
+                                         std::filesystem::path file = s.resolve(args[0]);
+                                         if (!image || !image->writePNG(file))
+                                             return s.fail("cannot write " + file.string());
+                                         s.out() << "wrote " << file.string() << "\n";
+                                         return true;
+                                     },
+                                     true});
 }
 
 void registerHomeScreenCommands(Scenario& scenario) {
-    scenario.addCommand("launch", {"launch BUNDLE_ID", [](Scenario& s, const Args& args) {
-        if (!needArguments(s, args, 1, "launch BUNDLE_ID")) return false;
-        ios::UIApplication::sharedApplication()->launchApplicationWithIdentifier(args[0], false);
-        s.device()->process().runLoop().runUntilIdle();
-        return true;
-    }, true});
-    scenario.addCommand("open", {"open ADDRESS", [](Scenario& s, const Args& args) {
-        if (!needArguments(s, args, 1, "open ADDRESS")) return false;
-        ios::UIApplication::sharedApplication()->openURL(args[0]);
-        s.device()->process().runLoop().runUntilIdle();
-        return true;
-    }, true});
-    scenario.addCommand("screenshot", {"screenshot", [](Scenario& s, const Args&) {
-        ios::UIApplication::sharedApplication()->takeScreenshot();
-        return true;
-    }, true});
-    scenario.addCommand("lock", {"lock", [](Scenario& s, const Args&) {
-        ios::UIApplication::sharedApplication()->_simulateLockButtonPress();
-        return true;
-    }, true});
-    scenario.addCommand("unlock", {"unlock", [](Scenario& s, const Args&) {
-        ios::HomeScreen::shared().unlock();
-        return true;
-    }, true});
-    scenario.addCommand("home", {"home", [](Scenario& s, const Args&) {
-        ios::HomeScreen::shared().goHome();
-        return true;
-    }, true});
+    scenario.addCommand("launch", {"launch BUNDLE_ID",
+                                   [](Scenario& s, const Args& args) {
+                                       if (!needArguments(s, args, 1, "launch BUNDLE_ID")) return false;
+                                       ios::UIApplication::sharedApplication()->launchApplicationWithIdentifier(args[0],
+                                                                                                                false);
+                                       s.device()->process().runLoop().runUntilIdle();
+                                       return true;
+                                   },
+                                   true});
+    scenario.addCommand("open", {"open ADDRESS",
+                                 [](Scenario& s, const Args& args) {
+                                     if (!needArguments(s, args, 1, "open ADDRESS")) return false;
+                                     ios::UIApplication::sharedApplication()->openURL(args[0]);
+                                     s.device()->process().runLoop().runUntilIdle();
+                                     return true;
+                                 },
+                                 true});
+    scenario.addCommand("screenshot", {"screenshot",
+                                       [](Scenario& s, const Args&) {
+                                           ios::UIApplication::sharedApplication()->takeScreenshot();
+                                           return true;
+                                       },
+                                       true});
+    scenario.addCommand("lock", {"lock",
+                                 [](Scenario& s, const Args&) {
+                                     ios::UIApplication::sharedApplication()->_simulateLockButtonPress();
+                                     return true;
+                                 },
+                                 true});
+    scenario.addCommand("unlock", {"unlock",
+                                   [](Scenario& s, const Args&) {
+                                       ios::HomeScreen::shared().unlock();
+                                       return true;
+                                   },
+                                   true});
+    scenario.addCommand("home", {"home",
+                                 [](Scenario& s, const Args&) {
+                                     ios::HomeScreen::shared().goHome();
+                                     return true;
+                                 },
+                                 true});
 }
 
 void registerExpectations(Scenario& scenario) {
-    scenario.addExpectation("log", {"expect log \"TEXT\"", [](Scenario& s, const Args& args) {
-        if (!needArguments(s, args, 1, "expect log \"TEXT\"")) return false;
-        for (const auto& line : s.device()->process().log().lines())
-            if (line.find(args[0]) != std::string::npos) return true;
-        return s.fail("expect log: no log line contains \"" + args[0] + "\" (" +
-                      std::to_string(s.device()->process().log().lines().size()) + " lines)");
-    }, true});
-    scenario.addExpectation("opened", {"expect opened BUNDLE_ID|ADDRESS|nothing", [](Scenario& s, const Args& args) {
-        if (!needArguments(s, args, 1, "expect opened BUNDLE_ID|ADDRESS|nothing")) return false;
-        const auto& records = ios::HomeScreen::shared().openRecords();
-        std::vector<std::string> seen;
-        for (const auto& r : records) seen.push_back(describe(r));
-        if (args[0] == "nothing") {
-            for (const auto& r : records)
-                if (r.result != ios::SBOpenRecord::Result::Nothing)
-                    return s.fail("expect opened nothing: " + describe(r));
-            return true;
-        }
-        for (const auto& r : records)
-            if (r.result != ios::SBOpenRecord::Result::Nothing && (r.request == args[0] || r.target == args[0])) return true;
-        return s.fail("expect opened: \"" + args[0] + "\" was not opened (recorded: " + joined(seen) + ")");
-    }, true});
-    scenario.addExpectation("foreground", {"expect foreground BUNDLE_ID|ADDRESS|home", [](Scenario& s, const Args& args) {
-        if (!needArguments(s, args, 1, "expect foreground BUNDLE_ID|ADDRESS|home")) return false;
-        const ios::SBOpenRecord* front = ios::HomeScreen::shared().foreground();
-        std::string shown = front ? front->target : "home";
-        if (shown == args[0] || (front && front->request == args[0])) return true;
-        return s.fail("expect foreground: \"" + args[0] + "\" is not in the foreground (" + shown + " is)");
-    }, true});
-    scenario.addExpectation("recognizer", {"expect recognizer tap N | swipe DIRECTION | none", [](Scenario& s, const Args& args) {
-        if (args.empty()) return s.fail("expected: expect recognizer tap N | swipe DIRECTION | none");
-        std::string wanted;
-        for (const auto& a : args) wanted += (wanted.empty() ? "" : " ") + a;
-        auto present = describeRecognizers();
-        if (wanted == "none") return present.empty() || s.fail("expect recognizer none: the status bar has " + joined(present));
-        for (const auto& r : present)
-            if (r == wanted) return true;
-        return s.fail("expect recognizer " + wanted + ": the status bar has " + joined(present));
-    }, true});
-    scenario.addExpectation("locked", {"expect locked", [](Scenario& s, const Args&) {
-        return ios::HomeScreen::shared().isLocked() || s.fail("expect locked: the device is not locked");
-    }, true});
-    scenario.addExpectation("unlocked", {"expect unlocked", [](Scenario& s, const Args&) {
-        return !ios::HomeScreen::shared().isLocked() || s.fail("expect unlocked: the device is locked");
-    }, true});
-    scenario.addExpectation("screenshots", {"expect screenshots N", [](Scenario& s, const Args& args) {
-        if (!needArguments(s, args, 1, "expect screenshots N")) return false;
-        auto n = ios::HomeScreen::shared().screenshots().size();
-        if (std::to_string(n) == args[0]) return true;
-        return s.fail("expect screenshots: " + std::to_string(n) + " taken, expected " + args[0]);
-    }, true});
-    scenario.addExpectation("pixel", {"expect pixel X Y #RRGGBB [TOLERANCE]", [](Scenario& s, const Args& args) {
-        if (args.size() != 3 && args.size() != 4) return s.fail("expected: expect pixel X Y #RRGGBB [TOLERANCE]");
-        auto x = parseNumber(args[0]), y = parseNumber(args[1]);
-        auto rgb = ios::parseHexColor(args[2]);
-        auto tolerance = args.size() == 4 ? parseNumber(args[3]) : std::optional<double>(24);
-        if (!x || !y || !rgb || !tolerance) return s.fail("expect pixel: X and Y are points, the colour is #RRGGBB");
-        auto image = ios::HomeScreen::shared().snapshot(s.renderScale().value_or(0));
-        if (!image) return s.fail("expect pixel: the screen could not be rendered");
-        auto p = image->pixelAtPoint(ios::CGPointMake(*x, *y));
-        int want[3] = {int((*rgb >> 16) & 0xff), int((*rgb >> 8) & 0xff), int(*rgb & 0xff)};
-        int got[3] = {p.r, p.g, p.b};
-        for (int i = 0; i < 3; ++i)
-            if (std::abs(want[i] - got[i]) > *tolerance) {
-                char text[96];
-                std::snprintf(text, sizeof text, "expect pixel %s %s: found #%02X%02X%02X, expected %s (± %g)",
-                              args[0].c_str(), args[1].c_str(), p.r, p.g, p.b, args[2].c_str(), *tolerance);
-                return s.fail(text);
-            }
-        return true;
-    }, true});
+    scenario.addExpectation("log", {"expect log \"TEXT\"",
+                                    [](Scenario& s, const Args& args) {
+                                        if (!needArguments(s, args, 1, "expect log \"TEXT\"")) return false;
+                                        for (const auto& line : s.device()->process().log().lines())
+                                            if (line.find(args[0]) != std::string::npos) return true;
+                                        return s.fail("expect log: no log line contains \"" + args[0] + "\" (" +
+                                                      std::to_string(s.device()->process().log().lines().size()) +
+                                                      " lines)");
+                                    },
+                                    true});
+    scenario.addExpectation(
+        "opened",
+        {"expect opened BUNDLE_ID|ADDRESS|nothing",
+         [](Scenario& s, const Args& args) {
+             if (!needArguments(s, args, 1, "expect opened BUNDLE_ID|ADDRESS|nothing")) return false;
+             const auto& records = ios::HomeScreen::shared().openRecords();
+             std::vector<std::string> seen;
+             for (const auto& r : records) seen.push_back(describe(r));
+             if (args[0] == "nothing") {
+                 for (const auto& r : records)
+                     if (r.result != ios::SBOpenRecord::Result::Nothing)
+                         return s.fail("expect opened nothing: " + describe(r));
+                 return true;
+             }
+             for (const auto& r : records)
+                 if (r.result != ios::SBOpenRecord::Result::Nothing && (r.request == args[0] || r.target == args[0]))
+                     return true;
+             return s.fail("expect opened: \"" + args[0] + "\" was not opened (recorded: " + joined(seen) + ")");
+         },
+         true});
+    scenario.addExpectation(
+        "foreground",
+        {"expect foreground BUNDLE_ID|ADDRESS|home",
+         [](Scenario& s, const Args& args) {
+             if (!needArguments(s, args, 1, "expect foreground BUNDLE_ID|ADDRESS|home")) return false;
+             const ios::SBOpenRecord* front = ios::HomeScreen::shared().foreground();
+             std::string shown = front ? front->target : "home";
+             if (shown == args[0] || (front && front->request == args[0])) return true;
+             return s.fail("expect foreground: \"" + args[0] + "\" is not in the foreground (" + shown + " is)");
+         },
+         true});
+    scenario.addExpectation(
+        "recognizer", {"expect recognizer tap N | swipe DIRECTION | none",
+                       [](Scenario& s, const Args& args) {
+                           if (args.empty())
+                               return s.fail("expected: expect recognizer tap N | swipe DIRECTION | none");
+                           std::string wanted;
+                           for (const auto& a : args) wanted += (wanted.empty() ? "" : " ") + a;
+                           auto present = describeRecognizers();
+                           if (wanted == "none")
+                               return present.empty() ||
+                                      s.fail("expect recognizer none: the status bar has " + joined(present));
+                           for (const auto& r : present)
+                               if (r == wanted) return true;
+                           return s.fail("expect recognizer " + wanted + ": the status bar has " + joined(present));
+                       },
+                       true});
+    scenario.addExpectation("locked", {"expect locked",
+                                       [](Scenario& s, const Args&) {
+                                           return ios::HomeScreen::shared().isLocked() ||
+                                                  s.fail("expect locked: the device is not locked");
+                                       },
+                                       true});
+    scenario.addExpectation("unlocked", {"expect unlocked",
+                                         [](Scenario& s, const Args&) {
+                                             return !ios::HomeScreen::shared().isLocked() ||
+                                                    s.fail("expect unlocked: the device is locked");
+                                         },
+                                         true});
+    scenario.addExpectation(
+        "screenshots", {"expect screenshots N",
+                        [](Scenario& s, const Args& args) {
+                            if (!needArguments(s, args, 1, "expect screenshots N")) return false;
+                            auto n = ios::HomeScreen::shared().screenshots().size();
+                            if (std::to_string(n) == args[0]) return true;
+                            return s.fail("expect screenshots: " + std::to_string(n) + " taken, expected " + args[0]);
+                        },
+                        true});
+    scenario.addExpectation(
+        "pixel", {"expect pixel X Y #RRGGBB [TOLERANCE]",
+                  [](Scenario& s, const Args& args) {
+                      if (args.size() != 3 && args.size() != 4)
+                          return s.fail("expected: expect pixel X Y #RRGGBB [TOLERANCE]");
+                      auto x = parseNumber(args[0]), y = parseNumber(args[1]);
+                      auto rgb = ios::parseHexColor(args[2]);
+                      auto tolerance = args.size() == 4 ? parseNumber(args[3]) : std::optional<double>(24);
+                      if (!x || !y || !rgb || !tolerance)
+                          return s.fail("expect pixel: X and Y are points, the colour is #RRGGBB");
+                      auto image = ios::HomeScreen::shared().snapshot(s.renderScale().value_or(0));
+                      if (!image) return s.fail("expect pixel: the screen could not be rendered");
+                      auto p = image->pixelAtPoint(ios::CGPointMake(*x, *y));
+                      int want[3] = {int((*rgb >> 16) & 0xff), int((*rgb >> 8) & 0xff), int(*rgb & 0xff)};
+                      int got[3] = {p.r, p.g, p.b};
+                      for (int i = 0; i < 3; ++i)
+                          if (std::abs(want[i] - got[i]) > *tolerance) {
+                              char text[96];
+                              std::snprintf(
+                                  text, sizeof text, "expect pixel %s %s: found #%02X%02X%02X, expected %s (± %g)",
+                                  args[0].c_str(), args[1].c_str(), p.r, p.g, p.b, args[2].c_str(), *tolerance);
+                              return s.fail(text);
+                          }
+                      return true;
+                  },
+                  true});
 }
 
 }  // namespace
@@ -345,7 +404,8 @@ int runSnapshot(const SnapshotOptions& snapshot, std::ostream& out, std::ostream
     options.appearance = snapshot.appearance;
     if (!snapshot.profile.empty()) {
         if (!ios::deviceProfileNamed(snapshot.profile)) {
-            err << "flint-sim: unknown device \"" << snapshot.profile << "\" (iphone-8, iphone-8-plus, iphone-x, iphone-11)\n";
+            err << "flint-sim: unknown device \"" << snapshot.profile
+                << "\" (iphone-8, iphone-8-plus, iphone-x, iphone-11)\n";
             return 2;
         }
         options.profile = snapshot.profile;
@@ -362,7 +422,8 @@ int runSnapshot(const SnapshotOptions& snapshot, std::ostream& out, std::ostream
         err << "flint-sim: cannot write " << snapshot.output.string() << "\n";
         return 1;
     }
-    out << "wrote " << snapshot.output.string() << " (" << image->pixelWidth() << " × " << image->pixelHeight() << ")\n";
+    out << "wrote " << snapshot.output.string() << " (" << image->pixelWidth() << " × " << image->pixelHeight()
+        << ")\n";
     return 0;
 }
 

@@ -46,7 +46,8 @@ int main(int argc, char** argv) {
     // showcase and photos too.
     if (argc > 1 && std::string(argv[1]) == "showcase")
         return runShowcaseCommand({argv + 2, argv + argc}, std::cout, std::cerr, isatty(STDOUT_FILENO));
-    if (argc > 1 && std::string(argv[1]) == "photos") return runPhotosCommand({argv + 2, argv + argc}, std::cout, std::cerr);
+    if (argc > 1 && std::string(argv[1]) == "photos")
+        return runPhotosCommand({argv + 2, argv + argc}, std::cout, std::cerr);
 
     CLI::App app{"flint-sim: a simulated phone running Flint"};
     app.require_subcommand(0, 1);
@@ -58,8 +59,9 @@ int main(int argc, char** argv) {
     demo->add_option("--profile", demoOptions.profile, "iphone-8, iphone-8-plus, iphone-x or iphone-11");
     std::string demoOut = "flint-demo";
     demo->add_option("--out", demoOut, "folder for the PNGs of the open panel and the Showcase mock-up");
-    const char* backendHelp = "simulated (default): the device's own network and music; host: this machine's network, "
-                              "Wi-Fi name and media players";
+    const char* backendHelp =
+        "simulated (default): the device's own network and music; host: this machine's network, "
+        "Wi-Fi name and media players";
     std::string backend = "simulated";
     demo->add_option("--backend", backend, backendHelp)->check(CLI::IsMember({"host", "simulated"}));
 
@@ -97,12 +99,18 @@ int main(int argc, char** argv) {
     auto* snapshot = app.add_subcommand("snapshot", "boot the home screen and render the screen to a PNG");
     SnapshotOptions snapshotOptions;
     std::string snapshotAppearance, snapshotRoot;
-    snapshot->add_option("--device", snapshotOptions.profile, "iphone-8, iphone-8-plus, iphone-x or iphone-11 (default: the root's configuration, else iphone-x)")
+    snapshot
+        ->add_option(
+            "--device", snapshotOptions.profile,
+            "iphone-8, iphone-8-plus, iphone-x or iphone-11 (default: the root's configuration, else iphone-x)")
         ->check(CLI::IsMember({"iphone-8", "iphone-8-plus", "iphone-x", "iphone-11"}));
-    snapshot->add_option("--appearance", snapshotAppearance, "light, dark or unspecified (default: the root's configuration, else dark)")
+    snapshot
+        ->add_option("--appearance", snapshotAppearance,
+                     "light, dark or unspecified (default: the root's configuration, else dark)")
         ->check(CLI::IsMember({"light", "dark", "unspecified"}));
     snapshot->add_option("--root", snapshotRoot, "device root (default: a fresh temporary folder)");
-    snapshot->add_option("--scale", snapshotOptions.scale, "pixels per point (default: the screen's)")->check(CLI::Range(0.0, 8.0));
+    snapshot->add_option("--scale", snapshotOptions.scale, "pixels per point (default: the screen's)")
+        ->check(CLI::Range(0.0, 8.0));
     snapshot->add_option("-o,--out", snapshotOptions.output, "PNG to write")->required();
 
     auto* run = app.add_subcommand("run", "run a scenario script (see the README, Snapshots and scenarios)");
@@ -112,19 +120,22 @@ int main(int argc, char** argv) {
     run->add_flag("--commands", listCommands, "list the scenario commands and checks");
     run->add_option("--backend", backend, backendHelp)->check(CLI::IsMember({"host", "simulated"}));
 
-    app.add_subcommand("netinfo", "print every device and network query (see flint-sim netinfo --help)")->allow_extras();
+    app.add_subcommand("netinfo", "print every device and network query (see flint-sim netinfo --help)")
+        ->allow_extras();
     app.add_subcommand("media", "print what the now-playing back end sees, send it a command (see --help)")
         ->allow_extras();
-    app.add_subcommand("showcase", "frame screenshots in device mock-ups with the Showcase composer (see --help)")->allow_extras();
-    app.add_subcommand("photos", "add, list and export a device root's photos (see flint-sim photos --help)")->allow_extras();
+    app.add_subcommand("showcase", "frame screenshots in device mock-ups with the Showcase composer (see --help)")
+        ->allow_extras();
+    app.add_subcommand("photos", "add, list and export a device root's photos (see flint-sim photos --help)")
+        ->allow_extras();
 
-    auto* drawing = app.add_subcommand("drawing-demo",
-                                       "open the drawing sandbox, draw through touches, undo and redo, write PNGs");
+    auto* drawing =
+        app.add_subcommand("drawing-demo", "open the drawing sandbox, draw through touches, undo and redo, write PNGs");
     std::string drawingOut = "flint-drawing";
     drawing->add_option("--out", drawingOut, "folder for the PNGs");
 
-    auto* marquee = app.add_subcommand("marquee",
-                                       "the marquee sandbox: six labels, one per scroll type, as PNG frames over time");
+    auto* marquee =
+        app.add_subcommand("marquee", "the marquee sandbox: six labels, one per scroll type, as PNG frames over time");
     std::string marqueeOut = "flint-marquee";
     marquee->add_option("--out", marqueeOut, "folder for the frames");
 

@@ -33,9 +33,15 @@ public:
     objc::id get(HostProperty property) const;
     void set(HostProperty property, objc::id value) const;
 
-#define FLINT_ACCESSOR_ROW(Type, name)                                                                \
-    template <class T = Type> objc::Ref<T> name() const { return objc::cast<T>(get(HostProperty::name)); } \
-    template <class T = Type> void set_##name(const objc::Ref<T>& value) const { set(HostProperty::name, value); }
+#define FLINT_ACCESSOR_ROW(Type, name)                 \
+    template <class T = Type>                          \
+    objc::Ref<T> name() const {                        \
+        return objc::cast<T>(get(HostProperty::name)); \
+    }                                                  \
+    template <class T = Type>                          \
+    void set_##name(const objc::Ref<T>& value) const { \
+        set(HostProperty::name, value);                \
+    }
     FLINT_HOST_PROPERTIES(FLINT_ACCESSOR_ROW)
 #undef FLINT_ACCESSOR_ROW
 

@@ -9,7 +9,10 @@
 #include "platform/foundation/Value.h"
 #include "platform/objc/Runtime.h"
 
-namespace ios { class HBPreferences; class UIImpactFeedbackGenerator; }
+namespace ios {
+class HBPreferences;
+class UIImpactFeedbackGenerator;
+}  // namespace ios
 
 // The application slots, exported under their own (unmangled) names.
 extern "C" {
@@ -28,7 +31,8 @@ namespace flint {
 
 inline constexpr const char* kPreferencesDomain = "com.quillmoth.FlintPrefs";
 inline constexpr const char* kPreferencesChanged = "com.quillmoth.FlintPrefs/preferences.changed";
-inline constexpr const char* kColorFilePath = "/private/var/mobile/Library/Preferences/com.quillmoth.FlintPrefs.color.plist";
+inline constexpr const char* kColorFilePath =
+    "/private/var/mobile/Library/Preferences/com.quillmoth.FlintPrefs.color.plist";
 inline constexpr const char* kSlotFilePath = "/var/mobile/Library/Preferences/com.quillmoth.FlintPrefs.plist";
 inline constexpr const char* kFallbackColor = "#131314";
 inline constexpr const char* kDefaultRedditUrl = "https://www.reddit.com/r/jailbreak/";

@@ -44,8 +44,10 @@ const ios::UIColorRef& resolve(ThemeColor& color) {
     } else if (mode == "adaptiveMode") {
         auto traits = ios::UITraitCollection::currentTraitCollection();
         auto style = traits ? traits->userInterfaceStyle() : ios::UIUserInterfaceStyle::Unspecified;
-        if (style == ios::UIUserInterfaceStyle::Dark) color.cache = make(color.dark);
-        else if (style == ios::UIUserInterfaceStyle::Light) color.cache = make(color.light);
+        if (style == ios::UIUserInterfaceStyle::Dark)
+            color.cache = make(color.dark);
+        else if (style == ios::UIUserInterfaceStyle::Light)
+            color.cache = make(color.light);
     }
     return color.cache;
 }
@@ -63,7 +65,8 @@ ios::UIColorRef showcaseToolColor() { return resolve(g_tool); }
 ios::UIColorRef showcasePillColor() { return resolve(g_pill); }
 
 void resetThemeColorsForTesting() {
-    for (ThemeColor* c : {&g_container, &g_label, &g_button, &g_image, &g_banner, &g_navbar, &g_background, &g_tool, &g_pill})
+    for (ThemeColor* c :
+         {&g_container, &g_label, &g_button, &g_image, &g_banner, &g_navbar, &g_background, &g_tool, &g_pill})
         c->cache.reset();
 }
 

@@ -24,7 +24,7 @@ struct MessageView {
     }
 };
 
-constexpr int kClonedFlag = bsd::RTF_WASCLONED;         // 0x20000
+constexpr int kClonedFlag = bsd::RTF_WASCLONED;        // 0x20000
 constexpr int kParentClonesFlag = bsd::RTF_PRCLONING;  // 0x10000
 
 }  // namespace

@@ -25,7 +25,8 @@ std::optional<std::string> noneIfEmpty(std::optional<std::string> text) {
 }
 
 // Runs a query; a platform exception raised inside it gives none.
-template <class Query> std::optional<std::string> guarded(Query query) {
+template <class Query>
+std::optional<std::string> guarded(Query query) {
     try {
         return query();
     } catch (const ios::NSException&) {
@@ -227,7 +228,8 @@ std::optional<std::string> SSNetworkInfo::broadcastAddress(const std::optional<s
 
 std::string SSNetworkInfo::externalIPEndpoint() {
     if (g_endpointOverride) return *g_endpointOverride;
-    if (auto configured = bsd::backend().publicAddressEndpoint(); configured && !configured->empty()) return *configured;
+    if (auto configured = bsd::backend().publicAddressEndpoint(); configured && !configured->empty())
+        return *configured;
     return kDefaultExternalIPEndpoint;
 }
 

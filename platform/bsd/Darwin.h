@@ -242,8 +242,6 @@ static_assert(offsetof(rt_msghdr2, rtm_rmx) == 36);
 
 // Socket addresses in routing messages are padded to a multiple of four bytes; an absent
 // length still takes four.
-constexpr std::size_t roundUpSockaddr(std::size_t length) {
-    return length > 0 ? 1 + ((length - 1) | 3) : 4;
-}
+constexpr std::size_t roundUpSockaddr(std::size_t length) { return length > 0 ? 1 + ((length - 1) | 3) : 4; }
 
 }  // namespace bsd

@@ -65,8 +65,9 @@ std::string typeName(std::uint8_t type) {
 }
 
 // Reads an optional member of the expected kind; a member of another kind is a fault.
-template <class Check> bool member(const json& object, const char* key, Check check, const json*& out, std::string& error,
-                                   const std::string& where) {
+template <class Check>
+bool member(const json& object, const char* key, Check check, const json*& out, std::string& error,
+            const std::string& where) {
     out = nullptr;
     auto it = object.find(key);
     if (it == object.end() || it->is_null()) return true;
@@ -98,18 +99,24 @@ bool readInterface(const json& item, DeviceNetwork& network, std::size_t positio
     if (value) {
         auto type = typeNamed(value->get<std::string>());
         if (!type) {
-            error = where + ".type \"" + value->get<std::string>() + "\" is not ethernet, wifi, loopback, cellular or other";
+            error = where + ".type \"" + value->get<std::string>() +
+                    "\" is not ethernet, wifi, loopback, cellular or other";
             return false;
         }
         iface.type = *type;
     }
-    if (!member(item, "index", [](const json& j) { return j.is_number_unsigned() && j.get<unsigned long>() < 65536; },
-                value, error, where))
+    if (!member(
+            item, "index", [](const json& j) { return j.is_number_unsigned() && j.get<unsigned long>() < 65536; },
+            value, error, where))
         return false;
     if (value) iface.index = value->get<unsigned>();
-    if (!member(item, "up", [](const json& j) { return j.is_boolean(); }, value, error, where)) return false;
+    if (!member(
+            item, "up", [](const json& j) { return j.is_boolean(); }, value, error, where))
+        return false;
     if (value) iface.up = value->get<bool>();
-    if (!member(item, "mtu", [](const json& j) { return j.is_number_unsigned(); }, value, error, where)) return false;
+    if (!member(
+            item, "mtu", [](const json& j) { return j.is_number_unsigned(); }, value, error, where))
+        return false;
     if (value) iface.mtu = static_cast<std::uint32_t>(value->get<unsigned long>());
     if (!member(item, "mac", isString, value, error, where)) return false;
     if (value) {
@@ -266,7 +273,8 @@ DeviceNetwork::Interface& DeviceNetwork::addInterface(const std::string& name, s
     return interfaces.back();
 }
 
-bool DeviceNetwork::addRoute(const std::string& destination, const std::string& gateway, const std::string& interfaceName) {
+bool DeviceNetwork::addRoute(const std::string& destination, const std::string& gateway,
+                             const std::string& interfaceName) {
     json item = {{"destination", destination}, {"gateway", gateway}, {"interface", interfaceName}};
     std::string error;
     if (!readRoute(item, *this, routes.size(), error)) {
@@ -428,9 +436,10 @@ std::string DeviceNetwork::toJson() const {
     root["interfaces"] = list;
     json routeList = json::array();
     for (const RouteEntry& route : routes) {
-        std::string destination = route.family == fact::kInet && route.prefixLength == 0
-                                      ? "default"
-                                      : formatAddress(route.family, route.destination) + "/" + std::to_string(route.prefixLength);
+        std::string destination =
+            route.family == fact::kInet && route.prefixLength == 0
+                ? "default"
+                : formatAddress(route.family, route.destination) + "/" + std::to_string(route.prefixLength);
         json item = {{"destination", destination},
                      {"gateway", route.gateway ? formatAddress(route.family, *route.gateway) : ""},
                      {"interface", route.interfaceName}};

@@ -90,7 +90,8 @@ std::optional<std::vector<Route>> netlinkDump(int family) {
     request.message.rtm_family = static_cast<unsigned char>(family);
     ::sockaddr_nl kernel{};
     kernel.nl_family = AF_NETLINK;
-    if (::sendto(fd, &request, request.header.nlmsg_len, 0, reinterpret_cast<::sockaddr*>(&kernel), sizeof kernel) < 0) {
+    if (::sendto(fd, &request, request.header.nlmsg_len, 0, reinterpret_cast<::sockaddr*>(&kernel), sizeof kernel) <
+        0) {
         ::close(fd);
         return std::nullopt;
     }
@@ -129,8 +130,8 @@ bool parseNetlinkRoutes(const std::uint8_t* data, std::size_t size, std::vector<
             route.family = message.rtm_family == AF_INET6 ? fact::kInet6 : fact::kInet;
             route.prefixLength = message.rtm_dst_len;
             unsigned table = message.rtm_table;
-            bool usable = (message.rtm_family == AF_INET || message.rtm_family == AF_INET6) &&
-                          message.rtm_type == RTN_UNICAST;
+            bool usable =
+                (message.rtm_family == AF_INET || message.rtm_family == AF_INET6) && message.rtm_type == RTN_UNICAST;
             std::size_t addressSize = message.rtm_family == AF_INET6 ? 16 : 4;
             std::size_t at = offset + NLMSG_LENGTH(sizeof(::rtmsg));
             std::size_t end = offset + header.nlmsg_len;
@@ -161,8 +162,7 @@ bool parseNetlinkRoutes(const std::uint8_t* data, std::size_t size, std::vector<
                 case RTA_TABLE:
                     if (payloadSize >= 4) std::memcpy(&table, payload, 4);
                     break;
-                default:
-                    break;
+                default: break;
                 }
                 at += RTA_ALIGN(attribute.rta_len);
             }
@@ -394,8 +394,8 @@ std::optional<std::string> HostBackend::wifiNetworkName(const std::string& inter
     const gchar* devicePath = nullptr;
     g_variant_get(device.get(), "(&o)", &devicePath);
     constexpr guint32 kDeviceTypeWifi = 2;
-    ios::VariantPtr type = bus->property(kService, devicePath, "org.freedesktop.NetworkManager.Device", "DeviceType",
-                                         kTimeoutMs, error);
+    ios::VariantPtr type =
+        bus->property(kService, devicePath, "org.freedesktop.NetworkManager.Device", "DeviceType", kTimeoutMs, error);
     if (!type || !g_variant_is_of_type(type.get(), G_VARIANT_TYPE_UINT32) ||
         g_variant_get_uint32(type.get()) != kDeviceTypeWifi)
         return std::nullopt;
@@ -404,8 +404,8 @@ std::optional<std::string> HostBackend::wifiNetworkName(const std::string& inter
     if (!point || !g_variant_is_of_type(point.get(), G_VARIANT_TYPE_OBJECT_PATH)) return std::nullopt;
     const gchar* pointPath = g_variant_get_string(point.get(), nullptr);
     if (std::string_view(pointPath) == "/") return std::nullopt;  // not associated
-    ios::VariantPtr ssid = bus->property(kService, pointPath, "org.freedesktop.NetworkManager.AccessPoint", "Ssid",
-                                         kTimeoutMs, error);
+    ios::VariantPtr ssid =
+        bus->property(kService, pointPath, "org.freedesktop.NetworkManager.AccessPoint", "Ssid", kTimeoutMs, error);
     if (!ssid || !g_variant_is_of_type(ssid.get(), G_VARIANT_TYPE_BYTESTRING)) return std::nullopt;
     gsize size = 0;
     const void* bytes = g_variant_get_fixed_array(ssid.get(), &size, 1);

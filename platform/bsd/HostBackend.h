@@ -56,7 +56,8 @@ public:
     void setRouteFileForTesting(std::filesystem::path file) { m_routeFile = std::move(file); }
 
 private:
-    std::vector<std::string> darwinNamesFor(const std::string& hostName, const std::map<std::string, std::string>& map) const;
+    std::vector<std::string> darwinNamesFor(const std::string& hostName,
+                                            const std::map<std::string, std::string>& map) const;
     std::optional<std::vector<Route>> readRoutes();
 
     std::map<std::string, std::string> m_map;

@@ -34,8 +34,8 @@ struct Node {
     if_data data;
 };
 
-constexpr std::size_t kHeaderSize = (sizeof(ListHeader) + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) *
-                                    alignof(std::max_align_t);
+constexpr std::size_t kHeaderSize =
+    (sizeof(ListHeader) + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) * alignof(std::max_align_t);
 
 // Heads of the lists handed out, so a foreign or twice-released pointer is refused before it
 // is touched.
@@ -89,7 +89,8 @@ int getifaddrs(ifaddrs** list) {
         node.entry.ifa_flags = link.flags;
         node.entry.ifa_addr = place(node.addr, linkSockaddr(link));
         node.data.ifi_type = link.type;
-        node.data.ifi_addrlen = static_cast<std::uint8_t>(std::min(link.hardwareAddress.size(), fact::kMaxHardwareAddress));
+        node.data.ifi_addrlen =
+            static_cast<std::uint8_t>(std::min(link.hardwareAddress.size(), fact::kMaxHardwareAddress));
         node.data.ifi_mtu = link.mtu;
         node.entry.ifa_data = &node.data;
         for (const InterfaceAddress& address : link.addresses) {

@@ -124,7 +124,8 @@ std::vector<std::uint8_t> interfaceMessages(const std::vector<Link>& links, unsi
         header.ifm_flags = static_cast<std::int32_t>(link.flags);
         header.ifm_index = static_cast<std::uint16_t>(link.index);
         header.ifm_data.ifi_type = link.type;
-        header.ifm_data.ifi_addrlen = static_cast<std::uint8_t>(std::min(link.hardwareAddress.size(), fact::kMaxHardwareAddress));
+        header.ifm_data.ifi_addrlen =
+            static_cast<std::uint8_t>(std::min(link.hardwareAddress.size(), fact::kMaxHardwareAddress));
         header.ifm_data.ifi_hdrlen = link.type == IFT_ETHER ? 14 : 0;
         header.ifm_data.ifi_mtu = link.mtu;
         auto* p = reinterpret_cast<const std::uint8_t*>(&header);

@@ -22,8 +22,10 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view byt
     for (std::size_t done = 0; ok && done < bytes.size();) {
         ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) ok = false;
-        else done += static_cast<std::size_t>(n);
+        if (n <= 0)
+            ok = false;
+        else
+            done += static_cast<std::size_t>(n);
     }
     if (::close(fd) != 0) ok = false;
     if (ok && ::rename(temporary.c_str(), path.c_str()) == 0) return true;

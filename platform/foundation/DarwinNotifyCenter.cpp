@@ -65,18 +65,20 @@ void DarwinNotifyCenter::deliver() {
 }
 
 std::size_t DarwinNotifyCenter::observerCount(const std::string& name) const {
-    return static_cast<std::size_t>(
-        std::count_if(m_entries.begin(), m_entries.end(), [&](const auto& e) { return !e->removed && e->name == name; }));
+    return static_cast<std::size_t>(std::count_if(m_entries.begin(), m_entries.end(),
+                                                  [&](const auto& e) { return !e->removed && e->name == name; }));
 }
 
 CFNotificationCenterRef CFNotificationCenterGetDarwinNotifyCenter() { return &Process::shared().darwinNotifyCenter(); }
 
-void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void* observer, CFNotificationCallback callback,
-                                     const std::string& name, const void*, CFNotificationSuspensionBehavior) {
+void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void* observer,
+                                     CFNotificationCallback callback, const std::string& name, const void*,
+                                     CFNotificationSuspensionBehavior) {
     if (center) center->addObserver(const_cast<void*>(observer), callback, name);
 }
 
-void CFNotificationCenterRemoveObserver(CFNotificationCenterRef center, const void* observer, const std::string& name, const void*) {
+void CFNotificationCenterRemoveObserver(CFNotificationCenterRef center, const void* observer, const std::string& name,
+                                        const void*) {
     if (center) center->removeObserver(const_cast<void*>(observer), name);
 }
 
@@ -84,7 +86,8 @@ void CFNotificationCenterRemoveEveryObserver(CFNotificationCenterRef center, con
     if (center) center->removeEveryObserver(const_cast<void*>(observer));
 }
 
-void CFNotificationCenterPostNotification(CFNotificationCenterRef center, const std::string& name, const void*, const Value*, bool) {
+void CFNotificationCenterPostNotification(CFNotificationCenterRef center, const std::string& name, const void*,
+                                          const Value*, bool) {
     if (center) center->post(name);
 }
 

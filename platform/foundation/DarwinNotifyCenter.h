@@ -57,8 +57,9 @@ private:
 
 // The platform's C interface over the current process's centre.
 CFNotificationCenterRef CFNotificationCenterGetDarwinNotifyCenter();
-void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void* observer, CFNotificationCallback callback,
-                                     const std::string& name, const void* object, CFNotificationSuspensionBehavior behavior);
+void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void* observer,
+                                     CFNotificationCallback callback, const std::string& name, const void* object,
+                                     CFNotificationSuspensionBehavior behavior);
 void CFNotificationCenterRemoveObserver(CFNotificationCenterRef center, const void* observer, const std::string& name,
                                         const void* object);
 void CFNotificationCenterRemoveEveryObserver(CFNotificationCenterRef center, const void* observer);

@@ -36,7 +36,8 @@ double FormatArg::real() const {
 
 namespace {
 
-template <class T> std::string printfOne(const std::string& spec, T value) {
+template <class T>
+std::string printfOne(const std::string& spec, T value) {
     int n = std::snprintf(nullptr, 0, spec.c_str(), value);
     if (n <= 0) return {};
     std::vector<char> buffer(static_cast<std::size_t>(n) + 1);
@@ -100,18 +101,28 @@ std::string formatv(std::string_view fmt, std::initializer_list<FormatArg> args)
         case '@': out += pad(take().text().value_or("(null)"), flags, width); break;
         case 's': {
             auto text = take().text().value_or("(null)");
-            if (precision >= 0 && static_cast<int>(text.size()) > precision) text.resize(static_cast<std::size_t>(precision));
+            if (precision >= 0 && static_cast<int>(text.size()) > precision)
+                text.resize(static_cast<std::size_t>(precision));
             out += pad(text, flags, width);
             break;
         }
-        case 'd': case 'i': out += printfOne(spec + "lld", static_cast<long long>(take().integer())); break;
-        case 'u': case 'x': case 'X': case 'o':
+        case 'd':
+        case 'i': out += printfOne(spec + "lld", static_cast<long long>(take().integer())); break;
+        case 'u':
+        case 'x':
+        case 'X':
+        case 'o':
             out += printfOne(spec + "ll" + conv, static_cast<unsigned long long>(take().unsignedInteger()));
             break;
         case 'c': out += printfOne(spec + "c", static_cast<int>(take().integer())); break;
-        case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A':
-            out += printfOne(spec + conv, take().real());
-            break;
+        case 'f':
+        case 'F':
+        case 'e':
+        case 'E':
+        case 'g':
+        case 'G':
+        case 'a':
+        case 'A': out += printfOne(spec + conv, take().real()); break;
         default:
             out += fmt.substr(start, i - start + 1);  // unknown conversion: kept literally
             break;

@@ -11,7 +11,9 @@
 #include <string_view>
 #include <variant>
 
-namespace objc { class Object; }
+namespace objc {
+class Object;
+}
 
 namespace ios {
 
@@ -47,7 +49,8 @@ private:
 
 std::string formatv(std::string_view format, std::initializer_list<FormatArg> args);
 
-template <class... Args> std::string format(std::string_view fmt, const Args&... args) {
+template <class... Args>
+std::string format(std::string_view fmt, const Args&... args) {
     return formatv(fmt, {FormatArg(args)...});
 }
 

@@ -35,9 +35,7 @@ Date NSDate::date() {
     return Date{wall - kReferenceDateOffset};
 }
 
-Date NSDate::dateWithTimeIntervalSinceNow(double seconds) {
-    return Date{date().secondsSinceReferenceDate + seconds};
-}
+Date NSDate::dateWithTimeIntervalSinceNow(double seconds) { return Date{date().secondsSinceReferenceDate + seconds}; }
 
 NSDateComponents NSCalendar::components(unsigned units, Date from, Date to, unsigned) const {
     NSDateComponents out;

@@ -66,7 +66,8 @@ void NSNotificationCenter::removeObserver(const objc::Object* observer) {
     compact();
 }
 
-void NSNotificationCenter::removeObserver(const objc::Object* observer, const std::string& name, const objc::Object* object) {
+void NSNotificationCenter::removeObserver(const objc::Object* observer, const std::string& name,
+                                          const objc::Object* object) {
     for (auto& e : m_entries) {
         if (e->observerIdentity != observer) continue;
         if (e->name && *e->name != name) continue;
@@ -113,7 +114,8 @@ void NSNotificationCenter::postNotification(const objc::Ref<NSNotification>& not
     compact();
 }
 
-std::size_t NSNotificationCenter::observerCountForTesting(const objc::Object* observer, const std::optional<std::string>& name) const {
+std::size_t NSNotificationCenter::observerCountForTesting(const objc::Object* observer,
+                                                          const std::optional<std::string>& name) const {
     return static_cast<std::size_t>(std::count_if(m_entries.begin(), m_entries.end(), [&](const auto& e) {
         return !e->removed && !e->observer.expired() && e->observerIdentity == observer && e->name == name;
     }));

@@ -36,7 +36,8 @@ public:
     static objc::Ref<NSNotificationCenter> makeForProcess();
 
     // name none = every name; object none = every sender.
-    void addObserver(const objc::id& observer, objc::SEL selector, std::optional<std::string> name, const objc::id& object);
+    void addObserver(const objc::id& observer, objc::SEL selector, std::optional<std::string> name,
+                     const objc::id& object);
     // Block observers; the returned token removes them.
     objc::id addObserverForName(std::optional<std::string> name, const objc::id& object,
                                 std::function<void(const NSNotification&)> block);
@@ -47,7 +48,8 @@ public:
     void postNotificationName(const std::string& name, const objc::id& object = nullptr, Value userInfo = {});
 
     // Live observers registered for exactly this name (or for every name when none).
-    std::size_t observerCountForTesting(const objc::Object* observer, const std::optional<std::string>& name = std::nullopt) const;
+    std::size_t observerCountForTesting(const objc::Object* observer,
+                                        const std::optional<std::string>& name = std::nullopt) const;
 
 protected:
     NSNotificationCenter() = default;

@@ -25,7 +25,7 @@ struct ProcessTimers {
 }  // namespace
 
 objc::Ref<NSTimer> NSTimer::scheduledTimerWithTimeInterval(double interval, const objc::id& target, objc::SEL selector,
-                                                          const objc::id& userInfo, bool repeats) {
+                                                           const objc::id& userInfo, bool repeats) {
     auto timer = objc::make<NSTimer>();
     timer->m_interval = interval > 0 ? interval : 0.0001;  // the platform's minimum, roughly
     timer->m_repeats = repeats;
@@ -40,7 +40,8 @@ objc::Ref<NSTimer> NSTimer::scheduledTimerWithTimeInterval(double interval, cons
     return timer;
 }
 
-objc::Ref<NSTimer> NSTimer::scheduledTimerWithTimeInterval(double interval, bool repeats, std::function<void(NSTimer&)> block) {
+objc::Ref<NSTimer> NSTimer::scheduledTimerWithTimeInterval(double interval, bool repeats,
+                                                           std::function<void(NSTimer&)> block) {
     auto timer = scheduledTimerWithTimeInterval(interval, nullptr, nullptr, nullptr, repeats);
     timer->m_block = std::move(block);
     return timer;
@@ -104,7 +105,9 @@ void performSelectorAfterDelay(const objc::id& target, objc::SEL selector, const
     auto& requests = process.attached<PerformRequests>();
     auto token = std::make_shared<RunLoop::Token>(0);
     *token = process.runLoop().scheduleAfter(delay, [target, selector, argument, token] {
-        if (Process* p = Process::current()) std::erase_if(p->attached<PerformRequests>().pending, [&](const PendingPerform& r) { return r.token == *token; });
+        if (Process* p = Process::current())
+            std::erase_if(p->attached<PerformRequests>().pending,
+                          [&](const PendingPerform& r) { return r.token == *token; });
         objc::msgSendAction(target, selector, argument);
     });
     requests.pending.push_back({*token, target.get()});

@@ -13,10 +13,11 @@ namespace ios {
 class NSTimer : public objc::Object {
     OBJC_CLASS_DECLARE(NSTimer)
 public:
-    static objc::Ref<NSTimer> scheduledTimerWithTimeInterval(double interval, const objc::id& target, objc::SEL selector,
-                                                            const objc::id& userInfo, bool repeats);
+    static objc::Ref<NSTimer> scheduledTimerWithTimeInterval(double interval, const objc::id& target,
+                                                             objc::SEL selector, const objc::id& userInfo,
+                                                             bool repeats);
     static objc::Ref<NSTimer> scheduledTimerWithTimeInterval(double interval, bool repeats,
-                                                            std::function<void(NSTimer&)> block);
+                                                             std::function<void(NSTimer&)> block);
 
     void fire();  // fires now, without changing the schedule (a non-repeating timer ends)
     void invalidate();

@@ -67,7 +67,8 @@ public:
 
     // Process-wide state of the frameworks built on this one (the screen, the shared
     // application, ...), created on first use and destroyed with the process, newest first.
-    template <class T> T& attached() {
+    template <class T>
+    T& attached() {
         for (auto& [type, object] : m_attached)
             if (type == std::type_index(typeid(T))) return *static_cast<T*>(object.get());
         auto object = std::make_shared<T>();

@@ -38,8 +38,10 @@ std::string validUtf8(const char* bytes, std::size_t length) {
         bool ok = extra < 4 && i + extra < length;
         std::uint32_t cp = extra < 4 ? (c & (0x7F >> extra)) : 0;
         for (std::size_t k = 1; ok && k <= extra; ++k) {
-            if ((byte(i + k) & 0xC0) != 0x80) ok = false;
-            else cp = (cp << 6) | (byte(i + k) & 0x3F);
+            if ((byte(i + k) & 0xC0) != 0x80)
+                ok = false;
+            else
+                cp = (cp << 6) | (byte(i + k) & 0x3F);
         }
         if (ok && (cp < minimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) || cp == 0)) ok = false;
         if (ok) {
@@ -92,9 +94,9 @@ plist_t newDate(double seconds) {
     for (std::size_t i = 0; i < 8; ++i) list[kDateObjectAt + 1 + i] = static_cast<std::uint8_t>(bits >> (56 - 8 * i));
     list[kDateObjectAt + 9] = kDateObjectAt;  // the offset table: object 0 at byte 8
     std::uint8_t* trailer = list + kDateListSize - 32;
-    trailer[6] = 1;   // offset width
-    trailer[7] = 1;   // object reference width
-    trailer[15] = 1;  // one object
+    trailer[6] = 1;                   // offset width
+    trailer[7] = 1;                   // object reference width
+    trailer[15] = 1;                  // one object
     trailer[31] = kDateObjectAt + 9;  // the offset table's position
     plist_t node = nullptr;
     plist_from_bin(reinterpret_cast<const char*>(list), kDateListSize, &node);

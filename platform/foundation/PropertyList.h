@@ -18,11 +18,13 @@ Data propertyListData(const Value& value, PlistFormat format = PlistFormat::XML)
 
 // Host-path file access. Writing is atomic (a temporary file renamed over the target).
 std::optional<Value> readPropertyListFile(const std::filesystem::path& hostPath);
-bool writePropertyListFile(const Value& value, const std::filesystem::path& hostPath, PlistFormat format = PlistFormat::XML);
+bool writePropertyListFile(const Value& value, const std::filesystem::path& hostPath,
+                           PlistFormat format = PlistFormat::XML);
 
 // The platform's dictionary operations on device paths (mapped under the device root): a file
 // that is not a dictionary reads as none.
 std::optional<Dictionary> dictionaryWithContentsOfFile(const std::string& devicePath);
-bool writeDictionaryToFile(const Dictionary& dictionary, const std::string& devicePath, PlistFormat format = PlistFormat::XML);
+bool writeDictionaryToFile(const Dictionary& dictionary, const std::string& devicePath,
+                           PlistFormat format = PlistFormat::XML);
 
 }  // namespace ios

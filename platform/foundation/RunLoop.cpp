@@ -42,8 +42,7 @@ int RunLoop::runUntilIdle(int limit) {
 }
 
 void RunLoop::advanceTo(double time) {
-    while (runNextDue(time)) {
-    }
+    while (runNextDue(time)) {}
     if (time > m_now) m_now = time;
 }
 

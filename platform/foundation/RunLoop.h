@@ -20,7 +20,9 @@ public:
     // Schedules a task to run once the clock has reached `time` (a past time means the next
     // turn). The token cancels it.
     Token scheduleAt(double time, Task task);
-    Token scheduleAfter(double delay, Task task) { return scheduleAt(m_now + (delay > 0 ? delay : 0), std::move(task)); }
+    Token scheduleAfter(double delay, Task task) {
+        return scheduleAt(m_now + (delay > 0 ? delay : 0), std::move(task));
+    }
     // Runs the task at the next turn of the loop (the main queue).
     Token post(Task task) { return scheduleAt(m_now, std::move(task)); }
     bool cancel(Token token);

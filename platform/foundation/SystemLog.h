@@ -24,6 +24,9 @@ private:
 
 // Writes one formatted line to the current process's log (stderr when there is no process).
 void NSLogLine(std::string line);
-template <class... Args> void NSLog(std::string_view fmt, const Args&... args) { NSLogLine(format(fmt, args...)); }
+template <class... Args>
+void NSLog(std::string_view fmt, const Args&... args) {
+    NSLogLine(format(fmt, args...));
+}
 
 }  // namespace ios

@@ -13,9 +13,9 @@ inline constexpr unsigned long NSUTF8StringEncoding = 4;
 
 struct URLFetchResult {
     bool ok = false;
-    long status = 0;      // the HTTP status, 0 when none arrived
+    long status = 0;  // the HTTP status, 0 when none arrived
     std::string body;
-    std::string error;    // why it failed, when it did
+    std::string error;  // why it failed, when it did
 };
 
 // Fails on a transport error, an HTTP status of 400 or more, a timeout, or a body over maxBytes.

@@ -113,7 +113,8 @@ std::string Value::debugDescription() const {
     case Kind::Dictionary: {
         out << "{";
         const char* sep = "";
-        for (const auto& [k, v] : std::get<Dictionary>(m_v)) out << sep << k << " = " << v.debugDescription(), sep = "; ";
+        for (const auto& [k, v] : std::get<Dictionary>(m_v))
+            out << sep << k << " = " << v.debugDescription(), sep = "; ";
         out << "}";
         break;
     }

@@ -14,9 +14,7 @@ constexpr CGFloat kMaximumLineWidth = 10000;
 
 bool finite(CGFloat a) { return std::isfinite(a); }
 bool finite(CGFloat a, CGFloat b) { return std::isfinite(a) && std::isfinite(b); }
-bool finiteRect(const CGRect& r) {
-    return finite(r.origin.x, r.origin.y) && finite(r.size.width, r.size.height);
-}
+bool finiteRect(const CGRect& r) { return finite(r.origin.x, r.origin.y) && finite(r.size.width, r.size.height); }
 
 cairo_line_cap_t cairoCap(CGLineCap cap) {
     switch (cap) {
@@ -36,7 +34,8 @@ cairo_line_join_t cairoJoin(CGLineJoin join) {
 
 // Runs fn on an empty path and puts the caller's current path back afterwards, so rectangle
 // operations leave the current path alone as on the platform.
-template <class Fn> void withIsolatedPath(cairo_t* cr, Fn fn) {
+template <class Fn>
+void withIsolatedPath(cairo_t* cr, Fn fn) {
     if (!cairo_has_current_point(cr)) {
         fn();
         cairo_new_path(cr);
@@ -99,11 +98,12 @@ CGContext::CGContext(cairo_t* cr) : m_cr(cairo_reference(cr)) {
     cairo_set_fill_rule(m_cr, CAIRO_FILL_RULE_WINDING);
 }
 
-CGContext::CGContext(cairo_surface_t* surface, CGFloat scale) : CGContext([&] {
-        cairo_t* cr = cairo_create(surface);
-        if (scale > 0 && std::isfinite(scale)) cairo_scale(cr, scale, scale);
-        return cr;
-    }()) {
+CGContext::CGContext(cairo_surface_t* surface, CGFloat scale)
+    : CGContext([&] {
+          cairo_t* cr = cairo_create(surface);
+          if (scale > 0 && std::isfinite(scale)) cairo_scale(cr, scale, scale);
+          return cr;
+      }()) {
     cairo_destroy(m_cr);  // the delegating constructor took its own reference
 }
 
@@ -168,8 +168,10 @@ void CGContext::setLineDash(CGFloat phase, const std::vector<CGFloat>& lengths) 
     if (!finite(phase)) phase = 0;
     m_state.dashPhase = phase;
     m_state.dashLengths = any ? lengths : std::vector<CGFloat>{};
-    if (any) cairo_set_dash(m_cr, lengths.data(), static_cast<int>(lengths.size()), phase);
-    else cairo_set_dash(m_cr, nullptr, 0, 0);
+    if (any)
+        cairo_set_dash(m_cr, lengths.data(), static_cast<int>(lengths.size()), phase);
+    else
+        cairo_set_dash(m_cr, nullptr, 0, 0);
 }
 void CGContext::setAlpha(CGFloat alpha) {
     if (std::isnan(alpha)) return;
@@ -320,8 +322,10 @@ void CGContext::paint(bool stroke, bool fill, bool evenOdd) {
     if (fill) {
         cairo_set_fill_rule(m_cr, evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
         setSource(m_state.fill);
-        if (stroke) cairo_fill_preserve(m_cr);
-        else cairo_fill(m_cr);
+        if (stroke)
+            cairo_fill_preserve(m_cr);
+        else
+            cairo_fill(m_cr);
     }
     if (stroke) {
         setSource(m_state.stroke);

@@ -27,10 +27,34 @@ enum class CGLineJoin { Miter = 0, Round = 1, Bevel = 2 };
 enum class CGPathDrawingMode { Fill = 0, EOFill = 1, Stroke = 2, FillStroke = 3, EOFillStroke = 4 };
 // The platform's numbering. Clear makes the painted pixels transparent; Copy replaces them.
 enum class CGBlendMode {
-    Normal = 0, Multiply, Screen, Overlay, Darken, Lighten, ColorDodge, ColorBurn, SoftLight, HardLight,
-    Difference, Exclusion, Hue, Saturation, Color, Luminosity,
-    Clear = 16, Copy, SourceIn, SourceOut, SourceAtop, DestinationOver, DestinationIn, DestinationOut,
-    DestinationAtop, XOR, PlusDarker, PlusLighter
+    Normal = 0,
+    Multiply,
+    Screen,
+    Overlay,
+    Darken,
+    Lighten,
+    ColorDodge,
+    ColorBurn,
+    SoftLight,
+    HardLight,
+    Difference,
+    Exclusion,
+    Hue,
+    Saturation,
+    Color,
+    Luminosity,
+    Clear = 16,
+    Copy,
+    SourceIn,
+    SourceOut,
+    SourceAtop,
+    DestinationOver,
+    DestinationIn,
+    DestinationOut,
+    DestinationAtop,
+    XOR,
+    PlusDarker,
+    PlusLighter
 };
 
 inline constexpr CGLineCap kCGLineCapButt = CGLineCap::Butt;
@@ -63,8 +87,8 @@ struct CGColorRGBA {
 
 // The parts of the graphics state that Cairo does not keep for us.
 struct CGGState {
-    CGColorRGBA fill;     // opaque black
-    CGColorRGBA stroke;   // opaque black
+    CGColorRGBA fill;    // opaque black
+    CGColorRGBA stroke;  // opaque black
     CGFloat lineWidth = 1;
     CGLineCap lineCap = CGLineCap::Butt;
     CGLineJoin lineJoin = CGLineJoin::Miter;
@@ -187,13 +211,19 @@ inline void CGContextSetFillColorWithColor(CGContextRef c, const objc::Ref<UICol
 inline void CGContextSetStrokeColorWithColor(CGContextRef c, const objc::Ref<UIColor>& color) {
     if (color) c->setStrokeColor(*color);
 }
-inline void CGContextSetRGBFillColor(CGContextRef c, CGFloat r, CGFloat g, CGFloat b, CGFloat a) { c->setFillColor(r, g, b, a); }
-inline void CGContextSetRGBStrokeColor(CGContextRef c, CGFloat r, CGFloat g, CGFloat b, CGFloat a) { c->setStrokeColor(r, g, b, a); }
+inline void CGContextSetRGBFillColor(CGContextRef c, CGFloat r, CGFloat g, CGFloat b, CGFloat a) {
+    c->setFillColor(r, g, b, a);
+}
+inline void CGContextSetRGBStrokeColor(CGContextRef c, CGFloat r, CGFloat g, CGFloat b, CGFloat a) {
+    c->setStrokeColor(r, g, b, a);
+}
 inline void CGContextSetLineWidth(CGContextRef c, CGFloat w) { c->setLineWidth(w); }
 inline void CGContextSetLineCap(CGContextRef c, CGLineCap cap) { c->setLineCap(cap); }
 inline void CGContextSetLineJoin(CGContextRef c, CGLineJoin join) { c->setLineJoin(join); }
 inline void CGContextSetMiterLimit(CGContextRef c, CGFloat limit) { c->setMiterLimit(limit); }
-inline void CGContextSetLineDash(CGContextRef c, CGFloat phase, const std::vector<CGFloat>& lengths) { c->setLineDash(phase, lengths); }
+inline void CGContextSetLineDash(CGContextRef c, CGFloat phase, const std::vector<CGFloat>& lengths) {
+    c->setLineDash(phase, lengths);
+}
 inline void CGContextSetAlpha(CGContextRef c, CGFloat alpha) { c->setAlpha(alpha); }
 inline void CGContextSetBlendMode(CGContextRef c, CGBlendMode mode) { c->setBlendMode(mode); }
 inline void CGContextSetShouldAntialias(CGContextRef c, bool on) { c->setShouldAntialias(on); }
@@ -212,12 +242,14 @@ inline void CGContextAddLineToPoint(CGContextRef c, CGFloat x, CGFloat y) { c->a
 inline void CGContextAddQuadCurveToPoint(CGContextRef c, CGFloat cpx, CGFloat cpy, CGFloat x, CGFloat y) {
     c->addQuadCurveToPoint(cpx, cpy, x, y);
 }
-inline void CGContextAddCurveToPoint(CGContextRef c, CGFloat cp1x, CGFloat cp1y, CGFloat cp2x, CGFloat cp2y, CGFloat x, CGFloat y) {
+inline void CGContextAddCurveToPoint(CGContextRef c, CGFloat cp1x, CGFloat cp1y, CGFloat cp2x, CGFloat cp2y, CGFloat x,
+                                     CGFloat y) {
     c->addCurveToPoint(cp1x, cp1y, cp2x, cp2y, x, y);
 }
 inline void CGContextAddRect(CGContextRef c, const CGRect& r) { c->addRect(r); }
 inline void CGContextAddEllipseInRect(CGContextRef c, const CGRect& r) { c->addEllipseInRect(r); }
-inline void CGContextAddArc(CGContextRef c, CGFloat x, CGFloat y, CGFloat radius, CGFloat start, CGFloat end, int clockwise) {
+inline void CGContextAddArc(CGContextRef c, CGFloat x, CGFloat y, CGFloat radius, CGFloat start, CGFloat end,
+                            int clockwise) {
     c->addArc(x, y, radius, start, end, clockwise != 0);
 }
 inline void CGContextAddPath(CGContextRef c, const CGPathRef& path) { c->addPath(path); }
@@ -234,7 +266,9 @@ inline void CGContextStrokeRectWithWidth(CGContextRef c, const CGRect& r, CGFloa
 inline void CGContextClearRect(CGContextRef c, const CGRect& r) { c->clearRect(r); }
 inline void CGContextFillEllipseInRect(CGContextRef c, const CGRect& r) { c->fillEllipseInRect(r); }
 inline void CGContextStrokeEllipseInRect(CGContextRef c, const CGRect& r) { c->strokeEllipseInRect(r); }
-inline void CGContextStrokeLineSegments(CGContextRef c, const std::vector<CGPoint>& points) { c->strokeLineSegments(points); }
+inline void CGContextStrokeLineSegments(CGContextRef c, const std::vector<CGPoint>& points) {
+    c->strokeLineSegments(points);
+}
 inline void CGContextDrawImage(CGContextRef c, const CGRect& r, const UIImage& image) { c->drawImage(r, image); }
 
 }  // namespace ios

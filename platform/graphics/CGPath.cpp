@@ -149,8 +149,10 @@ void CGPath::addArc(CGPoint center, CGFloat radius, CGFloat startAngle, CGFloat 
         sweep = std::min(sweep, full);
     }
     CGPoint start{center.x + radius * std::cos(startAngle), center.y + radius * std::sin(startAngle)};
-    if (m_hasCurrent) lineTo(start);
-    else moveTo(start);
+    if (m_hasCurrent)
+        lineTo(start);
+    else
+        moveTo(start);
     int segments = std::max(1, static_cast<int>(std::ceil(std::abs(sweep) / (kPi / 2) - 1e-9)));
     CGFloat step = sweep / segments;
     CGFloat k = 4.0 / 3.0 * std::tan(step / 4);
@@ -168,8 +170,10 @@ void CGPath::addArc(CGPoint center, CGFloat radius, CGFloat startAngle, CGFloat 
 
 void CGPath::addLines(const std::vector<CGPoint>& points) {
     for (std::size_t i = 0; i < points.size(); ++i) {
-        if (i == 0) moveTo(points[i]);
-        else lineTo(points[i]);
+        if (i == 0)
+            moveTo(points[i]);
+        else
+            lineTo(points[i]);
     }
 }
 
@@ -437,8 +441,10 @@ void CGPathAddArc(const CGMutablePathRef& path, const CGAffineTransform* t, CGFl
         const CGPathElement& e = els[i];
         if (i == 0) {
             CGPoint p = CGPointApplyAffineTransform(e.points[0], *t);
-            if (path->hasCurrentPoint()) path->lineTo(p);
-            else path->moveTo(p);
+            if (path->hasCurrentPoint())
+                path->lineTo(p);
+            else
+                path->moveTo(p);
         } else {
             path->curveTo(CGPointApplyAffineTransform(e.points[0], *t), CGPointApplyAffineTransform(e.points[1], *t),
                           CGPointApplyAffineTransform(e.points[2], *t));

@@ -17,7 +17,13 @@
 
 namespace ios {
 
-enum class CGPathElementType { MoveToPoint = 0, AddLineToPoint = 1, AddQuadCurveToPoint = 2, AddCurveToPoint = 3, CloseSubpath = 4 };
+enum class CGPathElementType {
+    MoveToPoint = 0,
+    AddLineToPoint = 1,
+    AddQuadCurveToPoint = 2,
+    AddCurveToPoint = 3,
+    CloseSubpath = 4
+};
 
 struct CGPathElement {
     CGPathElementType type;

@@ -61,8 +61,8 @@ std::shared_ptr<const ColorConversion> ColorConversion::make(const std::string& 
         profileClass == cmsSigNamedColorClass) {
         error = "colour profile is not an image profile";
     } else if (space == cmsSigRgbData) {
-        conversion->m_transform = cmsCreateTransform(profile, TYPE_BGRA_8, srgb, TYPE_BGRA_8, INTENT_PERCEPTUAL,
-                                                     cmsFLAGS_COPY_ALPHA);
+        conversion->m_transform =
+            cmsCreateTransform(profile, TYPE_BGRA_8, srgb, TYPE_BGRA_8, INTENT_PERCEPTUAL, cmsFLAGS_COPY_ALPHA);
         if (!conversion->m_transform) error = "colour profile converts no RGB";
     } else if (space == cmsSigGrayData) {
         if (cmsHTRANSFORM gray = cmsCreateTransform(profile, TYPE_GRAY_8, srgb, TYPE_RGB_8, INTENT_PERCEPTUAL, 0)) {

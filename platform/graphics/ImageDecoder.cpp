@@ -175,11 +175,13 @@ void convertSurface(cairo_surface_t* surface, const ColorConversion& conversion)
             for (int x = 0; x < w; ++x)
                 if (const unsigned a = row[x * 4 + 3]; a != 0 && a != 255) f(row + x * 4, a);
         };
-        if (alpha) each([](std::uint8_t* p, unsigned a) {
+        if (alpha)
+            each([](std::uint8_t* p, unsigned a) {
                 for (int i = 0; i < 3; ++i) p[i] = static_cast<std::uint8_t>(std::min(255u, (p[i] * 255 + a / 2) / a));
             });
         conversion.convertBGRA(row, static_cast<std::size_t>(w));
-        if (alpha) each([](std::uint8_t* p, unsigned a) {
+        if (alpha)
+            each([](std::uint8_t* p, unsigned a) {
                 for (int i = 0; i < 3; ++i) p[i] = static_cast<std::uint8_t>((p[i] * a + 127) / 255);
             });
     }
@@ -408,9 +410,11 @@ UIImageOrientation ImageDecoder::exifOrientation(const std::uint8_t* tiff, std::
         if (entry + 12 > size) break;
         if (u16(entry) != 0x0112 || u16(entry + 2) != 3) continue;  // Orientation, SHORT
         static const UIImageOrientation byExif[9] = {
-            UIImageOrientation::Up,           UIImageOrientation::Up,   UIImageOrientation::UpMirrored,
-            UIImageOrientation::Down,         UIImageOrientation::DownMirrored, UIImageOrientation::LeftMirrored,
-            UIImageOrientation::Right,        UIImageOrientation::RightMirrored, UIImageOrientation::Left};
+            UIImageOrientation::Up,           UIImageOrientation::Up,
+            UIImageOrientation::UpMirrored,   UIImageOrientation::Down,
+            UIImageOrientation::DownMirrored, UIImageOrientation::LeftMirrored,
+            UIImageOrientation::Right,        UIImageOrientation::RightMirrored,
+            UIImageOrientation::Left};
         const unsigned value = u16(entry + 8);
         return value <= 8 ? byExif[value] : UIImageOrientation::Up;
     }

@@ -84,9 +84,12 @@ void UIBezierPath::paint(bool stroke, CGBlendMode mode, CGFloat alpha, bool useM
     c->setLineDash(m_dashPhase, m_dash);
     c->beginPath();
     c->addPath(m_path);
-    if (stroke) c->strokePath();
-    else if (m_usesEvenOdd) c->eoFillPath();
-    else c->fillPath();
+    if (stroke)
+        c->strokePath();
+    else if (m_usesEvenOdd)
+        c->eoFillPath();
+    else
+        c->fillPath();
     c->restoreGState();
 }
 
@@ -100,8 +103,10 @@ void UIBezierPath::addClip() const {
     if (!c) return;
     c->beginPath();
     c->addPath(m_path);
-    if (m_usesEvenOdd) c->eoClip();
-    else c->clip();
+    if (m_usesEvenOdd)
+        c->eoClip();
+    else
+        c->clip();
 }
 
 }  // namespace ios

@@ -22,7 +22,9 @@ objc::Ref<UIColor> UIColor::colorWithRed(double red, double green, double blue, 
     return objc::make<UIColor>(red, green, blue, alpha);
 }
 
-objc::Ref<UIColor> UIColor::colorWithWhite(double white, double alpha) { return colorWithRed(white, white, white, alpha); }
+objc::Ref<UIColor> UIColor::colorWithWhite(double white, double alpha) {
+    return colorWithRed(white, white, white, alpha);
+}
 
 objc::Ref<UIColor> UIColor::colorWithHue(double hue, double saturation, double brightness, double alpha) {
     // Hue wraps: 0 and 1 are both red.
@@ -71,9 +73,12 @@ bool UIColor::getHue(double* hue, double* saturation, double* brightness, double
     double delta = maxc - minc;
     double h = 0;
     if (delta > 0) {
-        if (maxc == m_r) h = std::fmod((m_g - m_b) / delta, 6.0);
-        else if (maxc == m_g) h = (m_b - m_r) / delta + 2;
-        else h = (m_r - m_g) / delta + 4;
+        if (maxc == m_r)
+            h = std::fmod((m_g - m_b) / delta, 6.0);
+        else if (maxc == m_g)
+            h = (m_b - m_r) / delta + 2;
+        else
+            h = (m_r - m_g) / delta + 4;
         h /= 6.0;
         if (h < 0) h += 1.0;
     }

@@ -13,9 +13,9 @@ namespace ios {
 namespace {
 
 struct Entry {
-    CGContextRef context = nullptr;       // null for an image context that could not be made
-    std::unique_ptr<CGContext> owned;     // image contexts own theirs
-    cairo_surface_t* surface = nullptr;   // image contexts only
+    CGContextRef context = nullptr;      // null for an image context that could not be made
+    std::unique_ptr<CGContext> owned;    // image contexts own theirs
+    cairo_surface_t* surface = nullptr;  // image contexts only
     CGFloat scale = 1;
     bool isImage = false;
 };
@@ -52,8 +52,9 @@ void UIGraphicsBeginImageContextWithOptions(CGSize size, bool opaque, CGFloat sc
             }
         }
     }
-    if (!entry.context) NSLog("UIGraphicsBeginImageContext: no bitmap for size %@ at scale %@",
-                              NSStringFromCGSize(size), std::to_string(scale));
+    if (!entry.context)
+        NSLog("UIGraphicsBeginImageContext: no bitmap for size %@ at scale %@", NSStringFromCGSize(size),
+              std::to_string(scale));
     stack().push_back(std::move(entry));
 }
 

@@ -249,7 +249,8 @@ const cairo_user_data_key_t kReductionsKey{};
 // corner the four pixels share.
 cairo_surface_t* halved(cairo_surface_t* source) {
     const int w = cairo_image_surface_get_width(source), h = cairo_image_surface_get_height(source);
-    cairo_surface_t* half = cairo_image_surface_create(cairo_image_surface_get_format(source), (w + 1) / 2, (h + 1) / 2);
+    cairo_surface_t* half =
+        cairo_image_surface_create(cairo_image_surface_get_format(source), (w + 1) / 2, (h + 1) / 2);
     cairo_t* cr = cairo_create(half);
     cairo_scale(cr, 0.5, 0.5);
     cairo_set_source_surface(cr, source, 0, 0);
@@ -265,8 +266,8 @@ cairo_surface_t* reducedSurface(cairo_surface_t* source, int levels) {
     auto* cache = static_cast<Reductions*>(cairo_surface_get_user_data(source, &kReductionsKey));
     if (!cache) {
         cache = new Reductions;
-        if (cairo_surface_set_user_data(source, &kReductionsKey, cache, [](void* p) { delete static_cast<Reductions*>(p); }) !=
-            CAIRO_STATUS_SUCCESS) {
+        if (cairo_surface_set_user_data(source, &kReductionsKey, cache,
+                                        [](void* p) { delete static_cast<Reductions*>(p); }) != CAIRO_STATUS_SUCCESS) {
             delete cache;
             return source;
         }
@@ -293,7 +294,8 @@ void UIImage::paint(cairo_t* cr, const CGRect& rect, CGFloat alpha, const UIColo
     int pw = pixelWidth(), ph = pixelHeight();
     if (!cr || pw == 0 || ph == 0 || !(alpha > 0)) return;
     CGRect r = CGRectStandardize(rect);
-    if (!(r.size.width > 0) || !(r.size.height > 0) || !std::isfinite(r.size.width + r.size.height + r.origin.x + r.origin.y))
+    if (!(r.size.width > 0) || !(r.size.height > 0) ||
+        !std::isfinite(r.size.width + r.size.height + r.origin.x + r.origin.y))
         return;
     cairo_save(cr);
     cairo_rectangle(cr, r.origin.x, r.origin.y, r.size.width, r.size.height);
@@ -304,7 +306,8 @@ void UIImage::paint(cairo_t* cr, const CGRect& rect, CGFloat alpha, const UIColo
     cairo_surface_t* source = m_surface.get();
     cairo_matrix_t ctm;
     cairo_get_matrix(cr, &ctm);
-    const double sx = std::hypot(ctm.xx, ctm.yx) * r.size.width / pw, sy = std::hypot(ctm.xy, ctm.yy) * r.size.height / ph;
+    const double sx = std::hypot(ctm.xx, ctm.yx) * r.size.width / pw,
+                 sy = std::hypot(ctm.xy, ctm.yy) * r.size.height / ph;
     if (int levels = reductionLevelsForScale(std::max(sx, sy)); levels > 0) {
         source = reducedSurface(source, levels);
         pw = cairo_image_surface_get_width(source);
@@ -322,8 +325,10 @@ void UIImage::paint(cairo_t* cr, const CGRect& rect, CGFloat alpha, const UIColo
         cairo_mask(cr, pattern);
     } else {
         cairo_set_source(cr, pattern);
-        if (alpha >= 1) cairo_paint(cr);
-        else cairo_paint_with_alpha(cr, alpha);
+        if (alpha >= 1)
+            cairo_paint(cr);
+        else
+            cairo_paint_with_alpha(cr, alpha);
     }
     cairo_pattern_destroy(pattern);
     cairo_restore(cr);
@@ -368,7 +373,8 @@ UIImage::Data UIImage::jpegRepresentation(CGFloat quality) const {
     jpeg_set_quality(&info, static_cast<int>(std::lround(std::clamp(quality, 0.0, 1.0) * 100)), TRUE);
     jpeg_start_compress(&info, TRUE);
     while (info.next_scanline < info.image_height) {
-        auto* src = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::size_t>(info.next_scanline) * stride);
+        auto* src =
+            reinterpret_cast<const std::uint32_t*>(data + static_cast<std::size_t>(info.next_scanline) * stride);
         // Transparent parts come out black, as the premultiplied pixels are.
         for (int x = 0; x < w; ++x) {
             row[x * 3] = (src[x] >> 16) & 0xFF;
@@ -401,7 +407,9 @@ UIImage::RGBA UIImage::pixelAt(int x, int y) const {
     std::uint32_t p = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::size_t>(y) * stride)[x];
     std::uint8_t a = isOpaque() ? 255 : static_cast<std::uint8_t>(p >> 24);
     if (a == 0) return {};
-    auto un = [a](std::uint32_t c) { return static_cast<std::uint8_t>(std::min<std::uint32_t>(255, (c * 255 + a / 2) / a)); };
+    auto un = [a](std::uint32_t c) {
+        return static_cast<std::uint8_t>(std::min<std::uint32_t>(255, (c * 255 + a / 2) / a));
+    };
     return {un((p >> 16) & 0xFF), un((p >> 8) & 0xFF), un(p & 0xFF), a};
 }
 

@@ -17,8 +17,10 @@
 
 namespace objc {
 
-template <class T> using Ref = std::shared_ptr<T>;
-template <class T> using WeakRef = std::weak_ptr<T>;
+template <class T>
+using Ref = std::shared_ptr<T>;
+template <class T>
+using WeakRef = std::weak_ptr<T>;
 class Object;
 using id = Ref<Object>;
 
@@ -27,6 +29,7 @@ class Selector {
 public:
     const std::string& name() const { return m_name; }
     explicit Selector(std::string name) : m_name(std::move(name)) {}
+
 private:
     std::string m_name;
 };
@@ -57,8 +60,8 @@ public:
 
     // Registers a method of the class's own; used while the class is being set up.
     void addNativeMethod(std::string_view selector, std::string types, IMP imp);
-    const Method* lookup(SEL sel) const;        // own table, then superclasses
-    const Method* ownMethod(SEL sel) const;     // own table only
+    const Method* lookup(SEL sel) const;     // own table, then superclasses
+    const Method* ownMethod(SEL sel) const;  // own table only
     std::vector<SEL> ownSelectors() const;
 
     // Instances of exactly this class now alive (subclasses count on their own).
@@ -113,7 +116,8 @@ private:
 void countLiveObject(Object& object);
 
 // Two-phase creation: construct inside a shared_ptr, then run init with the given arguments.
-template <class T, class... Args> Ref<T> make(Args&&... args) {
+template <class T, class... Args>
+Ref<T> make(Args&&... args) {
     struct Made : T {
         Made() : T() {}
     };
@@ -127,8 +131,14 @@ template <class T, class... Args> Ref<T> make(Args&&... args) {
     return object;
 }
 
-template <class T> Ref<T> cast(const id& object) { return std::dynamic_pointer_cast<T>(object); }
-template <class T, class U> Ref<T> cast(const Ref<U>& object) { return std::dynamic_pointer_cast<T>(object); }
+template <class T>
+Ref<T> cast(const id& object) {
+    return std::dynamic_pointer_cast<T>(object);
+}
+template <class T, class U>
+Ref<T> cast(const Ref<U>& object) {
+    return std::dynamic_pointer_cast<T>(object);
+}
 
 // Runtime operations with the platform's names and contracts.
 Class* objc_getClass(std::string_view name);
@@ -164,7 +174,7 @@ LiveObjectCounts liveObjectCounts();
 LiveObjectCounts diffLiveObjectCounts(const LiveObjectCounts& before, const LiveObjectCounts& after);
 
 // Inspection and reset, for tests and the simulator.
-std::vector<SEL> addedMethodsForTesting(const Class& cls);     // in order of addition
+std::vector<SEL> addedMethodsForTesting(const Class& cls);  // in order of addition
 bool isHookedForTesting(const Class& cls, SEL sel);
 void resetRuntimeForTesting();  // drops added methods and undoes hooks on every class
 
@@ -175,22 +185,22 @@ Class& registerClass(std::string_view name, Class* superclass);
 }  // namespace objc
 
 // In a class body: declares the class object and its accessor.
-#define OBJC_CLASS_DECLARE(Name)                    \
-public:                                             \
-    static ::objc::Class& staticClass();            \
+#define OBJC_CLASS_DECLARE(Name)         \
+public:                                  \
+    static ::objc::Class& staticClass(); \
     ::objc::Class& objcClass() const override { return staticClass(); }
 
 // In one .cpp file: defines the class object, registered by name when the library loads, and
 // runs `setup(cls)` once to register the class's own methods.
-#define OBJC_CLASS_DEFINE_WITH(Name, Super, setup)                                        \
-    ::objc::Class& Name::staticClass() {                                                  \
-        static ::objc::Class& registered = [] () -> ::objc::Class& {                       \
-            ::objc::Class& c = ::objc::registerClass(#Name, &Super::staticClass());       \
-            setup(c);                                                                     \
-            return c;                                                                     \
-        }();                                                                              \
-        return registered;                                                                \
-    }                                                                                     \
+#define OBJC_CLASS_DEFINE_WITH(Name, Super, setup)                                  \
+    ::objc::Class& Name::staticClass() {                                            \
+        static ::objc::Class& registered = []() -> ::objc::Class& {                 \
+            ::objc::Class& c = ::objc::registerClass(#Name, &Super::staticClass()); \
+            setup(c);                                                               \
+            return c;                                                               \
+        }();                                                                        \
+        return registered;                                                          \
+    }                                                                               \
     [[maybe_unused]] static const ::objc::Class& objcClassRegistration_##Name = Name::staticClass();
 
 #define OBJC_CLASS_DEFINE(Name, Super) OBJC_CLASS_DEFINE_WITH(Name, Super, [](::objc::Class&) {})

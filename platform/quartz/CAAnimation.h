@@ -46,21 +46,45 @@ class CAMediaTiming {
 public:
     virtual ~CAMediaTiming() = default;
     double beginTime() const { return m_beginTime; }
-    void setBeginTime(double t) { m_beginTime = t; timingChanged(); }
+    void setBeginTime(double t) {
+        m_beginTime = t;
+        timingChanged();
+    }
     double duration() const { return m_duration; }
-    void setDuration(double d) { m_duration = d; timingChanged(); }
+    void setDuration(double d) {
+        m_duration = d;
+        timingChanged();
+    }
     double speed() const { return m_speed; }
-    void setSpeed(double s) { m_speed = s; timingChanged(); }
+    void setSpeed(double s) {
+        m_speed = s;
+        timingChanged();
+    }
     double timeOffset() const { return m_timeOffset; }
-    void setTimeOffset(double t) { m_timeOffset = t; timingChanged(); }
+    void setTimeOffset(double t) {
+        m_timeOffset = t;
+        timingChanged();
+    }
     double repeatCount() const { return m_repeatCount; }
-    void setRepeatCount(double c) { m_repeatCount = c; timingChanged(); }
+    void setRepeatCount(double c) {
+        m_repeatCount = c;
+        timingChanged();
+    }
     double repeatDuration() const { return m_repeatDuration; }
-    void setRepeatDuration(double d) { m_repeatDuration = d; timingChanged(); }
+    void setRepeatDuration(double d) {
+        m_repeatDuration = d;
+        timingChanged();
+    }
     bool autoreverses() const { return m_autoreverses; }
-    void setAutoreverses(bool a) { m_autoreverses = a; timingChanged(); }
+    void setAutoreverses(bool a) {
+        m_autoreverses = a;
+        timingChanged();
+    }
     const std::string& fillMode() const { return m_fillMode; }
-    void setFillMode(const std::string& mode) { m_fillMode = mode; timingChanged(); }
+    void setFillMode(const std::string& mode) {
+        m_fillMode = mode;
+        timingChanged();
+    }
 
 protected:
     // Layers reschedule the animations beneath them.

@@ -16,7 +16,9 @@ objc::Ref<CABackdropLayer> CABackdropLayer::layerWithStyle(CABackdropStyle style
     return l;
 }
 
-void CABackdropLayer::setBlurRadius(double radius) { changeValue("blurRadius", [&] { m_blurRadius = std::max(0.0, radius); }); }
+void CABackdropLayer::setBlurRadius(double radius) {
+    changeValue("blurRadius", [&] { m_blurRadius = std::max(0.0, radius); });
+}
 
 UIColorRef CABackdropLayer::tintColor() const {
     return m_style == CABackdropStyle::Dark ? UIColor::colorWithWhite(0, 0.45) : UIColor::colorWithWhite(1, 0.55);

@@ -24,7 +24,9 @@ void boxesForGaussian(double sigma, int radii[3]) {
 // sum / width, rounded, without a division per pixel.
 struct Divider {
     explicit Divider(int width) : reciprocal((std::uint64_t(1) << 32) / std::uint64_t(width) + 1), half(width / 2) {}
-    std::uint8_t operator()(int sum) const { return static_cast<std::uint8_t>((std::uint64_t(sum + half) * reciprocal) >> 32); }
+    std::uint8_t operator()(int sum) const {
+        return static_cast<std::uint8_t>((std::uint64_t(sum + half) * reciprocal) >> 32);
+    }
     std::uint64_t reciprocal;
     int half;
 };
@@ -62,7 +64,8 @@ void boxColumns(std::uint8_t* data, int w, int h, int stride, int channels, int 
     const int n = w * channels;
     const Divider divide(2 * radius + 1);
     copy.resize(static_cast<std::size_t>(n) * h);
-    for (int y = 0; y < h; ++y) std::copy(data + y * stride, data + y * stride + n, copy.begin() + static_cast<std::ptrdiff_t>(y) * n);
+    for (int y = 0; y < h; ++y)
+        std::copy(data + y * stride, data + y * stride + n, copy.begin() + static_cast<std::ptrdiff_t>(y) * n);
     auto rowAt = [&](int y) -> const std::uint8_t* {
         if (y < 0) return clamp ? copy.data() : nullptr;
         if (y >= h) return clamp ? copy.data() + static_cast<std::ptrdiff_t>(h - 1) * n : nullptr;
@@ -89,7 +92,9 @@ void boxColumns(std::uint8_t* data, int w, int h, int stride, int channels, int 
 void CABlurImageSurface(cairo_surface_t* surface, double sigma, bool clampEdges) {
     if (!surface || sigma <= 0.3 || cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE) return;
     cairo_format_t format = cairo_image_surface_get_format(surface);
-    int channels = format == CAIRO_FORMAT_A8 ? 1 : (format == CAIRO_FORMAT_ARGB32 || format == CAIRO_FORMAT_RGB24) ? 4 : 0;
+    int channels = format == CAIRO_FORMAT_A8                                         ? 1
+                   : (format == CAIRO_FORMAT_ARGB32 || format == CAIRO_FORMAT_RGB24) ? 4
+                                                                                     : 0;
     if (!channels) return;
     cairo_surface_flush(surface);
     std::uint8_t* data = cairo_image_surface_get_data(surface);

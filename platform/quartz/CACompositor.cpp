@@ -36,7 +36,8 @@ void CACompositor::renderLayerContents(CALayer& layer, cairo_t* cr) {
     cairo_restore(cr);
 }
 
-UIImageRef CACompositor::render(const std::vector<CALayer*>& roots, CGSize size, double scale, const UIColorRef& background) {
+UIImageRef CACompositor::render(const std::vector<CALayer*>& roots, CGSize size, double scale,
+                                const UIColorRef& background) {
     if (scale <= 0) scale = 1;
     int w = std::max(1, static_cast<int>(std::ceil(size.width * scale - 1e-9)));
     int h = std::max(1, static_cast<int>(std::ceil(size.height * scale - 1e-9)));
@@ -62,8 +63,8 @@ UIImageRef CACompositor::render(CALayer& root, CGSize size, double scale, const 
     return render(std::vector<CALayer*>{&root}, size, scale, background);
 }
 
-bool CACompositor::writePNG(const std::vector<CALayer*>& roots, CGSize size, double scale, const std::filesystem::path& path,
-                            const UIColorRef& background) {
+bool CACompositor::writePNG(const std::vector<CALayer*>& roots, CGSize size, double scale,
+                            const std::filesystem::path& path, const UIColorRef& background) {
     UIImageRef image = render(roots, size, scale, background);
     return image && image->writePNG(path);
 }

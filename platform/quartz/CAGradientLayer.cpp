@@ -8,12 +8,18 @@ OBJC_CLASS_DEFINE(CAGradientLayer, CALayer)
 
 objc::Ref<CAGradientLayer> CAGradientLayer::layer() { return objc::make<CAGradientLayer>(); }
 
-void CAGradientLayer::setColors(std::vector<UIColorRef> colors) { changeValue("colors", [&] { m_colors = std::move(colors); }); }
+void CAGradientLayer::setColors(std::vector<UIColorRef> colors) {
+    changeValue("colors", [&] { m_colors = std::move(colors); });
+}
 void CAGradientLayer::setLocations(std::vector<double> locations) {
     changeValue("locations", [&] { m_locations = std::move(locations); });
 }
-void CAGradientLayer::setStartPoint(const CGPoint& p) { changeValue("startPoint", [&] { m_startPoint = p; }); }
-void CAGradientLayer::setEndPoint(const CGPoint& p) { changeValue("endPoint", [&] { m_endPoint = p; }); }
+void CAGradientLayer::setStartPoint(const CGPoint& p) {
+    changeValue("startPoint", [&] { m_startPoint = p; });
+}
+void CAGradientLayer::setEndPoint(const CGPoint& p) {
+    changeValue("endPoint", [&] { m_endPoint = p; });
+}
 
 std::vector<double> CAGradientLayer::effectiveLocations() const {
     if (m_locations.size() == m_colors.size()) return m_locations;

@@ -81,7 +81,6 @@ void wakeAnimationClock() {
 
 CATransform3D translation(double x, double y, double z = 0) { return CATransform3DMakeTranslation(x, y, z); }
 
-
 CGRect boxOfCorners(const CATransform3D& t, const CGRect& r) {
     double xs[2] = {r.origin.x, r.origin.x + r.size.width};
     double ys[2] = {r.origin.y, r.origin.y + r.size.height};
@@ -137,7 +136,8 @@ void CALayer::timingChanged() {
 
 void CALayer::setBounds(const CGRect& bounds) {
     CGSize old = m_bounds.size;
-    changeValue("bounds", [&] { m_bounds = bounds; }, m_bounds == bounds);
+    changeValue(
+        "bounds", [&] { m_bounds = bounds; }, m_bounds == bounds);
     sizeChanged(old);
 }
 
@@ -148,17 +148,24 @@ void CALayer::sizeChanged(const CGSize& old) {
 }
 
 void CALayer::setPosition(const CGPoint& position) {
-    changeValue("position", [&] { m_position = position; }, m_position == position);
+    changeValue(
+        "position", [&] { m_position = position; }, m_position == position);
 }
-void CALayer::setZPosition(double z) { changeValue("zPosition", [&] { m_zPosition = z; }, m_zPosition == z); }
+void CALayer::setZPosition(double z) {
+    changeValue(
+        "zPosition", [&] { m_zPosition = z; }, m_zPosition == z);
+}
 void CALayer::setAnchorPoint(const CGPoint& anchor) {
-    changeValue("anchorPoint", [&] { m_anchorPoint = anchor; }, m_anchorPoint == anchor);
+    changeValue(
+        "anchorPoint", [&] { m_anchorPoint = anchor; }, m_anchorPoint == anchor);
 }
 void CALayer::setTransform(const CATransform3D& t) {
-    changeValue("transform", [&] { m_transform = t; }, m_transform == t);
+    changeValue(
+        "transform", [&] { m_transform = t; }, m_transform == t);
 }
 void CALayer::setSublayerTransform(const CATransform3D& t) {
-    changeValue("sublayerTransform", [&] { m_sublayerTransform = t; }, m_sublayerTransform == t);
+    changeValue(
+        "sublayerTransform", [&] { m_sublayerTransform = t; }, m_sublayerTransform == t);
 }
 
 CGRect CALayer::frame() const {
@@ -179,30 +186,53 @@ void CALayer::setFrame(const CGRect& frame) {
 
 // --- appearance -------------------------------------------------------------------------------
 
-void CALayer::setHidden(bool hidden) { changeValue("hidden", [&] { m_hidden = hidden; }, m_hidden == hidden); }
-void CALayer::setMasksToBounds(bool masks) { changeValue("masksToBounds", [&] { m_masksToBounds = masks; }); }
+void CALayer::setHidden(bool hidden) {
+    changeValue(
+        "hidden", [&] { m_hidden = hidden; }, m_hidden == hidden);
+}
+void CALayer::setMasksToBounds(bool masks) {
+    changeValue("masksToBounds", [&] { m_masksToBounds = masks; });
+}
 void CALayer::setMask(objc::Ref<CALayer> mask) {
     if (mask.get() == this) return;
     if (mask) mask->removeFromSuperlayer();
     changeValue("mask", [&] { m_mask = std::move(mask); });
 }
 void CALayer::setOpacity(double opacity) {
-    changeValue("opacity", [&] { m_opacity = std::clamp(opacity, 0.0, 1.0); }, m_opacity == opacity);
+    changeValue(
+        "opacity", [&] { m_opacity = std::clamp(opacity, 0.0, 1.0); }, m_opacity == opacity);
 }
 void CALayer::setCornerRadius(double radius) {
-    changeValue("cornerRadius", [&] { m_cornerRadius = std::max(0.0, radius); }, m_cornerRadius == radius);
+    changeValue(
+        "cornerRadius", [&] { m_cornerRadius = std::max(0.0, radius); }, m_cornerRadius == radius);
 }
-void CALayer::setBackgroundColor(UIColorRef color) { changeValue("backgroundColor", [&] { m_backgroundColor = std::move(color); }); }
-void CALayer::setBorderWidth(double width) { changeValue("borderWidth", [&] { m_borderWidth = std::max(0.0, width); }); }
-void CALayer::setBorderColor(UIColorRef color) { changeValue("borderColor", [&] { m_borderColor = std::move(color); }); }
-void CALayer::setShadowColor(UIColorRef color) { changeValue("shadowColor", [&] { m_shadowColor = std::move(color); }); }
-void CALayer::setShadowOffset(const CGSize& offset) { changeValue("shadowOffset", [&] { m_shadowOffset = offset; }); }
+void CALayer::setBackgroundColor(UIColorRef color) {
+    changeValue("backgroundColor", [&] { m_backgroundColor = std::move(color); });
+}
+void CALayer::setBorderWidth(double width) {
+    changeValue("borderWidth", [&] { m_borderWidth = std::max(0.0, width); });
+}
+void CALayer::setBorderColor(UIColorRef color) {
+    changeValue("borderColor", [&] { m_borderColor = std::move(color); });
+}
+void CALayer::setShadowColor(UIColorRef color) {
+    changeValue("shadowColor", [&] { m_shadowColor = std::move(color); });
+}
+void CALayer::setShadowOffset(const CGSize& offset) {
+    changeValue("shadowOffset", [&] { m_shadowOffset = offset; });
+}
 void CALayer::setShadowOpacity(double opacity) {
     changeValue("shadowOpacity", [&] { m_shadowOpacity = std::clamp(opacity, 0.0, 1.0); });
 }
-void CALayer::setShadowRadius(double radius) { changeValue("shadowRadius", [&] { m_shadowRadius = std::max(0.0, radius); }); }
-void CALayer::setShadowPath(CGPathRef path) { changeValue("shadowPath", [&] { m_shadowPath = std::move(path); }); }
-void CALayer::setContents(UIImageRef image) { changeValue("contents", [&] { m_contents = std::move(image); }); }
+void CALayer::setShadowRadius(double radius) {
+    changeValue("shadowRadius", [&] { m_shadowRadius = std::max(0.0, radius); });
+}
+void CALayer::setShadowPath(CGPathRef path) {
+    changeValue("shadowPath", [&] { m_shadowPath = std::move(path); });
+}
+void CALayer::setContents(UIImageRef image) {
+    changeValue("contents", [&] { m_contents = std::move(image); });
+}
 void CALayer::setContentsGravity(const std::string& gravity) {
     changeValue("contentsGravity", [&] { m_contentsGravity = gravity; });
 }
@@ -361,8 +391,8 @@ void CALayer::insertSublayerAbove(const objc::Ref<CALayer>& layer, const CALayer
     auto keep = layer;
     layer->detachFromSuperlayer();
     auto it = std::find_if(m_sublayers.begin(), m_sublayers.end(), [&](auto& l) { return l.get() == sibling; });
-    insertSublayerAtIndex(layer, it == m_sublayers.end() ? m_sublayers.size()
-                                                         : static_cast<std::size_t>(it - m_sublayers.begin()) + 1);
+    insertSublayerAtIndex(
+        layer, it == m_sublayers.end() ? m_sublayers.size() : static_cast<std::size_t>(it - m_sublayers.begin()) + 1);
 }
 
 void CALayer::replaceSublayer(const CALayer* old, const objc::Ref<CALayer>& layer) {
@@ -382,7 +412,8 @@ bool CALayer::isDescendantOf(const CALayer* layer) const {
 
 std::vector<objc::Ref<CALayer>> CALayer::sublayersInDrawingOrder() const {
     auto out = m_sublayers;
-    std::stable_sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a->m_zPosition < b->m_zPosition; });
+    std::stable_sort(out.begin(), out.end(),
+                     [](const auto& a, const auto& b) { return a->m_zPosition < b->m_zPosition; });
     return out;
 }
 
@@ -408,15 +439,16 @@ namespace {
 // The flattened map from a layer's coordinates to the coordinates its tree's root sits in.
 CATransform3D toRootSpace(const CALayer* layer) {
     CATransform3D t = CATransform3DIdentity;
-    for (const CALayer* l = layer; l; l = l->superlayer()) t = CATransform3DConcat(t, CATransform3DFlatten(l->transformToSuperlayer()));
+    for (const CALayer* l = layer; l; l = l->superlayer())
+        t = CATransform3DConcat(t, CATransform3DFlatten(l->transformToSuperlayer()));
     return t;
 }
 
 }  // namespace
 
 CGPoint CALayer::convertPointFromLayer(const CGPoint& p, const CALayer* layer) const {
-    CATransform3D m = CATransform3DConcat(layer ? toRootSpace(layer) : CATransform3DIdentity,
-                                          CATransform3DInvert(toRootSpace(this)));
+    CATransform3D m =
+        CATransform3DConcat(layer ? toRootSpace(layer) : CATransform3DIdentity, CATransform3DInvert(toRootSpace(this)));
     CAPoint3D q = CATransform3DProject(m, p.x, p.y);
     return {q.x, q.y};
 }
@@ -429,8 +461,8 @@ CGPoint CALayer::convertPointToLayer(const CGPoint& p, const CALayer* layer) con
 }
 
 CGRect CALayer::convertRectFromLayer(const CGRect& r, const CALayer* layer) const {
-    CATransform3D m = CATransform3DConcat(layer ? toRootSpace(layer) : CATransform3DIdentity,
-                                          CATransform3DInvert(toRootSpace(this)));
+    CATransform3D m =
+        CATransform3DConcat(layer ? toRootSpace(layer) : CATransform3DIdentity, CATransform3DInvert(toRootSpace(this)));
     return boxOfCorners(m, CGRectStandardize(r));
 }
 
@@ -442,7 +474,8 @@ CGRect CALayer::convertRectToLayer(const CGRect& r, const CALayer* layer) const 
 
 bool CALayer::containsPoint(const CGPoint& p) const {
     const CGRect& b = m_bounds;
-    return p.x >= b.origin.x && p.y >= b.origin.y && p.x < b.origin.x + b.size.width && p.y < b.origin.y + b.size.height;
+    return p.x >= b.origin.x && p.y >= b.origin.y && p.x < b.origin.x + b.size.width &&
+           p.y < b.origin.y + b.size.height;
 }
 
 CALayer* CALayer::hitTest(const CGPoint& p) {
@@ -541,8 +574,8 @@ CAValue CALayer::valueForKeyPath(const std::string& path) const {
 
 bool CALayer::setValueForKeyPath(const std::string& path, const CAValue& v) {
     if (!m_model) CARetainedRenderer::layerWillChange(*this);
-    if (v.isNone() && !(path == "backgroundColor" || path == "borderColor" || path == "shadowColor" ||
-                        path == "contentsTintColor"))
+    if (v.isNone() &&
+        !(path == "backgroundColor" || path == "borderColor" || path == "shadowColor" || path == "contentsTintColor"))
         return false;
     auto number = [&](double& field) {
         if (!v.holds<double>()) return false;
@@ -556,31 +589,56 @@ bool CALayer::setValueForKeyPath(const std::string& path, const CAValue& v) {
     };
     CGSize oldSize = m_bounds.size;
     bool ok = false;
-    if (path == "position") ok = v.holds<CGPoint>() && (m_position = v.point(), true);
-    else if (path == "position.x") ok = number(m_position.x);
-    else if (path == "position.y") ok = number(m_position.y);
-    else if (path == "bounds") ok = v.holds<CGRect>() && (m_bounds = v.rect(), true);
-    else if (path == "bounds.size") ok = v.holds<CGSize>() && (m_bounds.size = v.size(), true);
-    else if (path == "bounds.origin") ok = v.holds<CGPoint>() && (m_bounds.origin = v.point(), true);
-    else if (path == "bounds.size.width") ok = number(m_bounds.size.width);
-    else if (path == "bounds.size.height") ok = number(m_bounds.size.height);
-    else if (path == "bounds.origin.x") ok = number(m_bounds.origin.x);
-    else if (path == "bounds.origin.y") ok = number(m_bounds.origin.y);
-    else if (path == "anchorPoint") ok = v.holds<CGPoint>() && (m_anchorPoint = v.point(), true);
-    else if (path == "zPosition") ok = number(m_zPosition);
-    else if (path == "opacity") ok = number(m_opacity) && (m_opacity = std::clamp(m_opacity, 0.0, 1.0), true);
-    else if (path == "hidden") ok = v.holds<double>() && (m_hidden = v.number() >= 0.5, true);
-    else if (path == "cornerRadius") ok = number(m_cornerRadius);
-    else if (path == "borderWidth") ok = number(m_borderWidth);
-    else if (path == "shadowOpacity") ok = number(m_shadowOpacity);
-    else if (path == "shadowRadius") ok = number(m_shadowRadius);
-    else if (path == "shadowOffset") ok = v.holds<CGSize>() && (m_shadowOffset = v.size(), true);
-    else if (path == "backgroundColor") ok = color(m_backgroundColor);
-    else if (path == "borderColor") ok = color(m_borderColor);
-    else if (path == "shadowColor") ok = color(m_shadowColor);
-    else if (path == "contentsTintColor") ok = color(m_contentsTintColor);
-    else if (path == "sublayerTransform") ok = v.holds<CATransform3D>() && (m_sublayerTransform = v.transform(), true);
-    else if (path == "transform") ok = v.holds<CATransform3D>() && (m_transform = v.transform(), true);
+    if (path == "position")
+        ok = v.holds<CGPoint>() && (m_position = v.point(), true);
+    else if (path == "position.x")
+        ok = number(m_position.x);
+    else if (path == "position.y")
+        ok = number(m_position.y);
+    else if (path == "bounds")
+        ok = v.holds<CGRect>() && (m_bounds = v.rect(), true);
+    else if (path == "bounds.size")
+        ok = v.holds<CGSize>() && (m_bounds.size = v.size(), true);
+    else if (path == "bounds.origin")
+        ok = v.holds<CGPoint>() && (m_bounds.origin = v.point(), true);
+    else if (path == "bounds.size.width")
+        ok = number(m_bounds.size.width);
+    else if (path == "bounds.size.height")
+        ok = number(m_bounds.size.height);
+    else if (path == "bounds.origin.x")
+        ok = number(m_bounds.origin.x);
+    else if (path == "bounds.origin.y")
+        ok = number(m_bounds.origin.y);
+    else if (path == "anchorPoint")
+        ok = v.holds<CGPoint>() && (m_anchorPoint = v.point(), true);
+    else if (path == "zPosition")
+        ok = number(m_zPosition);
+    else if (path == "opacity")
+        ok = number(m_opacity) && (m_opacity = std::clamp(m_opacity, 0.0, 1.0), true);
+    else if (path == "hidden")
+        ok = v.holds<double>() && (m_hidden = v.number() >= 0.5, true);
+    else if (path == "cornerRadius")
+        ok = number(m_cornerRadius);
+    else if (path == "borderWidth")
+        ok = number(m_borderWidth);
+    else if (path == "shadowOpacity")
+        ok = number(m_shadowOpacity);
+    else if (path == "shadowRadius")
+        ok = number(m_shadowRadius);
+    else if (path == "shadowOffset")
+        ok = v.holds<CGSize>() && (m_shadowOffset = v.size(), true);
+    else if (path == "backgroundColor")
+        ok = color(m_backgroundColor);
+    else if (path == "borderColor")
+        ok = color(m_borderColor);
+    else if (path == "shadowColor")
+        ok = color(m_shadowColor);
+    else if (path == "contentsTintColor")
+        ok = color(m_contentsTintColor);
+    else if (path == "sublayerTransform")
+        ok = v.holds<CATransform3D>() && (m_sublayerTransform = v.transform(), true);
+    else if (path == "transform")
+        ok = v.holds<CATransform3D>() && (m_transform = v.transform(), true);
     else if (startsWith(path, "transform.")) {
         TransformComponents c(m_transform);
         std::string rest = path.substr(10);
@@ -591,13 +649,18 @@ bool CALayer::setValueForKeyPath(const std::string& path, const CAValue& v) {
         } else {
             if (!v.holds<double>()) return false;
             double x = v.number();
-            if (rest == "rotation") c.rotation[2] = x;
-            else if (rest == "scale") c.scale[0] = c.scale[1] = c.scale[2] = x;
-            else if (startsWith(rest, "rotation.") && axisOf(rest.substr(9)) >= 0) c.rotation[axisOf(rest.substr(9))] = x;
-            else if (startsWith(rest, "scale.") && axisOf(rest.substr(6)) >= 0) c.scale[axisOf(rest.substr(6))] = x;
+            if (rest == "rotation")
+                c.rotation[2] = x;
+            else if (rest == "scale")
+                c.scale[0] = c.scale[1] = c.scale[2] = x;
+            else if (startsWith(rest, "rotation.") && axisOf(rest.substr(9)) >= 0)
+                c.rotation[axisOf(rest.substr(9))] = x;
+            else if (startsWith(rest, "scale.") && axisOf(rest.substr(6)) >= 0)
+                c.scale[axisOf(rest.substr(6))] = x;
             else if (startsWith(rest, "translation.") && axisOf(rest.substr(12)) >= 0)
                 c.translation[axisOf(rest.substr(12))] = x;
-            else return false;
+            else
+                return false;
         }
         m_transform = c.compose();
         ok = true;
@@ -689,7 +752,8 @@ void CALayer::animationRemoved(AnimationRecord r) {
     // As on the platform, the stop arrives later, never inside the call that removed it.
     Process* p = Process::current();
     auto deliver = [animation = r.animation, completions = r.completions] {
-        if (auto d = animation->delegate(); d && d->respondsToAnimationDidStop()) d->animationDidStop(*animation, false);
+        if (auto d = animation->delegate(); d && d->respondsToAnimationDidStop())
+            d->animationDidStop(*animation, false);
         for (auto& c : completions) c->animationEnded();
     };
     if (p)
@@ -700,7 +764,8 @@ void CALayer::animationRemoved(AnimationRecord r) {
 
 void CALayer::removeAnimationForKey(const std::string& key) {
     if (key.empty()) return;
-    auto it = std::find_if(m_animations.begin(), m_animations.end(), [&](const AnimationRecord& r) { return r.key == key; });
+    auto it =
+        std::find_if(m_animations.begin(), m_animations.end(), [&](const AnimationRecord& r) { return r.key == key; });
     if (it == m_animations.end()) return;
     AnimationRecord r = std::move(*it);
     m_animations.erase(it);

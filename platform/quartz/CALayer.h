@@ -262,7 +262,8 @@ protected:
     CALayer(const CALayer&) = default;
     // A same-class copy for the presentation layer; subclasses with state of their own override.
     virtual objc::Ref<CALayer> makeCopy() const;
-    template <class T> static objc::Ref<CALayer> copyOf(const T& layer) {
+    template <class T>
+    static objc::Ref<CALayer> copyOf(const T& layer) {
         struct Copy : T {
             explicit Copy(const T& other) : T(other) {}
         };

@@ -24,7 +24,6 @@ namespace {
 
 CATransform3D translation(double x, double y, double z = 0) { return CATransform3DMakeTranslation(x, y, z); }
 
-
 bool isAffine(const CATransform3D& t) { return std::fabs(t.m14) < 1e-12 && std::fabs(t.m24) < 1e-12 && t.m44 == 1; }
 
 double linearDeterminant(const CATransform3D& t) { return t.m11 * t.m22 - t.m12 * t.m21; }
@@ -125,7 +124,9 @@ CALayerRenderer::CALayerRenderer(cairo_t* cr, const CALayerFootprints* footprint
       m_cull(footprints != nullptr) {}
 
 CATransform3D CALayerRenderer::ownTransform(const CALayer& layer) { return ios::ownTransform(layer); }
-CATransform3D CALayerRenderer::aboutAnchor(const CALayer& layer, const CATransform3D& t) { return ios::aboutAnchor(layer, t); }
+CATransform3D CALayerRenderer::aboutAnchor(const CALayer& layer, const CATransform3D& t) {
+    return ios::aboutAnchor(layer, t);
+}
 bool CALayerRenderer::isAffine(const CATransform3D& t) { return ios::isAffine(t); }
 double CALayerRenderer::linearDeterminant(const CATransform3D& t) { return ios::linearDeterminant(t); }
 CGRect CALayerRenderer::gravityRect(const std::string& gravity, const CGRect& bounds, CGSize size) {
@@ -141,7 +142,8 @@ void CALayerRenderer::drawLayer(CALayer& model, const CATransform3D& parentPart,
     objc::Ref<CALayer> presentation = model.hasAnimations() ? model.presentationLayer() : nullptr;
     const CALayer& layer = presentation ? *presentation : model;
     if (layer.isHidden() || layer.opacity() <= 0) return;
-    CATransform3D device = CATransform3DConcat(CATransform3DFlatten(CATransform3DConcat(ownTransform(layer), parentPart)), parentDevice);
+    CATransform3D device =
+        CATransform3DConcat(CATransform3DFlatten(CATransform3DConcat(ownTransform(layer), parentPart)), parentDevice);
     if (!layer.isDoubleSided() && facesAway(device)) return;
     if (isAffine(device)) {
         if (std::fabs(linearDeterminant(device)) < 1e-6) return;  // seen edge-on: no area
@@ -204,9 +206,12 @@ void CALayerRenderer::drawContent(CALayer& model, const CALayer& layer, const CA
     }
     setMatrix(device);
     drawContents(model, layer);
-    if (auto* shape = dynamic_cast<const CAShapeLayer*>(&layer)) drawShape(*shape);
-    else if (auto* gradient = dynamic_cast<const CAGradientLayer*>(&layer)) drawGradient(*gradient);
-    else if (auto* text = dynamic_cast<const CATextLayer*>(&layer)) drawText(*text);
+    if (auto* shape = dynamic_cast<const CAShapeLayer*>(&layer))
+        drawShape(*shape);
+    else if (auto* gradient = dynamic_cast<const CAGradientLayer*>(&layer))
+        drawGradient(*gradient);
+    else if (auto* text = dynamic_cast<const CATextLayer*>(&layer))
+        drawText(*text);
 
     CATransform3D part = aboutAnchor(layer, layer.sublayerTransform());
     auto sublayers = model.sublayersInDrawingOrder();
@@ -228,7 +233,8 @@ void CALayerRenderer::drawContent(CALayer& model, const CALayer& layer, const CA
         cairo_save(m_cr);
         cairo_set_fill_rule(m_cr, CAIRO_FILL_RULE_EVEN_ODD);
         cairoAddRoundedRect(m_cr, bounds, radius);
-        CGRect inner{{bounds.origin.x + bw, bounds.origin.y + bw}, {bounds.size.width - 2 * bw, bounds.size.height - 2 * bw}};
+        CGRect inner{{bounds.origin.x + bw, bounds.origin.y + bw},
+                     {bounds.size.width - 2 * bw, bounds.size.height - 2 * bw}};
         if (inner.size.width > 0 && inner.size.height > 0) cairoAddRoundedRect(m_cr, inner, std::max(0.0, radius - bw));
         setSourceColor(m_cr, *layer.borderColor());
         cairo_fill(m_cr);
@@ -275,7 +281,8 @@ void CALayerRenderer::drawShape(const CAShapeLayer& shape) {
     cairo_new_path(m_cr);
     shape.path()->addToCairo(m_cr);
     if (visibleColor(shape.fillColor())) {
-        cairo_set_fill_rule(m_cr, shape.fillRule() == kCAFillRuleEvenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+        cairo_set_fill_rule(
+            m_cr, shape.fillRule() == kCAFillRuleEvenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
         setSourceColor(m_cr, *shape.fillColor());
         cairo_fill_preserve(m_cr);
     }
@@ -290,7 +297,7 @@ void CALayerRenderer::drawShape(const CAShapeLayer& shape) {
         cairo_set_line_cap(m_cr, shape.lineCap() == kCALineCapRound    ? CAIRO_LINE_CAP_ROUND
                                  : shape.lineCap() == kCALineCapSquare ? CAIRO_LINE_CAP_SQUARE
                                                                        : CAIRO_LINE_CAP_BUTT);
-        cairo_set_line_join(m_cr, shape.lineJoin() == kCALineJoinRound    ? CAIRO_LINE_JOIN_ROUND
+        cairo_set_line_join(m_cr, shape.lineJoin() == kCALineJoinRound   ? CAIRO_LINE_JOIN_ROUND
                                   : shape.lineJoin() == kCALineJoinBevel ? CAIRO_LINE_JOIN_BEVEL
                                                                          : CAIRO_LINE_JOIN_MITER);
         cairo_set_miter_limit(m_cr, shape.miterLimit());
@@ -326,8 +333,8 @@ void CALayerRenderer::drawGradient(const CAGradientLayer& gradient) {
     auto locations = gradient.effectiveLocations();
     for (std::size_t i = 0; i < colors.size(); ++i) {
         const UIColorRef& c = colors[i];
-        cairo_pattern_add_color_stop_rgba(pattern, std::clamp(locations[i], 0.0, 1.0), c ? c->red() : 0, c ? c->green() : 0,
-                                          c ? c->blue() : 0, c ? c->alpha() : 0);
+        cairo_pattern_add_color_stop_rgba(pattern, std::clamp(locations[i], 0.0, 1.0), c ? c->red() : 0,
+                                          c ? c->green() : 0, c ? c->blue() : 0, c ? c->alpha() : 0);
     }
     cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
     cairo_set_source(m_cr, pattern);
@@ -377,7 +384,9 @@ void CALayerRenderer::drawBackdrop(CALayer& model, const CABackdropLayer& layer,
         if (m_blurs && m_footprints)
             if (auto it = m_footprints->find(&model); it != m_footprints->end()) footprint = &it->second;
         if (footprint && footprint->keepsBlur && m_target == m_frame) {
-            CADeviceRect whole = box.intersect(targetExtents()).inflate(static_cast<int>(std::ceil(3 * sigma))).intersect(targetExtents());
+            CADeviceRect whole = box.intersect(targetExtents())
+                                     .inflate(static_cast<int>(std::ceil(3 * sigma)))
+                                     .intersect(targetExtents());
             CADeviceRect clip = clipExtents();
             bool fresh = whole.intersect(clip) == whole;  // all it samples was drawn in this pass
             CABackdropBlur& entry = (*m_blurs)[&model];
@@ -456,7 +465,8 @@ cairo_surface_t* CALayerRenderer::downsample(const CADeviceRect& rect, int facto
         for (int x = 0; x < w; ++x) {
             std::uint32_t n = counts[static_cast<std::size_t>(x)];
             for (int c = 0; c < 4; ++c)
-                q[x * 4 + c] = static_cast<std::uint8_t>(n ? (sums[static_cast<std::size_t>(x) * 4 + c] + n / 2) / n : 0);
+                q[x * 4 + c] =
+                    static_cast<std::uint8_t>(n ? (sums[static_cast<std::size_t>(x) * 4 + c] + n / 2) / n : 0);
         }
     }
     cairo_surface_mark_dirty(out);
@@ -468,15 +478,18 @@ double CALayerRenderer::shadowReach(const CALayer& layer, const CATransform3D& d
     // The offset as drawn: a layer scaled unevenly moves its shadow further along one axis.
     double ox = layer.shadowOffset().width * device.m11 + layer.shadowOffset().height * device.m21;
     double oy = layer.shadowOffset().width * device.m12 + layer.shadowOffset().height * device.m22;
-    double offset = std::max(std::hypot(layer.shadowOffset().width, layer.shadowOffset().height) * scale, std::hypot(ox, oy));
+    double offset =
+        std::max(std::hypot(layer.shadowOffset().width, layer.shadowOffset().height) * scale, std::hypot(ox, oy));
     return 3 * layer.shadowRadius() / 2 * scale + offset + 2;
 }
 
-void CALayerRenderer::drawShadowOf(cairo_surface_t* content, const CADeviceRect& area, const CALayer& layer, const CATransform3D& device) {
+void CALayerRenderer::drawShadowOf(cairo_surface_t* content, const CADeviceRect& area, const CALayer& layer,
+                                   const CATransform3D& device) {
     double scale = std::sqrt(std::fabs(linearDeterminant(device)));
     double sigma = layer.shadowRadius() / 2 * scale;
     int margin = static_cast<int>(std::ceil(3 * sigma)) + 1;
-    cairo_surface_t* alpha = cairo_image_surface_create(CAIRO_FORMAT_A8, area.width() + 2 * margin, area.height() + 2 * margin);
+    cairo_surface_t* alpha =
+        cairo_image_surface_create(CAIRO_FORMAT_A8, area.width() + 2 * margin, area.height() + 2 * margin);
     cairo_t* c = cairo_create(alpha);
     // content carries its device offset, so its pixel (0, 0) lands at area's origin.
     cairo_set_source_surface(c, content, margin - area.x0, margin - area.y0);
@@ -511,7 +524,8 @@ void CALayerRenderer::drawPathShadow(const CALayer& layer, const CATransform3D& 
     cairo_surface_destroy(alpha);
 }
 
-void CALayerRenderer::paintShadowMask(cairo_surface_t* alpha, int x, int y, const CALayer& layer, const CATransform3D& device) {
+void CALayerRenderer::paintShadowMask(cairo_surface_t* alpha, int x, int y, const CALayer& layer,
+                                      const CATransform3D& device) {
     // The offset is in the layer's coordinates, so it turns and scales with the layer.
     double ox = layer.shadowOffset().width * device.m11 + layer.shadowOffset().height * device.m21;
     double oy = layer.shadowOffset().width * device.m12 + layer.shadowOffset().height * device.m22;
@@ -538,7 +552,8 @@ void CALayerRenderer::drawProjected(CALayer& model, const CALayer& layer, const 
     int h = std::min(4096, static_cast<int>(std::ceil(e.size.height * s)));
     double sx = w / e.size.width, sy = h / e.size.height;
     cairo_surface_t* flat = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-    CATransform3D flatDevice = CATransform3DConcat(translation(-e.origin.x, -e.origin.y), CATransform3DMakeScale(sx, sy, 1));
+    CATransform3D flatDevice =
+        CATransform3DConcat(translation(-e.origin.x, -e.origin.y), CATransform3DMakeScale(sx, sy, 1));
     bool cull = m_cull;
     m_cull = false;  // the flat picture has coordinates of its own
     withTarget(flat, [&] { drawBody(model, layer, flatDevice); });
@@ -566,7 +581,9 @@ void CALayerRenderer::warp(cairo_surface_t* flat, const CGRect& e, double sx, do
     CADeviceRect area = CADeviceRect::around(minX, minY, maxX, maxY).intersect(clipExtents());
     if (area.empty()) return;
     // Inverse of the plane's projective map (rows x, y, 1 → X, Y, W).
-    double m[3][3] = {{device.m11, device.m12, device.m14}, {device.m21, device.m22, device.m24}, {device.m41, device.m42, device.m44}};
+    double m[3][3] = {{device.m11, device.m12, device.m14},
+                      {device.m21, device.m22, device.m24},
+                      {device.m41, device.m42, device.m44}};
     double inv[3][3];
     double det = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) - m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
                  m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
@@ -634,7 +651,8 @@ std::optional<CGRect> CALayerRenderer::localExtents(CALayer& model, const CALaye
     }
     if (layer.shadowOpacity() > 0) {
         double reach = 1.5 * layer.shadowRadius() + 1;
-        r = CGRectUnion(r, CGRectOffset(CGRectInset(r, -reach, -reach), layer.shadowOffset().width, layer.shadowOffset().height));
+        r = CGRectUnion(
+            r, CGRectOffset(CGRectInset(r, -reach, -reach), layer.shadowOffset().width, layer.shadowOffset().height));
     }
     if (layer.masksToBounds()) return r;
     if (depth > 64) return std::nullopt;
@@ -662,7 +680,8 @@ std::optional<CGRect> CALayerRenderer::localExtents(CALayer& model, const CALaye
     return r;
 }
 
-std::optional<CADeviceRect> CALayerRenderer::subtreeExtents(CALayer& model, const CALayer& layer, const CATransform3D& device) {
+std::optional<CADeviceRect> CALayerRenderer::subtreeExtents(CALayer& model, const CALayer& layer,
+                                                            const CATransform3D& device) {
     auto local = localExtents(model, layer);
     if (!local) return std::nullopt;
     return deviceBox(device, *local).inflate(1);
@@ -687,7 +706,8 @@ CADeviceRect CALayerRenderer::deviceBox(const CATransform3D& device, const CGRec
 }
 
 cairo_surface_t* CALayerRenderer::offscreen(const CADeviceRect& area) {
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(1, area.width()), std::max(1, area.height()));
+    cairo_surface_t* s =
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(1, area.width()), std::max(1, area.height()));
     cairo_surface_set_device_offset(s, -area.x0, -area.y0);
     return s;
 }

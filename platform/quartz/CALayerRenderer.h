@@ -120,7 +120,8 @@ public:
     static double shadowReach(const CALayer& layer, const CATransform3D& device);
 
     // Paints the shadow cast by the alpha of `content` (covering `area`).
-    void drawShadowOf(cairo_surface_t* content, const CADeviceRect& area, const CALayer& layer, const CATransform3D& device);
+    void drawShadowOf(cairo_surface_t* content, const CADeviceRect& area, const CALayer& layer,
+                      const CATransform3D& device);
 
     void drawPathShadow(const CALayer& layer, const CATransform3D& device);
 
@@ -147,7 +148,8 @@ public:
     // An offscreen surface covering `area` of the device, drawn to with device coordinates.
     cairo_surface_t* offscreen(const CADeviceRect& area);
 
-    template <class F> void withTarget(cairo_surface_t* surface, F draw) {
+    template <class F>
+    void withTarget(cairo_surface_t* surface, F draw) {
         cairo_t* saved = m_cr;
         cairo_surface_t* savedTarget = m_target;
         m_cr = cairo_create(surface);

@@ -31,10 +31,22 @@ void CAMediaTimingFunction::init(double c1x, double c1y, double c2x, double c2y)
 
 void CAMediaTimingFunction::getControlPointAtIndex(int index, double values[2]) const {
     switch (index) {
-    case 0: values[0] = 0; values[1] = 0; break;
-    case 1: values[0] = m_c1x; values[1] = m_c1y; break;
-    case 2: values[0] = m_c2x; values[1] = m_c2y; break;
-    case 3: values[0] = 1; values[1] = 1; break;
+    case 0:
+        values[0] = 0;
+        values[1] = 0;
+        break;
+    case 1:
+        values[0] = m_c1x;
+        values[1] = m_c1y;
+        break;
+    case 2:
+        values[0] = m_c2x;
+        values[1] = m_c2y;
+        break;
+    case 3:
+        values[0] = 1;
+        values[1] = 1;
+        break;
     default: break;
     }
 }

@@ -332,9 +332,7 @@ private:
 // ---------------------------------------------------------------------------------------------
 
 CARetainedRenderer::CARetainedRenderer(CGSize size, double scale, UIColorRef background)
-    : m_size(size),
-      m_scale(scale > 0 && std::isfinite(scale) ? scale : 1),
-      m_background(std::move(background)),
+    : m_size(size), m_scale(scale > 0 && std::isfinite(scale) ? scale : 1), m_background(std::move(background)),
       m_state(std::make_unique<State>()) {
     m_pixelWidth = std::max(1, static_cast<int>(std::ceil(size.width * m_scale - 1e-9)));
     m_pixelHeight = std::max(1, static_cast<int>(std::ceil(size.height * m_scale - 1e-9)));

@@ -15,16 +15,30 @@ void CAShapeLayer::init() {
     m_fillColor = UIColor::blackColor();
 }
 
-void CAShapeLayer::setPath(CGPathRef path) { changeValue("path", [&] { m_path = std::move(path); }); }
-void CAShapeLayer::setFillColor(UIColorRef color) { changeValue("fillColor", [&] { m_fillColor = std::move(color); }); }
-void CAShapeLayer::setStrokeColor(UIColorRef color) { changeValue("strokeColor", [&] { m_strokeColor = std::move(color); }); }
-void CAShapeLayer::setLineWidth(double width) { changeValue("lineWidth", [&] { m_lineWidth = std::max(0.0, width); }); }
+void CAShapeLayer::setPath(CGPathRef path) {
+    changeValue("path", [&] { m_path = std::move(path); });
+}
+void CAShapeLayer::setFillColor(UIColorRef color) {
+    changeValue("fillColor", [&] { m_fillColor = std::move(color); });
+}
+void CAShapeLayer::setStrokeColor(UIColorRef color) {
+    changeValue("strokeColor", [&] { m_strokeColor = std::move(color); });
+}
+void CAShapeLayer::setLineWidth(double width) {
+    changeValue("lineWidth", [&] { m_lineWidth = std::max(0.0, width); });
+}
 void CAShapeLayer::setLineDashPattern(std::vector<double> pattern) {
     changeValue("lineDashPattern", [&] { m_dashPattern = std::move(pattern); });
 }
-void CAShapeLayer::setLineDashPhase(double phase) { changeValue("lineDashPhase", [&] { m_dashPhase = phase; }); }
-void CAShapeLayer::setStrokeStart(double s) { changeValue("strokeStart", [&] { m_strokeStart = std::clamp(s, 0.0, 1.0); }); }
-void CAShapeLayer::setStrokeEnd(double e) { changeValue("strokeEnd", [&] { m_strokeEnd = std::clamp(e, 0.0, 1.0); }); }
+void CAShapeLayer::setLineDashPhase(double phase) {
+    changeValue("lineDashPhase", [&] { m_dashPhase = phase; });
+}
+void CAShapeLayer::setStrokeStart(double s) {
+    changeValue("strokeStart", [&] { m_strokeStart = std::clamp(s, 0.0, 1.0); });
+}
+void CAShapeLayer::setStrokeEnd(double e) {
+    changeValue("strokeEnd", [&] { m_strokeEnd = std::clamp(e, 0.0, 1.0); });
+}
 
 CAValue CAShapeLayer::valueForKeyPath(const std::string& path) const {
     if (path == "fillColor") return m_fillColor;

@@ -15,14 +15,24 @@ void CATextLayer::init() {
     m_foregroundColor = UIColor::whiteColor();
 }
 
-void CATextLayer::setString(const std::string& text) { changeValue("string", [&] { m_string = text; }); }
-void CATextLayer::setFont(UIFontRef font) { changeValue("font", [&] { m_font = std::move(font); }); }
-void CATextLayer::setFontSize(double size) { changeValue("fontSize", [&] { m_fontSize = std::max(0.0, size); }); }
+void CATextLayer::setString(const std::string& text) {
+    changeValue("string", [&] { m_string = text; });
+}
+void CATextLayer::setFont(UIFontRef font) {
+    changeValue("font", [&] { m_font = std::move(font); });
+}
+void CATextLayer::setFontSize(double size) {
+    changeValue("fontSize", [&] { m_fontSize = std::max(0.0, size); });
+}
 void CATextLayer::setForegroundColor(UIColorRef color) {
     changeValue("foregroundColor", [&] { m_foregroundColor = std::move(color); });
 }
-void CATextLayer::setAlignmentMode(const std::string& mode) { changeValue("alignmentMode", [&] { m_alignmentMode = mode; }); }
-void CATextLayer::setWrapped(bool wrapped) { changeValue("wrapped", [&] { m_wrapped = wrapped; }); }
+void CATextLayer::setAlignmentMode(const std::string& mode) {
+    changeValue("alignmentMode", [&] { m_alignmentMode = mode; });
+}
+void CATextLayer::setWrapped(bool wrapped) {
+    changeValue("wrapped", [&] { m_wrapped = wrapped; });
+}
 void CATextLayer::setTruncationMode(const std::string& mode) {
     changeValue("truncationMode", [&] { m_truncationMode = mode; });
 }

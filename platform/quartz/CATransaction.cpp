@@ -29,9 +29,7 @@ TransactionStack& stack() {
     return detached;
 }
 
-void commitFrame(Frame frame) {
-    frame.tracker->committed(std::move(frame.completion));
-}
+void commitFrame(Frame frame) { frame.tracker->committed(std::move(frame.completion)); }
 
 // A setter outside any begin/commit opens the implicit frame, which the run loop closes.
 Frame& writableFrame() {
@@ -56,7 +54,8 @@ Frame& writableFrame() {
     return s.frames.back();
 }
 
-template <class T, class Get> T lookup(Get get, T fallback) {
+template <class T, class Get>
+T lookup(Get get, T fallback) {
     const auto& frames = stack().frames;
     for (auto it = frames.rbegin(); it != frames.rend(); ++it)
         if (auto v = get(*it)) return *v;

@@ -61,7 +61,7 @@ struct CATransform3DParts {
     double scale[3] = {1, 1, 1};
     double quaternion[4] = {0, 0, 0, 1};  // x, y, z, w
     double translation[3] = {0, 0, 0};
-    double perspective[3] = {0, 0, 0};    // m14, m24, m34
+    double perspective[3] = {0, 0, 0};  // m14, m24, m34
 };
 CATransform3DParts CATransform3DDecompose(const CATransform3D& t);
 CATransform3D CATransform3DRecompose(const CATransform3DParts& parts);

@@ -75,8 +75,7 @@ CAValue CAValueInterpolate(const CAValue& from, const CAValue& to, double f) {
     // A none colour meets a colour: fade through transparency.
     bool fromColorish = from.isNone() || from.holds<UIColorRef>();
     bool toColorish = to.isNone() || to.holds<UIColorRef>();
-    if (fromColorish && toColorish && !(from.isNone() && to.isNone()))
-        return lerpColor(from.color(), to.color(), f);
+    if (fromColorish && toColorish && !(from.isNone() && to.isNone())) return lerpColor(from.color(), to.color(), f);
     if (from.storage().index() != to.storage().index()) return f < 0.5 ? from : to;
 
     if (auto a = from.get<double>()) return lerp(*a, *to.get<double>(), f);

@@ -17,7 +17,8 @@ class CAValue {
 public:
     using Colors = std::vector<UIColorRef>;
     using Numbers = std::vector<double>;
-    using Storage = std::variant<std::monostate, double, CGPoint, CGSize, CGRect, CATransform3D, UIColorRef, Colors, Numbers>;
+    using Storage =
+        std::variant<std::monostate, double, CGPoint, CGSize, CGRect, CATransform3D, UIColorRef, Colors, Numbers>;
 
     CAValue() = default;
     CAValue(std::nullptr_t) {}
@@ -34,8 +35,14 @@ public:
 
     bool isNone() const { return std::holds_alternative<std::monostate>(m_v); }
     explicit operator bool() const { return !isNone(); }
-    template <class T> const T* get() const { return std::get_if<T>(&m_v); }
-    template <class T> bool holds() const { return std::holds_alternative<T>(m_v); }
+    template <class T>
+    const T* get() const {
+        return std::get_if<T>(&m_v);
+    }
+    template <class T>
+    bool holds() const {
+        return std::holds_alternative<T>(m_v);
+    }
     const Storage& storage() const { return m_v; }
 
     // Typed reads with a fallback for another kind.

@@ -127,10 +127,11 @@ void HBPreferences::setObject(const Value& value, const std::string& key) {
         }
         domain = std::move(*current);
     }
-    if (value.isNone()) domain.erase(key);
-    else domain[key] = value;
-    if (!writeDictionaryToFile(domain, filePath()))
-        NSLog("HBPreferences: could not write %@", filePath());
+    if (value.isNone())
+        domain.erase(key);
+    else
+        domain[key] = value;
+    if (!writeDictionaryToFile(domain, filePath())) NSLog("HBPreferences: could not write %@", filePath());
     keepStored(std::move(domain));
     for (const auto& [k, binding] : m_registered) updateBinding(k, binding);
 }

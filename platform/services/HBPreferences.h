@@ -58,7 +58,8 @@ private:
     void readDomain();
     void keepStored(Dictionary domain);
     void updateBinding(const std::string& key, const Binding& binding) const;
-    static void changed(CFNotificationCenterRef center, void* observer, const std::string& name, const void*, const Value*);
+    static void changed(CFNotificationCenterRef center, void* observer, const std::string& name, const void*,
+                        const Value*);
 
     std::string m_identifier;
     Dictionary m_stored;

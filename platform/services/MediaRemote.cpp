@@ -86,8 +86,10 @@ Dictionary MRNowPlayingPlayer::nowPlayingInformation() {
                     {kMRMediaRemoteNowPlayingInfoPlaybackRate, m_playing ? 1.0 : 0.0}};
     if (!track->artist.empty()) info[kMRMediaRemoteNowPlayingInfoArtist] = track->artist;
     if (!track->artworkPath.empty()) {
-        if (auto bytes = readFile(track->artworkPath)) info[kMRMediaRemoteNowPlayingInfoArtworkData] = std::move(*bytes);
-        else NSLogLine("MediaRemote: artwork " + track->artworkPath + " cannot be read; the track has none");
+        if (auto bytes = readFile(track->artworkPath))
+            info[kMRMediaRemoteNowPlayingInfoArtworkData] = std::move(*bytes);
+        else
+            NSLogLine("MediaRemote: artwork " + track->artworkPath + " cannot be read; the track has none");
     }
     return info;
 }
@@ -133,7 +135,8 @@ void MRNowPlayingPlayer::announce(bool information, bool playing) {
 
 void MRMediaRemoteGetNowPlayingInfo(dispatch_queue_t queue, std::function<void(const Dictionary&)> completion) {
     if (!completion) return;
-    enqueue(queue, [completion = std::move(completion)] { completion(MRNowPlayingPlayer::shared().nowPlayingInformation()); });
+    enqueue(queue,
+            [completion = std::move(completion)] { completion(MRNowPlayingPlayer::shared().nowPlayingInformation()); });
 }
 
 void MRMediaRemoteGetNowPlayingApplicationIsPlaying(dispatch_queue_t queue, std::function<void(bool)> completion) {

@@ -41,8 +41,10 @@ struct dispatch_queue_s;
 using dispatch_queue_t = dispatch_queue_s*;
 dispatch_queue_t dispatch_get_main_queue();
 
-void MRMediaRemoteGetNowPlayingInfo(dispatch_queue_t queue, std::function<void(const Dictionary& information)> completion);
-void MRMediaRemoteGetNowPlayingApplicationIsPlaying(dispatch_queue_t queue, std::function<void(bool playing)> completion);
+void MRMediaRemoteGetNowPlayingInfo(dispatch_queue_t queue,
+                                    std::function<void(const Dictionary& information)> completion);
+void MRMediaRemoteGetNowPlayingApplicationIsPlaying(dispatch_queue_t queue,
+                                                    std::function<void(bool playing)> completion);
 // False when the command number is not one the player knows (nothing happens then).
 bool MRMediaRemoteSendCommand(unsigned command, const Dictionary* options);
 
@@ -70,7 +72,10 @@ public:
     bool isPlaying();
     // None when nothing is loaded.
     const MediaTrack* currentTrack();
-    std::size_t currentIndex() { library(); return m_index; }
+    std::size_t currentIndex() {
+        library();
+        return m_index;
+    }
 
     // The information dictionary: title, artist, artwork bytes (when the track's artwork file can
     // be read) and playback rate; empty when nothing is loaded. The commands below go to the

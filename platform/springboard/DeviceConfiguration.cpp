@@ -57,14 +57,14 @@ std::string hexColorText(std::uint32_t rgb) {
 DeviceConfiguration DeviceConfiguration::defaults() {
     DeviceConfiguration c;
     c.applications = {
-        {"com.apple.mobilephone", "Phone", 0x34C759},     {"com.apple.MobileSMS", "Messages", 0x30D158},
-        {"com.apple.mobilesafari", "Safari", 0x0A84FF},   {"com.apple.Music", "Music", 0xFA2D48},
-        {"com.apple.camera", "Camera", 0x636366},         {"com.apple.mobileslideshow", "Photos", 0xFF9F0A},
-        {"com.apple.mobiletimer", "Clock", 0x1C1C1E},     {"com.apple.Preferences", "Settings", 0x8E8E93},
-        {"com.apple.AppStore", "App Store", 0x0A7AFF},    {"com.apple.news", "News", 0xFF375F},
-        {"com.apple.mobilenotes", "Notes", 0xFFD60A},     {"com.apple.mobilemail", "Mail", 0x1E90FF},
-        {"com.apple.mobilecal", "Calendar", 0xFF453A},    {"com.apple.Maps", "Maps", 0x64D2FF},
-        {"com.apple.weather", "Weather", 0x5AC8FA},       {"com.spotify.client", "Spotify", 0x1DB954},
+        {"com.apple.mobilephone", "Phone", 0x34C759},   {"com.apple.MobileSMS", "Messages", 0x30D158},
+        {"com.apple.mobilesafari", "Safari", 0x0A84FF}, {"com.apple.Music", "Music", 0xFA2D48},
+        {"com.apple.camera", "Camera", 0x636366},       {"com.apple.mobileslideshow", "Photos", 0xFF9F0A},
+        {"com.apple.mobiletimer", "Clock", 0x1C1C1E},   {"com.apple.Preferences", "Settings", 0x8E8E93},
+        {"com.apple.AppStore", "App Store", 0x0A7AFF},  {"com.apple.news", "News", 0xFF375F},
+        {"com.apple.mobilenotes", "Notes", 0xFFD60A},   {"com.apple.mobilemail", "Mail", 0x1E90FF},
+        {"com.apple.mobilecal", "Calendar", 0xFF453A},  {"com.apple.Maps", "Maps", 0x64D2FF},
+        {"com.apple.weather", "Weather", 0x5AC8FA},     {"com.spotify.client", "Spotify", 0x1DB954},
     };
     c.nowPlaying = {
         {"Harbour Lights", "The Quiet Pines", "/var/mobile/Media/Artwork/harbour-lights.png"},
@@ -81,12 +81,17 @@ DeviceConfiguration DeviceConfiguration::fromValue(const Value& value) {
         return c;
     }
     if (auto profile = textFor(value, "Profile")) {
-        if (deviceProfileNamed(*profile)) c.profile = *profile;
-        else NSLogLine(std::string(kLogPrefix) + "unknown Profile \"" + *profile + "\"; using " + c.profile);
+        if (deviceProfileNamed(*profile))
+            c.profile = *profile;
+        else
+            NSLogLine(std::string(kLogPrefix) + "unknown Profile \"" + *profile + "\"; using " + c.profile);
     }
     if (auto appearance = textFor(value, "Appearance")) {
-        if (auto style = appearanceNamed(*appearance)) c.appearance = *style;
-        else NSLogLine(std::string(kLogPrefix) + "unknown Appearance \"" + *appearance + "\"; using " + appearanceName(c.appearance));
+        if (auto style = appearanceNamed(*appearance))
+            c.appearance = *style;
+        else
+            NSLogLine(std::string(kLogPrefix) + "unknown Appearance \"" + *appearance + "\"; using " +
+                      appearanceName(c.appearance));
     }
     if (const Value& apps = value["Applications"]; !apps.isNone()) {
         if (const Array* list = apps.array()) {
@@ -95,15 +100,19 @@ DeviceConfiguration DeviceConfiguration::fromValue(const Value& value) {
                 const Value& entry = (*list)[i];
                 auto identifier = textFor(entry, "BundleIdentifier");
                 if (!identifier || identifier->empty()) {
-                    NSLogLine(std::string(kLogPrefix) + "Applications[" + std::to_string(i) + "] has no BundleIdentifier; skipped");
+                    NSLogLine(std::string(kLogPrefix) + "Applications[" + std::to_string(i) +
+                              "] has no BundleIdentifier; skipped");
                     continue;
                 }
                 InstalledApplication app;
                 app.bundleIdentifier = *identifier;
                 app.name = textFor(entry, "Name").value_or(*identifier);
                 if (auto colorText = textFor(entry, "IconColor")) {
-                    if (auto rgb = parseHexColor(*colorText)) app.iconColor = *rgb;
-                    else NSLogLine(std::string(kLogPrefix) + "Applications[" + std::to_string(i) + "] IconColor \"" + *colorText + "\" is not #RRGGBB");
+                    if (auto rgb = parseHexColor(*colorText))
+                        app.iconColor = *rgb;
+                    else
+                        NSLogLine(std::string(kLogPrefix) + "Applications[" + std::to_string(i) + "] IconColor \"" +
+                                  *colorText + "\" is not #RRGGBB");
                 }
                 c.applications.push_back(std::move(app));
             }
@@ -121,7 +130,8 @@ DeviceConfiguration DeviceConfiguration::fromValue(const Value& value) {
                     NSLogLine(std::string(kLogPrefix) + "NowPlaying[" + std::to_string(i) + "] has no Title; skipped");
                     continue;
                 }
-                c.nowPlaying.push_back({*title, textFor(entry, "Artist").value_or(""), textFor(entry, "Artwork").value_or("")});
+                c.nowPlaying.push_back(
+                    {*title, textFor(entry, "Artist").value_or(""), textFor(entry, "Artwork").value_or("")});
             }
         } else {
             NSLogLine(std::string(kLogPrefix) + "NowPlaying is not an array; using the defaults");
@@ -138,7 +148,8 @@ DeviceConfiguration DeviceConfiguration::load() {
     }
     auto value = readPropertyListFile(file);
     if (!value) {
-        NSLogLine(std::string(kLogPrefix) + kDeviceConfigurationPath + " is not a readable property list; using the defaults");
+        NSLogLine(std::string(kLogPrefix) + kDeviceConfigurationPath +
+                  " is not a readable property list; using the defaults");
         return defaults();
     }
     return fromValue(*value);

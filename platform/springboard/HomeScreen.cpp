@@ -44,8 +44,8 @@ ParsedAddress classifyAddress(const std::string& address) {
     }
     auto colon = address.find(':');
     if (colon == std::string::npos || colon == 0 || !std::isalpha(static_cast<unsigned char>(address[0])) ||
-        address.substr(0, colon).find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-.") !=
-            std::string::npos) {
+        address.substr(0, colon).find_first_not_of(
+            "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-.") != std::string::npos) {
         parsed.why = "malformed address";
         return parsed;
     }
@@ -70,9 +70,9 @@ ParsedAddress classifyAddress(const std::string& address) {
             parsed.why = "malformed address";
             return parsed;
         }
-        std::string authority = rest.substr(2, rest.find_first_of("/?#", 2) == std::string::npos
-                                                    ? std::string::npos
-                                                    : rest.find_first_of("/?#", 2) - 2);
+        std::string authority =
+            rest.substr(2, rest.find_first_of("/?#", 2) == std::string::npos ? std::string::npos
+                                                                             : rest.find_first_of("/?#", 2) - 2);
         auto at = authority.rfind('@');
         std::string host = at == std::string::npos ? authority : authority.substr(at + 1);
         if (host.empty() || host.front() == ':') {
@@ -150,7 +150,8 @@ void HomeScreen::buildHomeWindow() {
     for (std::size_t i = 0; i < applications.size(); ++i) {
         CGRect frame = iconViewFrame(i);
         if (CGRectGetMaxY(frame) > screen.size.height) {
-            NSLogLine("HomeScreen: " + std::to_string(applications.size() - i) + " applications do not fit on the first page");
+            NSLogLine("HomeScreen: " + std::to_string(applications.size() - i) +
+                      " applications do not fit on the first page");
             break;
         }
         auto icon = objc::make<SBIconView>(applications[i]);
@@ -201,13 +202,14 @@ void HomeScreen::showForeground(SBOpenRecord record, const InstalledApplication&
     CGRect screen = UIScreen::mainScreen()->bounds();
     m_foregroundWindow = objc::make<UIWindow>(screen);
     m_foregroundWindow->setWindowLevel(kApplicationWindowLevel);
-    m_foregroundWindow->addSubview(
-        objc::make<SBApplicationScreenView>(screen, static_cast<SBApplicationScreenView::Kind>(kind), application, detail));
+    m_foregroundWindow->addSubview(objc::make<SBApplicationScreenView>(
+        screen, static_cast<SBApplicationScreenView::Kind>(kind), application, detail));
     m_foregroundWindow->makeKeyAndVisible();
 }
 
 bool HomeScreen::launchApplication(const std::string& bundleIdentifier, bool suspended) {
-    SBOpenRecord record{SBOpenRecord::Operation::Launch, bundleIdentifier, SBOpenRecord::Result::Nothing, {}, suspended};
+    SBOpenRecord record{
+        SBOpenRecord::Operation::Launch, bundleIdentifier, SBOpenRecord::Result::Nothing, {}, suspended};
     const InstalledApplication* app = configuration().applicationWithIdentifier(bundleIdentifier);
     if (!app) {
         NSLogLine("HomeScreen: no installed application \"" + bundleIdentifier + "\"; nothing launched");
@@ -227,7 +229,10 @@ bool HomeScreen::launchApplication(const std::string& bundleIdentifier, bool sus
 
 bool HomeScreen::openURL(const std::string& address, bool withOptions) {
     SBOpenRecord record{withOptions ? SBOpenRecord::Operation::OpenURLWithOptions : SBOpenRecord::Operation::OpenURL,
-                        address, SBOpenRecord::Result::Nothing, {}, false};
+                        address,
+                        SBOpenRecord::Result::Nothing,
+                        {},
+                        false};
     ParsedAddress parsed = classifyAddress(address);
     record.result = parsed.kind;
     record.target = parsed.target;
@@ -296,8 +301,10 @@ void HomeScreen::unlock() {
     if (m_lockWindow) m_lockWindow->setHidden(true);
     m_lockWindow.reset();
     m_lockView.reset();
-    if (m_foregroundWindow) m_foregroundWindow->makeKeyWindow();
-    else if (m_homeWindow) m_homeWindow->makeKeyWindow();
+    if (m_foregroundWindow)
+        m_foregroundWindow->makeKeyWindow();
+    else if (m_homeWindow)
+        m_homeWindow->makeKeyWindow();
 }
 
 objc::Ref<UIImage> HomeScreen::applicationIconImage(const std::string& bundleIdentifier, int format, double scale) {

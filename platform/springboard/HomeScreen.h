@@ -102,7 +102,8 @@ public:
 private:
     void buildHomeWindow();
     void buildStatusBarWindow();
-    void showForeground(SBOpenRecord record, const InstalledApplication& application, int kind, const std::string& detail);
+    void showForeground(SBOpenRecord record, const InstalledApplication& application, int kind,
+                        const std::string& detail);
     void scheduleClockTick();
     void clockTick();
     InstalledApplication applicationOrDefault(const std::string& bundleIdentifier, const std::string& name,

@@ -83,8 +83,10 @@ void SBApplicationScreenView::drawRect(const CGRect&) {
         address.font = UIFont::systemFontOfSize(15);
         address.lineBreakMode = NSLineBreakMode::ByTruncatingMiddle;
         CGFloat lineHeight = std::ceil(address.font->lineHeight());
-        drawText(*context, m_detail, CGRectMake(bar.origin.x + 10, bar.origin.y + (bar.size.height - lineHeight) / 2,
-                                                 bar.size.width - 20, lineHeight), address, 1);
+        drawText(*context, m_detail,
+                 CGRectMake(bar.origin.x + 10, bar.origin.y + (bar.size.height - lineHeight) / 2, bar.size.width - 20,
+                            lineHeight),
+                 address, 1);
         title.font = UIFont::boldSystemFontOfSize(28);
         drawText(*context, m_application.name, CGRectMake(16, b.size.height / 2 - 20, b.size.width - 32, 40), title, 1);
         break;

@@ -35,17 +35,20 @@ WallpaperColors wallpaperColorsForStyle(int userInterfaceStyle) {
 
 objc::Ref<UIImage> wallpaperImage(CGSize size, double scale, int userInterfaceStyle) {
     WallpaperColors colors = wallpaperColorsForStyle(userInterfaceStyle);
-    return UIImage::imageWithSize(size, scale, [&](CGContext& context) {
-        cairo_t* cr = context.cairo();
-        RGB top = rgb(colors.top), bottom = rgb(colors.bottom);
-        cairo_pattern_t* gradient = cairo_pattern_create_linear(0, 0, 0, size.height);
-        cairo_pattern_add_color_stop_rgb(gradient, 0, top.r, top.g, top.b);
-        cairo_pattern_add_color_stop_rgb(gradient, 1, bottom.r, bottom.g, bottom.b);
-        cairo_rectangle(cr, 0, 0, size.width, size.height);
-        cairo_set_source(cr, gradient);
-        cairo_fill(cr);
-        cairo_pattern_destroy(gradient);
-    }, true);
+    return UIImage::imageWithSize(
+        size, scale,
+        [&](CGContext& context) {
+            cairo_t* cr = context.cairo();
+            RGB top = rgb(colors.top), bottom = rgb(colors.bottom);
+            cairo_pattern_t* gradient = cairo_pattern_create_linear(0, 0, 0, size.height);
+            cairo_pattern_add_color_stop_rgb(gradient, 0, top.r, top.g, top.b);
+            cairo_pattern_add_color_stop_rgb(gradient, 1, bottom.r, bottom.g, bottom.b);
+            cairo_rectangle(cr, 0, 0, size.width, size.height);
+            cairo_set_source(cr, gradient);
+            cairo_fill(cr);
+            cairo_pattern_destroy(gradient);
+        },
+        true);
 }
 
 CGFloat iconSizeForFormat(int format) {

@@ -18,14 +18,16 @@ bool SpringBoard::openURL(const std::string& url) { return HomeScreen::shared().
 
 void SpringBoard::openURL(const std::string& url, const Dictionary&, std::function<void(bool)> completion) {
     bool opened = HomeScreen::shared().openURL(url, true);
-    if (completion) Process::shared().runLoop().post([completion = std::move(completion), opened] { completion(opened); });
+    if (completion)
+        Process::shared().runLoop().post([completion = std::move(completion), opened] { completion(opened); });
 }
 
 void SpringBoard::takeScreenshot() { HomeScreen::shared().takeScreenshot(); }
 
 void SpringBoard::_simulateLockButtonPress() { HomeScreen::shared().lock(); }
 
-objc::Ref<UIImage> _applicationIconImageForBundleIdentifier(const std::string& bundleIdentifier, int format, double scale) {
+objc::Ref<UIImage> _applicationIconImageForBundleIdentifier(const std::string& bundleIdentifier, int format,
+                                                            double scale) {
     return HomeScreen::shared().applicationIconImage(bundleIdentifier, format, scale);
 }
 

@@ -15,7 +15,8 @@ public:
     bool launchApplicationWithIdentifier(const std::string& bundleIdentifier, bool suspended) override;
     bool canOpenURL(const std::string& url) override;
     bool openURL(const std::string& url) override;
-    void openURL(const std::string& url, const Dictionary& options, std::function<void(bool success)> completion) override;
+    void openURL(const std::string& url, const Dictionary& options,
+                 std::function<void(bool success)> completion) override;
     void takeScreenshot() override;
     void _simulateLockButtonPress() override;
 
@@ -26,6 +27,7 @@ protected:
 // The platform's +[UIImage _applicationIconImageForBundleIdentifier:format:scale:]: the icon of
 // an installed application (format 2: 60 × 60 points with rounded corners), a blank placeholder
 // for an unknown identifier. Scale 0 means the screen's.
-objc::Ref<UIImage> _applicationIconImageForBundleIdentifier(const std::string& bundleIdentifier, int format, double scale);
+objc::Ref<UIImage> _applicationIconImageForBundleIdentifier(const std::string& bundleIdentifier, int format,
+                                                            double scale);
 
 }  // namespace ios

@@ -12,10 +12,11 @@
 namespace ios {
 
 OBJC_CLASS_DEFINE_WITH(_UIStatusBar, UIView, [](objc::Class& cls) {
-    cls.addNativeMethod("layoutSubviews", "v@:", [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
-        static_cast<_UIStatusBar&>(self).statusBarLayoutSubviews();
-        return nullptr;
-    });
+    cls.addNativeMethod("layoutSubviews",
+                        "v@:", [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
+                            static_cast<_UIStatusBar&>(self).statusBarLayoutSubviews();
+                            return nullptr;
+                        });
 })
 
 namespace {

@@ -65,8 +65,9 @@ TextLayout::TextLayout(const std::string& text, const NSStringAttributes& attrib
     bool limited = widthLimit > 0 && widthLimit < kNoLimit;
     if (limited) {
         pango_layout_set_width(layout, static_cast<int>(std::lround(widthLimit * PANGO_SCALE)));
-        pango_layout_set_wrap(layout, attributes.lineBreakMode == NSLineBreakMode::ByCharWrapping ? PANGO_WRAP_CHAR
-                                                                                                   : PANGO_WRAP_WORD_CHAR);
+        pango_layout_set_wrap(layout, attributes.lineBreakMode == NSLineBreakMode::ByCharWrapping
+                                          ? PANGO_WRAP_CHAR
+                                          : PANGO_WRAP_WORD_CHAR);
         if (isTruncating(attributes.lineBreakMode)) {
             PangoEllipsizeMode mode = PANGO_ELLIPSIZE_END;
             if (numberOfLines == 1 && attributes.lineBreakMode == NSLineBreakMode::ByTruncatingHead)
@@ -119,13 +120,17 @@ void TextLayout::draw(cairo_t* cr, const CGRect& rect, CGFloat alpha) const {
         cairo_clip(cr);
     }
     const auto& color = m_impl->attributes.foregroundColor;
-    if (color) cairo_set_source_rgba(cr, color->red(), color->green(), color->blue(), color->alpha() * alpha);
-    else cairo_set_source_rgba(cr, 0, 0, 0, alpha);
+    if (color)
+        cairo_set_source_rgba(cr, color->red(), color->green(), color->blue(), color->alpha() * alpha);
+    else
+        cairo_set_source_rgba(cr, 0, 0, 0, alpha);
     // A layout without a width aligns within its own width; give it the rectangle's.
     double x = r.origin.x;
     if (pango_layout_get_width(m_impl->layout) < 0 && r.size.width < kNoLimit) {
-        if (m_impl->attributes.alignment == NSTextAlignment::Center) x += (r.size.width - m_size.width) / 2;
-        else if (m_impl->attributes.alignment == NSTextAlignment::Right) x += r.size.width - m_size.width;
+        if (m_impl->attributes.alignment == NSTextAlignment::Center)
+            x += (r.size.width - m_size.width) / 2;
+        else if (m_impl->attributes.alignment == NSTextAlignment::Right)
+            x += r.size.width - m_size.width;
     }
     cairo_move_to(cr, x, r.origin.y + m_impl->baselineShift);
     pango_cairo_show_layout(cr, m_impl->layout);
@@ -139,7 +144,8 @@ CGSize NSStringSizeWithAttributes(const std::string& text, const NSStringAttribu
 
 CGRect NSStringBoundingRectWithSize(const std::string& text, CGSize size, unsigned options,
                                     const NSStringAttributes& attributes) {
-    if (!(options & NSStringDrawingUsesLineFragmentOrigin)) return {{0, 0}, NSStringSizeWithAttributes(text, attributes)};
+    if (!(options & NSStringDrawingUsesLineFragmentOrigin))
+        return {{0, 0}, NSStringSizeWithAttributes(text, attributes)};
     TextLayout full(text, attributes, size.width, 0);
     CGSize result = full.size();
     // A height limit keeps the whole lines that fit (at least the first).

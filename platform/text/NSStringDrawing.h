@@ -16,7 +16,11 @@ namespace ios {
 
 enum class NSTextAlignment { Left = 0, Center = 1, Right = 2, Justified = 3, Natural = 4 };
 enum class NSLineBreakMode {
-    ByWordWrapping = 0, ByCharWrapping = 1, ByClipping = 2, ByTruncatingHead = 3, ByTruncatingTail = 4,
+    ByWordWrapping = 0,
+    ByCharWrapping = 1,
+    ByClipping = 2,
+    ByTruncatingHead = 3,
+    ByTruncatingTail = 4,
     ByTruncatingMiddle = 5
 };
 
@@ -28,7 +32,7 @@ enum NSStringDrawingOptions : unsigned {
 };
 
 struct NSStringAttributes {
-    objc::Ref<UIFont> font;             // none: the system font at 12 points
+    objc::Ref<UIFont> font;              // none: the system font at 12 points
     objc::Ref<UIColor> foregroundColor;  // none: black
     NSTextAlignment alignment = NSTextAlignment::Natural;
     NSLineBreakMode lineBreakMode = NSLineBreakMode::ByWordWrapping;

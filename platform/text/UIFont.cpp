@@ -81,7 +81,9 @@ objc::Ref<UIFont> UIFont::fontWithName(const std::string& name, CGFloat size) {
     return objc::make<UIFont>(name, match.family, size, match.bold);
 }
 
-objc::Ref<UIFont> UIFont::fontWithSize(CGFloat size) const { return objc::make<UIFont>(m_name, m_family, size, m_bold); }
+objc::Ref<UIFont> UIFont::fontWithSize(CGFloat size) const {
+    return objc::make<UIFont>(m_name, m_family, size, m_bold);
+}
 
 void UIFont::loadMetrics() const {
     if (m_haveMetrics) return;

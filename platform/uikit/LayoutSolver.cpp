@@ -14,17 +14,12 @@ bool layoutAttributeAxis(NSLayoutAttribute attribute, NSLayoutConstraintAxis* ax
     case NSLayoutAttribute::Leading:
     case NSLayoutAttribute::Trailing:
     case NSLayoutAttribute::Width:
-    case NSLayoutAttribute::CenterX:
-        *axis = NSLayoutConstraintAxis::Horizontal;
-        return true;
+    case NSLayoutAttribute::CenterX: *axis = NSLayoutConstraintAxis::Horizontal; return true;
     case NSLayoutAttribute::Top:
     case NSLayoutAttribute::Bottom:
     case NSLayoutAttribute::Height:
-    case NSLayoutAttribute::CenterY:
-        *axis = NSLayoutConstraintAxis::Vertical;
-        return true;
-    case NSLayoutAttribute::NotAnAttribute:
-        break;
+    case NSLayoutAttribute::CenterY: *axis = NSLayoutConstraintAxis::Vertical; return true;
+    case NSLayoutAttribute::NotAnAttribute: break;
     }
     return false;
 }
@@ -90,7 +85,7 @@ struct Row {
     double rhs = 0;
     int constraint = -1;  // the constraint it came from; -1 for an item's own frame
     int unknown = 0;
-    bool used = false;    // solved for its last unknown
+    bool used = false;  // solved for its last unknown
 
     void add(int v, double c) {
         if (c == 0) return;
@@ -132,8 +127,8 @@ public:
         // Intrinsic sizes fill only what the constraints leave open.
         for (std::size_t i = 0; i < m_items.size(); ++i) {
             const auto& item = m_items[i];
-            double intrinsic = m_axis == NSLayoutConstraintAxis::Horizontal ? item.intrinsicSize.width
-                                                                             : item.intrinsicSize.height;
+            double intrinsic =
+                m_axis == NSLayoutConstraintAxis::Horizontal ? item.intrinsicSize.width : item.intrinsicSize.height;
             int v = sizeVar(static_cast<int>(i));
             if (item.constrained && !m_known[v] && intrinsic >= 0) {
                 setVar(v, intrinsic);
@@ -190,8 +185,10 @@ public:
         for (int i = 0; i < n; ++i) {
             if (!m_items[i].constrained) continue;
             int g = find(i);
-            if (faulty[g]) kept[g].push_back(i);
-            else placed[i] = 1;
+            if (faulty[g])
+                kept[g].push_back(i);
+            else
+                placed[i] = 1;
         }
         for (int g = 0; g < n; ++g) {
             if (!faulty[g] || find(g) != g) continue;
@@ -223,8 +220,10 @@ public:
             double origin = m_value[minVar(i)] - (parent >= 0 ? actualMin[parent] : 0);
             double size = m_value[sizeVar(i)];
             CGRect& f = result.frames[i];
-            if (m_axis == NSLayoutConstraintAxis::Horizontal) f.origin.x = origin, f.size.width = size;
-            else f.origin.y = origin, f.size.height = size;
+            if (m_axis == NSLayoutConstraintAxis::Horizontal)
+                f.origin.x = origin, f.size.width = size;
+            else
+                f.origin.y = origin, f.size.height = size;
         }
     }
 
@@ -277,8 +276,10 @@ private:
         for (int r : m_rowsOfVar[v]) {
             Row& row = m_rows[r];
             --row.unknown;
-            if (row.unknown == 1) m_queue.push_back(r);
-            else if (row.unknown == 0 && !row.used && !holds(row)) m_conflicts.push_back(r);
+            if (row.unknown == 1)
+                m_queue.push_back(r);
+            else if (row.unknown == 0 && !row.used && !holds(row))
+                m_conflicts.push_back(r);
         }
     }
 
@@ -297,8 +298,10 @@ private:
             int open = -1;
             double rest = row.rhs, coef = 0;
             for (int i = 0; i < row.terms; ++i) {
-                if (m_known[row.var[i]]) rest -= row.coef[i] * m_value[row.var[i]];
-                else open = row.var[i], coef = row.coef[i];
+                if (m_known[row.var[i]])
+                    rest -= row.coef[i] * m_value[row.var[i]];
+                else
+                    open = row.var[i], coef = row.coef[i];
             }
             row.used = true;
             setVar(open, rest / coef);
@@ -377,7 +380,8 @@ bool LayoutSolver::checkShape(NSLayoutAttribute first, bool hasSecond, NSLayoutA
     NSLayoutConstraintAxis firstAxis, secondAxis;
     if (!layoutAttributeAxis(first, &firstAxis)) return refuse("its first attribute is not an attribute");
     if (!hasSecond) {
-        if (!layoutAttributeIsDimension(first)) return refuse("a position cannot equal a constant; it needs a second anchor");
+        if (!layoutAttributeIsDimension(first))
+            return refuse("a position cannot equal a constant; it needs a second anchor");
         return true;
     }
     if (!layoutAttributeAxis(second, &secondAxis)) return refuse("its second attribute is not an attribute");
@@ -440,8 +444,10 @@ std::string LayoutSolver::describeConstraint(int index, const std::function<std:
     if (c.second < 0) return out + formatNumber(c.constant);
     if (c.multiplier != 1) out += formatNumber(c.multiplier) + " * ";
     out += nameItem(c.second) + "." + layoutAttributeName(c.secondAttribute);
-    if (c.constant > 0) out += " + " + formatNumber(c.constant);
-    else if (c.constant < 0) out += " - " + formatNumber(-c.constant);
+    if (c.constant > 0)
+        out += " + " + formatNumber(c.constant);
+    else if (c.constant < 0)
+        out += " - " + formatNumber(-c.constant);
     return out;
 }
 
@@ -450,15 +456,19 @@ std::string LayoutSolver::describe(const Problem& p, const std::function<std::st
     std::string line;
     if (p.kind == ProblemKind::Conflict) {
         line = std::string("Unable to satisfy the ") + axis + " constraints: ";
-        if (p.constraint >= 0) line += describeConstraint(p.constraint, nameItem);
-        else line += "the fixed frame of " + joinNames(p.culprits, nameItem);
+        if (p.constraint >= 0)
+            line += describeConstraint(p.constraint, nameItem);
+        else
+            line += "the fixed frame of " + joinNames(p.culprits, nameItem);
         line += " conflicts with the others";
     } else {
         line = std::string("Ambiguous ") + axis + " layout: the constraints leave the position or size of " +
                joinNames(p.culprits, nameItem) + " open";
     }
-    if (p.kept.empty()) line += ".";
-    else line += "; keeping the last frames of " + joinNames(p.kept, nameItem) + ".";
+    if (p.kept.empty())
+        line += ".";
+    else
+        line += "; keeping the last frames of " + joinNames(p.kept, nameItem) + ".";
     return line;
 }
 

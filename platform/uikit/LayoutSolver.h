@@ -60,7 +60,7 @@ public:
     struct Item {
         // An item added earlier, or -1 for the root; at most one root per solve is expected.
         int parent = -1;
-        CGRect frame{};   // in the parent's space; for the root only the size counts
+        CGRect frame{};  // in the parent's space; for the root only the size counts
         CGSize intrinsicSize{kNoIntrinsicMetric, kNoIntrinsicMetric};
         bool constrained = false;
     };

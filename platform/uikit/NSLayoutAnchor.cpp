@@ -53,15 +53,35 @@ objc::Ref<NSLayoutConstraint> NSLayoutDimension::constraintEqualToAnchor(const o
 }
 
 // The anchors UIView declares.
-objc::Ref<NSLayoutXAxisAnchor> UIView::leadingAnchor() { return objc::make<NSLayoutXAxisAnchor>(*this, NSLayoutAttribute::Leading); }
-objc::Ref<NSLayoutXAxisAnchor> UIView::trailingAnchor() { return objc::make<NSLayoutXAxisAnchor>(*this, NSLayoutAttribute::Trailing); }
-objc::Ref<NSLayoutXAxisAnchor> UIView::leftAnchor() { return objc::make<NSLayoutXAxisAnchor>(*this, NSLayoutAttribute::Left); }
-objc::Ref<NSLayoutXAxisAnchor> UIView::rightAnchor() { return objc::make<NSLayoutXAxisAnchor>(*this, NSLayoutAttribute::Right); }
-objc::Ref<NSLayoutXAxisAnchor> UIView::centerXAnchor() { return objc::make<NSLayoutXAxisAnchor>(*this, NSLayoutAttribute::CenterX); }
-objc::Ref<NSLayoutYAxisAnchor> UIView::topAnchor() { return objc::make<NSLayoutYAxisAnchor>(*this, NSLayoutAttribute::Top); }
-objc::Ref<NSLayoutYAxisAnchor> UIView::bottomAnchor() { return objc::make<NSLayoutYAxisAnchor>(*this, NSLayoutAttribute::Bottom); }
-objc::Ref<NSLayoutYAxisAnchor> UIView::centerYAnchor() { return objc::make<NSLayoutYAxisAnchor>(*this, NSLayoutAttribute::CenterY); }
-objc::Ref<NSLayoutDimension> UIView::widthAnchor() { return objc::make<NSLayoutDimension>(*this, NSLayoutAttribute::Width); }
-objc::Ref<NSLayoutDimension> UIView::heightAnchor() { return objc::make<NSLayoutDimension>(*this, NSLayoutAttribute::Height); }
+objc::Ref<NSLayoutXAxisAnchor> UIView::leadingAnchor() {
+    return objc::make<NSLayoutXAxisAnchor>(*this, NSLayoutAttribute::Leading);
+}
+objc::Ref<NSLayoutXAxisAnchor> UIView::trailingAnchor() {
+    return objc::make<NSLayoutXAxisAnchor>(*this, NSLayoutAttribute::Trailing);
+}
+objc::Ref<NSLayoutXAxisAnchor> UIView::leftAnchor() {
+    return objc::make<NSLayoutXAxisAnchor>(*this, NSLayoutAttribute::Left);
+}
+objc::Ref<NSLayoutXAxisAnchor> UIView::rightAnchor() {
+    return objc::make<NSLayoutXAxisAnchor>(*this, NSLayoutAttribute::Right);
+}
+objc::Ref<NSLayoutXAxisAnchor> UIView::centerXAnchor() {
+    return objc::make<NSLayoutXAxisAnchor>(*this, NSLayoutAttribute::CenterX);
+}
+objc::Ref<NSLayoutYAxisAnchor> UIView::topAnchor() {
+    return objc::make<NSLayoutYAxisAnchor>(*this, NSLayoutAttribute::Top);
+}
+objc::Ref<NSLayoutYAxisAnchor> UIView::bottomAnchor() {
+    return objc::make<NSLayoutYAxisAnchor>(*this, NSLayoutAttribute::Bottom);
+}
+objc::Ref<NSLayoutYAxisAnchor> UIView::centerYAnchor() {
+    return objc::make<NSLayoutYAxisAnchor>(*this, NSLayoutAttribute::CenterY);
+}
+objc::Ref<NSLayoutDimension> UIView::widthAnchor() {
+    return objc::make<NSLayoutDimension>(*this, NSLayoutAttribute::Width);
+}
+objc::Ref<NSLayoutDimension> UIView::heightAnchor() {
+    return objc::make<NSLayoutDimension>(*this, NSLayoutAttribute::Height);
+}
 
 }  // namespace ios

@@ -45,12 +45,9 @@ std::string layoutLogName(const UIView& view) {
     return name;
 }
 
-objc::Ref<NSLayoutConstraint> NSLayoutConstraint::constraintWithItem(const objc::Ref<UIView>& view1,
-                                                                     NSLayoutAttribute attribute1,
-                                                                     NSLayoutRelation relation,
-                                                                     const objc::Ref<UIView>& view2,
-                                                                     NSLayoutAttribute attribute2, CGFloat multiplier,
-                                                                     CGFloat constant) {
+objc::Ref<NSLayoutConstraint> NSLayoutConstraint::constraintWithItem(
+    const objc::Ref<UIView>& view1, NSLayoutAttribute attribute1, NSLayoutRelation relation,
+    const objc::Ref<UIView>& view2, NSLayoutAttribute attribute2, CGFloat multiplier, CGFloat constant) {
     return objc::make<NSLayoutConstraint>(view1, attribute1, relation, view2, attribute2, multiplier, constant);
 }
 
@@ -67,10 +64,14 @@ void NSLayoutConstraint::init(const objc::Ref<UIView>& view1, NSLayoutAttribute 
     m_constant = constant;
 
     std::string reason;
-    if (!view1) reason = "it has no first view";
-    else if (relation != NSLayoutRelation::Equal) reason = "only equalities are supported";
-    else if (!std::isfinite(multiplier) || !std::isfinite(constant)) reason = "its constant or multiplier is not finite";
-    else LayoutSolver::checkShape(attribute1, hasSecond, attribute2, &reason);
+    if (!view1)
+        reason = "it has no first view";
+    else if (relation != NSLayoutRelation::Equal)
+        reason = "only equalities are supported";
+    else if (!std::isfinite(multiplier) || !std::isfinite(constant))
+        reason = "its constant or multiplier is not finite";
+    else
+        LayoutSolver::checkShape(attribute1, hasSecond, attribute2, &reason);
     m_valid = reason.empty();
     if (!m_valid) NSLog("Invalid layout constraint %s: %s; it will not be activated.", constraintDescription(), reason);
 }
@@ -80,8 +81,9 @@ std::string NSLayoutConstraint::constraintDescription() const {
         auto view = ref.lock();
         return view ? layoutLogName(*view) : std::string("(none)");
     };
-    const char* relation = m_relation == NSLayoutRelation::Equal ? " == "
-                           : m_relation == NSLayoutRelation::LessThanOrEqual ? " <= " : " >= ";
+    const char* relation = m_relation == NSLayoutRelation::Equal             ? " == "
+                           : m_relation == NSLayoutRelation::LessThanOrEqual ? " <= "
+                                                                             : " >= ";
     char number[32];
     std::string out = name(m_first) + "." + layoutAttributeName(m_firstAttribute) + relation;
     if (m_secondAttribute == NSLayoutAttribute::NotAnAttribute) {

@@ -31,8 +31,8 @@ public:
     // item of none with NotAnAttribute makes a constant constraint (widths and heights only).
     // A malformed constraint (see LayoutSolver::addConstraint) is logged and returned inactive;
     // it never activates.
-    static objc::Ref<NSLayoutConstraint> constraintWithItem(const objc::Ref<UIView>& view1, NSLayoutAttribute attribute1,
-                                                            NSLayoutRelation relation,
+    static objc::Ref<NSLayoutConstraint> constraintWithItem(const objc::Ref<UIView>& view1,
+                                                            NSLayoutAttribute attribute1, NSLayoutRelation relation,
                                                             const objc::Ref<UIView>& view2,
                                                             NSLayoutAttribute attribute2, CGFloat multiplier,
                                                             CGFloat constant);

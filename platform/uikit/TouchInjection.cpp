@@ -250,8 +250,10 @@ void moveAlong(const std::vector<CGPoint>& path, double duration) {
 void pressAndMove(const std::vector<CGPoint>& path, double duration) {
     if (path.empty()) return;
     sendTouch(UITouchPhase::Began, path.front());
-    if (path.size() > 1) moveAlong(path, duration);
-    else runLoop().advanceBy(std::max(duration, 0.0));
+    if (path.size() > 1)
+        moveAlong(path, duration);
+    else
+        runLoop().advanceBy(std::max(duration, 0.0));
 }
 
 void drag(const std::vector<CGPoint>& path, double duration) {

@@ -40,7 +40,8 @@ public:
 class UIGestureRecognizerArbiter {
 public:
     virtual ~UIGestureRecognizerArbiter() = default;
-    virtual bool preventsAncestorGestureRecognizer(const UIGestureRecognizer& recognizer, const UITouch& touch) const = 0;
+    virtual bool preventsAncestorGestureRecognizer(const UIGestureRecognizer& recognizer,
+                                                   const UITouch& touch) const = 0;
 };
 
 // Sends one phase of a finger at a screen point. Fingers are numbered; a Began on a finger that

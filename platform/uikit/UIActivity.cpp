@@ -7,7 +7,7 @@ namespace ios {
 OBJC_CLASS_DEFINE(UIActivity, objc::Object)
 
 objc::Ref<UIActivity> UIActivity::activityWithType(std::string type, std::string title, Perform perform,
-                                                  UIImageRef image) {
+                                                   UIImageRef image) {
     return objc::make<UIActivity>(std::move(type), std::move(title), std::move(perform), std::move(image));
 }
 
@@ -25,8 +25,10 @@ void UIActivity::perform(const std::vector<objc::id>& items, Finished finished) 
         *called = true;
         if (finished) finished(completed);
     };
-    if (m_perform) m_perform(items, once);
-    else once(false);
+    if (m_perform)
+        m_perform(items, once);
+    else
+        once(false);
 }
 
 objc::Ref<UIImage> UIActivity::firstImage(const std::vector<objc::id>& items) {

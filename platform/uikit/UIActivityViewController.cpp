@@ -75,9 +75,12 @@ void saveImage(const std::vector<objc::id>& items, UIActivity::Finished finished
 
 void copyItem(const std::vector<objc::id>& items, UIActivity::Finished finished) {
     auto& pasteboard = UIPasteboard::generalPasteboard();
-    if (auto image = UIActivity::firstImage(items)) pasteboard.setImage(image);
-    else if (auto text = firstText(items)) pasteboard.setString(*text);
-    else return finished(false);
+    if (auto image = UIActivity::firstImage(items))
+        pasteboard.setImage(image);
+    else if (auto text = firstText(items))
+        pasteboard.setString(*text);
+    else
+        return finished(false);
     finished(true);
 }
 
@@ -199,8 +202,10 @@ void UIActivityViewController::addProcessActivity(const objc::Ref<UIActivity>& a
     auto& list = shareLog().processActivities;
     auto same = std::find_if(list.begin(), list.end(),
                              [&](const auto& a) { return a->activityType() == activity->activityType(); });
-    if (same != list.end()) *same = activity;
-    else list.push_back(activity);
+    if (same != list.end())
+        *same = activity;
+    else
+        list.push_back(activity);
 }
 
 void UIActivityViewController::removeProcessActivity(const std::string& activityType) {
@@ -353,8 +358,10 @@ void UIActivityViewController::finish(const objc::Ref<UIActivity>& activity, boo
     auto report = [completion, activityType, completed] {
         if (completion) completion(activityType, completed);
     };
-    if (presentingViewController() && !isBeingDismissed()) dismissViewControllerAnimated(true, report);
-    else report();
+    if (presentingViewController() && !isBeingDismissed())
+        dismissViewControllerAnimated(true, report);
+    else
+        report();
 }
 
 }  // namespace ios

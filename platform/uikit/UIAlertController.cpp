@@ -12,13 +12,14 @@ namespace ios {
 
 OBJC_CLASS_DEFINE(UIAlertAction, objc::Object)
 OBJC_CLASS_DEFINE_WITH(UIAlertController, UIViewController, [](objc::Class& cls) {
-    cls.addNativeMethod("_alertButtonPressed:", "v@:@", [](objc::Object& self, objc::SEL, std::span<const objc::id> args) -> objc::id {
-        auto& alert = static_cast<UIAlertController&>(self);
-        for (std::size_t i = 0; i < alert.actionButtons().size() && !args.empty(); ++i)
-            if (alert.actionButtons()[i] == args[0] && i < alert.actions().size())
-                alert.pressActionWithTitle(alert.actions()[i]->title().value_or(""));
-        return nullptr;
-    });
+    cls.addNativeMethod("_alertButtonPressed:", "v@:@",
+                        [](objc::Object& self, objc::SEL, std::span<const objc::id> args) -> objc::id {
+                            auto& alert = static_cast<UIAlertController&>(self);
+                            for (std::size_t i = 0; i < alert.actionButtons().size() && !args.empty(); ++i)
+                                if (alert.actionButtons()[i] == args[0] && i < alert.actions().size())
+                                    alert.pressActionWithTitle(alert.actions()[i]->title().value_or(""));
+                            return nullptr;
+                        });
 })
 
 namespace {
@@ -43,7 +44,8 @@ public:
             a.alignment = NSTextAlignment::Center;
             CGRect r = NSStringBoundingRectWithSize(*text, CGSizeMake(bounds().size.width - 2 * kAlertTextInset, 1e6),
                                                     NSStringDrawingUsesLineFragmentOrigin, a);
-            drawText(*context, *text, CGRectMake(kAlertTextInset, y, bounds().size.width - 2 * kAlertTextInset, r.size.height), a);
+            drawText(*context, *text,
+                     CGRectMake(kAlertTextInset, y, bounds().size.width - 2 * kAlertTextInset, r.size.height), a);
             y += r.size.height + 4;
         };
         draw(title, UIFont::boldSystemFontOfSize(17));
@@ -92,9 +94,12 @@ void UIAlertController::loadView() {
     for (const auto& t : {m_alertTitle, m_message})
         if (t && !t->empty())
             textHeight += NSStringBoundingRectWithSize(*t, CGSizeMake(kAlertWidth - 2 * kAlertTextInset, 1e6),
-                                                       NSStringDrawingUsesLineFragmentOrigin, a).size.height + 4;
+                                                       NSStringDrawingUsesLineFragmentOrigin, a)
+                              .size.height +
+                          4;
     double height = textHeight + kAlertButtonHeight * static_cast<double>(m_actions.size());
-    double top = m_style == UIAlertControllerStyle::Alert ? (screen.size.height - height) / 2 : screen.size.height - height - 10;
+    double top =
+        m_style == UIAlertControllerStyle::Alert ? (screen.size.height - height) / 2 : screen.size.height - height - 10;
     auto card = objc::make<UIView>(CGRectMake((screen.size.width - kAlertWidth) / 2, top, kAlertWidth, height));
     card->setBackgroundColor(UIColor::colorWithWhite(0.97, 1));
     card->layer()->setCornerRadius(13);
@@ -109,7 +114,8 @@ void UIAlertController::loadView() {
         auto button = UIButton::buttonWithType(UIButtonType::System);
         button->setFrame(CGRectMake(0, y, kAlertWidth, kAlertButtonHeight));
         button->setTitle(action->title(), UIControlStateNormal);
-        if (action->style() == UIAlertActionStyle::Destructive) button->setTitleColor(UIColor::redColor(), UIControlStateNormal);
+        if (action->style() == UIAlertActionStyle::Destructive)
+            button->setTitleColor(UIColor::redColor(), UIControlStateNormal);
         button->setTitleFont(action->style() == UIAlertActionStyle::Cancel ? UIFont::boldSystemFontOfSize(17)
                                                                            : UIFont::systemFontOfSize(17));
         button->setEnabled(action->isEnabled());
@@ -137,8 +143,10 @@ void UIAlertController::press(const objc::Ref<UIAlertAction>& action) {
     auto run = [action] {
         if (action->handler()) action->handler()(*action);
     };
-    if (presentingViewController()) dismissViewControllerAnimated(true, run);
-    else run();
+    if (presentingViewController())
+        dismissViewControllerAnimated(true, run);
+    else
+        run();
 }
 
 }  // namespace ios

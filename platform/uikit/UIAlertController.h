@@ -22,7 +22,8 @@ class UIAlertAction : public objc::Object {
     OBJC_CLASS_DECLARE(UIAlertAction)
 public:
     using Handler = std::function<void(UIAlertAction&)>;
-    static objc::Ref<UIAlertAction> actionWithTitle(std::optional<std::string> title, UIAlertActionStyle style, Handler handler);
+    static objc::Ref<UIAlertAction> actionWithTitle(std::optional<std::string> title, UIAlertActionStyle style,
+                                                    Handler handler);
     const std::optional<std::string>& title() const { return m_title; }
     UIAlertActionStyle style() const { return m_style; }
     bool isEnabled() const { return m_enabled; }

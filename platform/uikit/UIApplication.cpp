@@ -26,21 +26,24 @@ bool boolArgument(std::span<const objc::id> args, std::size_t i) {
 }
 
 void registerOperations(objc::Class& cls) {
-    cls.addNativeMethod("takeScreenshot", "v@:", [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
-        app(self).takeScreenshot();
-        return nullptr;
-    });
-    cls.addNativeMethod("_simulateLockButtonPress", "v@:",
-                        [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
+    cls.addNativeMethod("takeScreenshot",
+                        "v@:", [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
+                            app(self).takeScreenshot();
+                            return nullptr;
+                        });
+    cls.addNativeMethod("_simulateLockButtonPress",
+                        "v@:", [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
                             app(self)._simulateLockButtonPress();
                             return nullptr;
                         });
-    cls.addNativeMethod("openURL:", "B@:@", [](objc::Object& self, objc::SEL, std::span<const objc::id> args) -> objc::id {
-        return NSValueBox::box(Value(app(self).openURL(stringArgument(args, 0))));
-    });
-    cls.addNativeMethod("canOpenURL:", "B@:@", [](objc::Object& self, objc::SEL, std::span<const objc::id> args) -> objc::id {
-        return NSValueBox::box(Value(app(self).canOpenURL(stringArgument(args, 0))));
-    });
+    cls.addNativeMethod("openURL:", "B@:@",
+                        [](objc::Object& self, objc::SEL, std::span<const objc::id> args) -> objc::id {
+                            return NSValueBox::box(Value(app(self).openURL(stringArgument(args, 0))));
+                        });
+    cls.addNativeMethod("canOpenURL:", "B@:@",
+                        [](objc::Object& self, objc::SEL, std::span<const objc::id> args) -> objc::id {
+                            return NSValueBox::box(Value(app(self).canOpenURL(stringArgument(args, 0))));
+                        });
     cls.addNativeMethod("launchApplicationWithIdentifier:suspended:", "B@:@B",
                         [](objc::Object& self, objc::SEL, std::span<const objc::id> args) -> objc::id {
                             return NSValueBox::box(Value(app(self).launchApplicationWithIdentifier(
@@ -70,7 +73,9 @@ objc::Ref<UIApplication> UIApplication::sharedApplication() {
     return holder.application;
 }
 
-void UIApplication::setSharedApplicationFactory(std::function<objc::Ref<UIApplication>()> f) { factory() = std::move(f); }
+void UIApplication::setSharedApplicationFactory(std::function<objc::Ref<UIApplication>()> f) {
+    factory() = std::move(f);
+}
 
 void UIApplication::installSharedApplication(const objc::Ref<UIApplication>& application) {
     if (!application) return;

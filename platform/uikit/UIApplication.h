@@ -41,7 +41,8 @@ public:
     // Opens the address; false when nothing can open it.
     virtual bool openURL(const std::string& url);
     // Opens the address and calls the completion on the run loop with whether it opened.
-    virtual void openURL(const std::string& url, const Dictionary& options, std::function<void(bool success)> completion);
+    virtual void openURL(const std::string& url, const Dictionary& options,
+                         std::function<void(bool success)> completion);
     // Renders the screen into the photo library.
     virtual void takeScreenshot();
     // Locks the device.

@@ -23,11 +23,13 @@ void UIButton::init(const CGRect& frame) {
     setOpaque(false);
 }
 
-template <class T> T UIButton::lookup(const std::map<unsigned, T>& map, unsigned state) {
+template <class T>
+T UIButton::lookup(const std::map<unsigned, T>& map, unsigned state) {
     auto it = map.find(state);
     if (it != map.end() && it->second) return it->second;
     // Highlighted+selected falls back to highlighted, then selected, then normal.
-    for (unsigned s : {state & UIControlStateHighlighted, state & UIControlStateSelected, state & UIControlStateDisabled}) {
+    for (unsigned s :
+         {state & UIControlStateHighlighted, state & UIControlStateSelected, state & UIControlStateDisabled}) {
         if (!s) continue;
         it = map.find(s);
         if (it != map.end() && it->second) return it->second;
@@ -99,7 +101,9 @@ CGSize UIButton::imageSize() const {
     return image ? image->size() : CGSizeZero;
 }
 
-CGRect UIButton::contentRectForBounds(const CGRect& bounds) const { return UIEdgeInsetsInsetRect(bounds, m_contentInsets); }
+CGRect UIButton::contentRectForBounds(const CGRect& bounds) const {
+    return UIEdgeInsetsInsetRect(bounds, m_contentInsets);
+}
 
 CGRect UIButton::imageRectForContentRect(const CGRect& content) const {
     CGSize image = imageSize(), title = titleSize();
@@ -125,7 +129,8 @@ CGRect UIButton::titleRectForContentRect(const CGRect& content) const {
 CGSize UIButton::intrinsicContentSize() const {
     CGSize title = titleSize(), image = imageSize();
     CGSize size = CGSizeMake(title.width, title.width > 0 ? title.height + 2 * kButtonTitleVerticalPadding : 0);
-    if (image.width > 0) size = CGSizeMake(std::max(size.width, image.width + title.width), std::max(size.height, image.height));
+    if (image.width > 0)
+        size = CGSizeMake(std::max(size.width, image.width + title.width), std::max(size.height, image.height));
     return CGSizeMake(size.width + m_contentInsets.left + m_contentInsets.right,
                       size.height + m_contentInsets.top + m_contentInsets.bottom);
 }
@@ -142,12 +147,14 @@ void UIButton::drawRect(const CGRect&) {
 
     CGRect content = contentRectForBounds(bounds());
     if (auto image = currentImage()) {
-        bool tinted = image->renderingMode() == UIImageRenderingMode::AlwaysTemplate ||
-                      (m_type == UIButtonType::System && image->renderingMode() != UIImageRenderingMode::AlwaysOriginal);
+        bool tinted =
+            image->renderingMode() == UIImageRenderingMode::AlwaysTemplate ||
+            (m_type == UIButtonType::System && image->renderingMode() != UIImageRenderingMode::AlwaysOriginal);
         UIColorRef tint = tintColor();
         double imageAlpha = alpha;
         if (m_type == UIButtonType::Custom && isHighlighted() && m_adjustsImageWhenHighlighted) imageAlpha = 0.6;
-        image->paint(context->cairo(), imageRectForContentRect(content), imageAlpha, tinted && tint ? tint.get() : nullptr);
+        image->paint(context->cairo(), imageRectForContentRect(content), imageAlpha,
+                     tinted && tint ? tint.get() : nullptr);
     }
     auto title = currentTitle();
     if (title && !title->empty()) {

@@ -68,7 +68,8 @@ protected:
     void stateDidChange() override;
 
 private:
-    template <class T> static T lookup(const std::map<unsigned, T>& map, unsigned state);
+    template <class T>
+    static T lookup(const std::map<unsigned, T>& map, unsigned state);
     CGSize titleSize() const;
     CGSize imageSize() const;
 

@@ -104,7 +104,8 @@ void UIControl::touchesMoved(const UITouchList& touches, const UIEvent& event) {
     setHighlighted(m_touchInside);
     if (m_tracking) m_tracking = continueTrackingWithTouch(touch, &event);
     unsigned events = m_touchInside ? UIControlEventTouchDragInside : UIControlEventTouchDragOutside;
-    if (m_touchInside != wasInside) events |= m_touchInside ? UIControlEventTouchDragEnter : UIControlEventTouchDragExit;
+    if (m_touchInside != wasInside)
+        events |= m_touchInside ? UIControlEventTouchDragEnter : UIControlEventTouchDragExit;
     sendActionsForControlEventsWithEvent(events, &event);
 }
 

@@ -19,7 +19,8 @@ std::vector<objc::Ref<UITouch>> UIEvent::touchesForGestureRecognizer(const UIGes
     std::vector<objc::Ref<UITouch>> result;
     for (const auto& t : m_touches) {
         const auto& rs = t->gestureRecognizers();
-        if (std::any_of(rs.begin(), rs.end(), [&](const auto& r) { return r.get() == recognizer; })) result.push_back(t);
+        if (std::any_of(rs.begin(), rs.end(), [&](const auto& r) { return r.get() == recognizer; }))
+            result.push_back(t);
     }
     return result;
 }

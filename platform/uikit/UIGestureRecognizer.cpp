@@ -273,7 +273,8 @@ void UITapGestureRecognizer::touchesEnded(const UITouchList& touches, const UIEv
         return;
     }
     // Wait for the next tap; a longer pause fails the gesture.
-    auto weak = objc::WeakRef<UITapGestureRecognizer>(std::static_pointer_cast<UITapGestureRecognizer>(shared_from_this()));
+    auto weak =
+        objc::WeakRef<UITapGestureRecognizer>(std::static_pointer_cast<UITapGestureRecognizer>(shared_from_this()));
     if (Process* process = Process::current())
         m_timer = process->runLoop().scheduleAfter(kMultiTapInterval, [weak] {
             if (auto self = weak.lock()) {
@@ -405,8 +406,10 @@ void UIPanGestureRecognizer::touchesEnded(const UITouchList& touches, const UIEv
     UIGestureRecognizer::touchesEnded(touches, event);
     bool active = state() == UIGestureRecognizerState::Began || state() == UIGestureRecognizerState::Changed;
     if (activeTouches().empty() || (active && numberOfTouches() < m_minTouches)) {
-        if (active) setState(UIGestureRecognizerState::Ended);
-        else if (state() == UIGestureRecognizerState::Possible) setState(UIGestureRecognizerState::Failed);
+        if (active)
+            setState(UIGestureRecognizerState::Ended);
+        else if (state() == UIGestureRecognizerState::Possible)
+            setState(UIGestureRecognizerState::Failed);
         return;
     }
     restartFromCentroid();

@@ -12,7 +12,8 @@ CGPoint parentToLocal(const UIView& view, CGPoint p) {
     const CGRect& b = view.bounds();
     CGPoint anchor = view.layer() ? view.layer()->anchorPoint() : CGPointMake(0.5, 0.5);
     CGPoint c = view.center();
-    CGPoint q = CGPointApplyAffineTransform(CGPointMake(p.x - c.x, p.y - c.y), CGAffineTransformInvert(view.transform()));
+    CGPoint q =
+        CGPointApplyAffineTransform(CGPointMake(p.x - c.x, p.y - c.y), CGAffineTransformInvert(view.transform()));
     return CGPointMake(q.x + b.origin.x + anchor.x * b.size.width, q.y + b.origin.y + anchor.y * b.size.height);
 }
 
@@ -46,7 +47,8 @@ bool isHittable(const UIView& view) {
     return !view.isHidden() && view.alpha() >= 0.01 && view.isUserInteractionEnabled();
 }
 
-UIView* hitTestScreen(const std::vector<objc::Ref<UIView>>& rootsFrontToBack, CGPoint screenPoint, const UIEvent* event) {
+UIView* hitTestScreen(const std::vector<objc::Ref<UIView>>& rootsFrontToBack, CGPoint screenPoint,
+                      const UIEvent* event) {
     for (const auto& root : rootsFrontToBack) {
         if (!root) continue;
         if (UIView* hit = root->hitTest(parentToLocal(*root, screenPoint), event)) return hit;

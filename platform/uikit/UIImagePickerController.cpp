@@ -17,19 +17,22 @@ namespace ios {
 
 OBJC_CLASS_DEFINE(UIImagePickerInfo, objc::Object)
 OBJC_CLASS_DEFINE_WITH(UIImagePickerController, UIViewController, [](objc::Class& cls) {
-    cls.addNativeMethod("_pickThumbnail:", "v@:@", [](objc::Object& self, objc::SEL, std::span<const objc::id> args) -> objc::id {
-        if (auto button = args.empty() ? nullptr : objc::cast<UIButton>(args[0]))
-            static_cast<UIImagePickerController&>(self).pickImageAtIndex(static_cast<std::size_t>(button->tag()));
-        return nullptr;
-    });
-    cls.addNativeMethod("scrollViewDidScroll:", "v@:@", [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
-        static_cast<UIImagePickerController&>(self).layoutCells();
-        return nullptr;
-    });
-    cls.addNativeMethod("_cancelPicking:", "v@:@", [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
-        static_cast<UIImagePickerController&>(self).cancel();
-        return nullptr;
-    });
+    cls.addNativeMethod(
+        "_pickThumbnail:", "v@:@", [](objc::Object& self, objc::SEL, std::span<const objc::id> args) -> objc::id {
+            if (auto button = args.empty() ? nullptr : objc::cast<UIButton>(args[0]))
+                static_cast<UIImagePickerController&>(self).pickImageAtIndex(static_cast<std::size_t>(button->tag()));
+            return nullptr;
+        });
+    cls.addNativeMethod("scrollViewDidScroll:", "v@:@",
+                        [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
+                            static_cast<UIImagePickerController&>(self).layoutCells();
+                            return nullptr;
+                        });
+    cls.addNativeMethod("_cancelPicking:", "v@:@",
+                        [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
+                            static_cast<UIImagePickerController&>(self).cancel();
+                            return nullptr;
+                        });
 })
 
 namespace {
@@ -76,16 +79,20 @@ void UIImagePickerController::deliverPick(const objc::Ref<UIImage>& image, const
     info->setObject(UIImagePickerControllerImageURL, NSValueBox::box(Value("file://" + path.string())));
     static const objc::SEL picked = objc::sel("imagePickerController:didFinishPickingMediaWithInfo:");
     objc::id d = m_delegate.lock();
-    if (d && objc::respondsToSelector(d.get(), picked)) objc::msgSend(d, picked, shared_from_this(), info);
-    else if (presentingViewController()) dismissViewControllerAnimated(true);
+    if (d && objc::respondsToSelector(d.get(), picked))
+        objc::msgSend(d, picked, shared_from_this(), info);
+    else if (presentingViewController())
+        dismissViewControllerAnimated(true);
 }
 
 void UIImagePickerController::cancel() {
     auto keep = shared_from_this();
     static const objc::SEL cancelled = objc::sel("imagePickerControllerDidCancel:");
     objc::id d = m_delegate.lock();
-    if (d && objc::respondsToSelector(d.get(), cancelled)) objc::msgSend(d, cancelled, shared_from_this());
-    else if (presentingViewController()) dismissViewControllerAnimated(true);
+    if (d && objc::respondsToSelector(d.get(), cancelled))
+        objc::msgSend(d, cancelled, shared_from_this());
+    else if (presentingViewController())
+        dismissViewControllerAnimated(true);
 }
 
 void UIImagePickerController::loadView() {
@@ -148,9 +155,7 @@ void UIImagePickerController::layoutCells() {
     if (!m_grid || m_paths.empty() || !(m_cellSide > 0)) return;
     const CGRect visible = m_grid->bounds();
     const double lookahead = visible.size.height / 2;
-    auto rowAt = [&](double y) {
-        return static_cast<long long>(std::floor((y - kSpacing) / m_cellSide));
-    };
+    auto rowAt = [&](double y) { return static_cast<long long>(std::floor((y - kSpacing) / m_cellSide)); };
     const auto count = static_cast<long long>(m_paths.size());
     auto firstOfRow = [&](long long row) {
         return static_cast<std::size_t>(std::clamp<long long>(row * kColumns, 0, count));
@@ -226,9 +231,9 @@ bool UIImagePickerController::decodeNextThumbnail() {
     double best = 0;
     for (const auto& [index, cell] : m_cells) {
         if (m_thumbnails.count(index) || m_undecodable.count(index)) continue;
-        double distance = index < m_firstOnScreen ? double(m_firstOnScreen - index)
-                        : index >= m_endOnScreen  ? double(index - m_endOnScreen + 1)
-                                                  : -double(index);
+        double distance = index < m_firstOnScreen  ? double(m_firstOnScreen - index)
+                          : index >= m_endOnScreen ? double(index - m_endOnScreen + 1)
+                                                   : -double(index);
         if (wanted == m_paths.size() || distance < best) wanted = index, best = distance;
     }
     if (wanted == m_paths.size()) return false;

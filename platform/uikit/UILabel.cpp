@@ -163,7 +163,8 @@ objc::Ref<UIFont> UILabel::fontForDrawing() const {
     const CGFloat width = bounds().size.width;
     if (!m_adjustsFontSize || m_numberOfLines != 1 || !m_text || m_text->empty() || width <= 0) return m_font;
     const CGFloat size = m_font->pointSize();
-    const CGFloat smallest = m_minimumScaleFactor > 0 ? size * m_minimumScaleFactor : std::min(size, kSmallestShrunkFontSize);
+    const CGFloat smallest =
+        m_minimumScaleFactor > 0 ? size * m_minimumScaleFactor : std::min(size, kSmallestShrunkFontSize);
     auto font = m_font;
     CGFloat measured = NSStringSizeWithAttributes(*m_text, attributes(font)).width;
     // Widths grow almost linearly with the size; a second step absorbs the rest.
@@ -193,8 +194,10 @@ CGRect UILabel::textRectForBounds() const {
     }
     CGFloat width = std::min(b.size.width, layout.size().width);
     CGFloat x = b.origin.x;
-    if (m_alignment == NSTextAlignment::Center) x += (b.size.width - width) / 2;
-    else if (m_alignment == NSTextAlignment::Right) x += b.size.width - width;
+    if (m_alignment == NSTextAlignment::Center)
+        x += (b.size.width - width) / 2;
+    else if (m_alignment == NSTextAlignment::Right)
+        x += b.size.width - width;
     return {{x, y}, {width, height}};
 }
 
@@ -205,7 +208,8 @@ void UILabel::drawRect(const CGRect&) {
     auto font = fontForDrawing();
     NSStringAttributes a = attributes(font);
     if (m_highlighted && m_highlightedTextColor) a.foregroundColor = m_highlightedTextColor;
-    if (!m_enabled) a.foregroundColor = a.foregroundColor->colorWithAlphaComponent(a.foregroundColor->alpha() * kDisabledAlpha);
+    if (!m_enabled)
+        a.foregroundColor = a.foregroundColor->colorWithAlphaComponent(a.foregroundColor->alpha() * kDisabledAlpha);
 
     const CGRect b = bounds();
     const CGRect text = textRectForBounds();
@@ -214,7 +218,8 @@ void UILabel::drawRect(const CGRect&) {
     if (m_shadowColor && m_shadowColor->alpha() > 0) {
         NSStringAttributes shadow = a;
         shadow.foregroundColor = m_shadowColor;
-        drawText(*context, *m_text, CGRectOffset(area, m_shadowOffset.width, m_shadowOffset.height), shadow, m_numberOfLines);
+        drawText(*context, *m_text, CGRectOffset(area, m_shadowOffset.width, m_shadowOffset.height), shadow,
+                 m_numberOfLines);
     }
     drawText(*context, *m_text, area, a, m_numberOfLines);
 }

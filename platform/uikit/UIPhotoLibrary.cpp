@@ -26,7 +26,8 @@ objc::Ref<NSError> NSError::errorWithDomain(std::string domain, long code, std::
 namespace {
 
 std::uint32_t bigEndian32(const unsigned char* bytes) {
-    return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) | (std::uint32_t{bytes[2]} << 8) | bytes[3];
+    return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) | (std::uint32_t{bytes[2]} << 8) |
+           bytes[3];
 }
 
 // A whole PNG: the signature, an image header with a size, and chunks that lead to the end
@@ -169,7 +170,8 @@ void UIImageWriteToSavedPhotosAlbum(const objc::Ref<UIImage>& image, const objc:
         if (!target) return;
         objc::id all[] = {imageObject, error, contextInfo};
         int count = std::clamp(objc::sel_argumentCount(completionSelector), 0, 3);
-        objc::msgSendv(target.get(), completionSelector, std::span<const objc::id>(all, static_cast<std::size_t>(count)));
+        objc::msgSendv(target.get(), completionSelector,
+                       std::span<const objc::id>(all, static_cast<std::size_t>(count)));
     });
 }
 

@@ -82,11 +82,11 @@ void UIScrollView::setContentOffset(const CGPoint& offset, bool animated) {
     }
     auto self = std::static_pointer_cast<UIScrollView>(shared_from_this());
     objc::WeakRef<UIScrollView> weak = self;
-    UIView::animateWithDuration(kSettleDuration, 0, UIViewAnimationOptionCurveEaseOut,
-                                [&] { setContentOffset(offset); },
-                                [weak](bool) {
-                                    if (auto s = weak.lock()) s->send(UIScrollViewCallback::DidEndScrollingAnimation);
-                                });
+    UIView::animateWithDuration(
+        kSettleDuration, 0, UIViewAnimationOptionCurveEaseOut, [&] { setContentOffset(offset); },
+        [weak](bool) {
+            if (auto s = weak.lock()) s->send(UIScrollViewCallback::DidEndScrollingAnimation);
+        });
 }
 
 CGPoint UIScrollView::maximumContentOffset() const {
@@ -115,8 +115,10 @@ void UIScrollView::dragBy(const CGVector& translation) {
         return edge + (to - edge) / 2;
     };
     CGPoint offset = contentOffset();
-    offset.x = m_contentSize.width > bounds().size.width || offset.x != 0 ? move(offset.x, translation.dx, max.x) : offset.x;
-    offset.y = m_contentSize.height > bounds().size.height || offset.y != 0 ? move(offset.y, translation.dy, max.y) : offset.y;
+    offset.x =
+        m_contentSize.width > bounds().size.width || offset.x != 0 ? move(offset.x, translation.dx, max.x) : offset.x;
+    offset.y =
+        m_contentSize.height > bounds().size.height || offset.y != 0 ? move(offset.y, translation.dy, max.y) : offset.y;
     setContentOffset(offset);
 }
 
@@ -157,14 +159,14 @@ void UIScrollView::settleTo(const CGPoint& target) {
     m_decelerating = true;
     send(UIScrollViewCallback::WillBeginDecelerating);
     objc::WeakRef<UIScrollView> weak = std::static_pointer_cast<UIScrollView>(shared_from_this());
-    UIView::animateWithDuration(kSettleDuration, 0, UIViewAnimationOptionCurveEaseOut,
-                                [&] { setContentOffset(target); },
-                                [weak](bool) {
-                                    auto s = weak.lock();
-                                    if (!s) return;
-                                    s->m_decelerating = false;
-                                    s->send(UIScrollViewCallback::DidEndDecelerating);
-                                });
+    UIView::animateWithDuration(
+        kSettleDuration, 0, UIViewAnimationOptionCurveEaseOut, [&] { setContentOffset(target); },
+        [weak](bool) {
+            auto s = weak.lock();
+            if (!s) return;
+            s->m_decelerating = false;
+            s->send(UIScrollViewCallback::DidEndDecelerating);
+        });
 }
 
 void UIScrollView::send(UIScrollViewCallback callback, bool flag) {

@@ -48,15 +48,33 @@ void UISlider::setMaximumValue(float value) {
     setNeedsDisplay();
 }
 
-void UISlider::setMinimumTrackImage(UIImageRef image, unsigned state) { m_minTrackImages[state] = std::move(image); setNeedsDisplay(); }
+void UISlider::setMinimumTrackImage(UIImageRef image, unsigned state) {
+    m_minTrackImages[state] = std::move(image);
+    setNeedsDisplay();
+}
 UIImageRef UISlider::minimumTrackImageForState(unsigned state) const { return imageFor(m_minTrackImages, state); }
-void UISlider::setMaximumTrackImage(UIImageRef image, unsigned state) { m_maxTrackImages[state] = std::move(image); setNeedsDisplay(); }
+void UISlider::setMaximumTrackImage(UIImageRef image, unsigned state) {
+    m_maxTrackImages[state] = std::move(image);
+    setNeedsDisplay();
+}
 UIImageRef UISlider::maximumTrackImageForState(unsigned state) const { return imageFor(m_maxTrackImages, state); }
-void UISlider::setThumbImage(UIImageRef image, unsigned state) { m_thumbImages[state] = std::move(image); setNeedsDisplay(); }
+void UISlider::setThumbImage(UIImageRef image, unsigned state) {
+    m_thumbImages[state] = std::move(image);
+    setNeedsDisplay();
+}
 UIImageRef UISlider::thumbImageForState(unsigned state) const { return imageFor(m_thumbImages, state); }
-void UISlider::setMinimumTrackTintColor(UIColorRef color) { m_minTint = std::move(color); setNeedsDisplay(); }
-void UISlider::setMaximumTrackTintColor(UIColorRef color) { m_maxTint = std::move(color); setNeedsDisplay(); }
-void UISlider::setThumbTintColor(UIColorRef color) { m_thumbTint = std::move(color); setNeedsDisplay(); }
+void UISlider::setMinimumTrackTintColor(UIColorRef color) {
+    m_minTint = std::move(color);
+    setNeedsDisplay();
+}
+void UISlider::setMaximumTrackTintColor(UIColorRef color) {
+    m_maxTint = std::move(color);
+    setNeedsDisplay();
+}
+void UISlider::setThumbTintColor(UIColorRef color) {
+    m_thumbTint = std::move(color);
+    setNeedsDisplay();
+}
 
 CGRect UISlider::trackRectForBounds(const CGRect& b) const {
     return CGRectMake(b.origin.x + kSliderTrackInset, CGRectGetMidY(b) - kSliderTrackHeight / 2,
@@ -115,7 +133,8 @@ void UISlider::cancelTrackingWithEvent(const UIEvent*) {
 }
 
 bool UISlider::preventsAncestorGestureRecognizer(const UIGestureRecognizer& recognizer, const UITouch& touch) const {
-    if (dynamic_cast<const UIPanGestureRecognizer*>(&recognizer) || dynamic_cast<const UISwipeGestureRecognizer*>(&recognizer))
+    if (dynamic_cast<const UIPanGestureRecognizer*>(&recognizer) ||
+        dynamic_cast<const UISwipeGestureRecognizer*>(&recognizer))
         return true;
     return UIControl::preventsAncestorGestureRecognizer(recognizer, touch);
 }
@@ -126,7 +145,8 @@ void UISlider::drawRect(const CGRect&) {
     CGRect track = trackRectForBounds(bounds());
     CGRect thumb = thumbRectForBounds(bounds(), track, m_value);
     double split = CGRectGetMidX(thumb);
-    CGRect minPart = CGRectMake(track.origin.x, track.origin.y, std::max(0.0, split - track.origin.x), track.size.height);
+    CGRect minPart =
+        CGRectMake(track.origin.x, track.origin.y, std::max(0.0, split - track.origin.x), track.size.height);
     CGRect maxPart = CGRectMake(split, track.origin.y, std::max(0.0, CGRectGetMaxX(track) - split), track.size.height);
     UIImageRef minImage = minimumTrackImageForState(state());
     UIImageRef maxImage = maximumTrackImageForState(state());
@@ -153,7 +173,8 @@ void UISlider::drawRect(const CGRect&) {
 
     if (UIImageRef image = thumbImageForState(state())) {
         CGSize s = image->size();
-        image->paint(context->cairo(), CGRectMake(split - s.width / 2, CGRectGetMidY(thumb) - s.height / 2, s.width, s.height), 1);
+        image->paint(context->cairo(),
+                     CGRectMake(split - s.width / 2, CGRectGetMidY(thumb) - s.height / 2, s.width, s.height), 1);
         return;
     }
     // The default thumb: a white disc with a soft grey rim.

@@ -116,12 +116,14 @@ void UIStackView::layoutSubviews() {
             m_alignment != UIStackViewAlignment::LastBaseline) {
             CGFloat natural = across(v.intrinsicContentSize(), m_axis);
             cross = std::min(thickness, natural >= 0 ? natural : across(v.bounds().size, m_axis));
-            if (m_alignment == UIStackViewAlignment::Center) offset = (thickness - cross) / 2;
-            else if (m_alignment == UIStackViewAlignment::Trailing) offset = thickness - cross;
+            if (m_alignment == UIStackViewAlignment::Center)
+                offset = (thickness - cross) / 2;
+            else if (m_alignment == UIStackViewAlignment::Trailing)
+                offset = thickness - cross;
         }
         CGSize size = horizontal(m_axis) ? CGSize{lengths[i], cross} : CGSize{cross, lengths[i]};
-        CGPoint origin = horizontal(m_axis) ? CGPoint{position, crossOrigin + offset}
-                                            : CGPoint{crossOrigin + offset, position};
+        CGPoint origin =
+            horizontal(m_axis) ? CGPoint{position, crossOrigin + offset} : CGPoint{crossOrigin + offset, position};
         // Placed by center and bounds, as the constraint solver places views.
         if (v.bounds().size != size) v.setBounds(CGRect{v.bounds().origin, size});
         CGPoint center{origin.x + size.width / 2, origin.y + size.height / 2};

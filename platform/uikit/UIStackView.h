@@ -15,8 +15,23 @@ namespace ios {
 
 using UILayoutConstraintAxis = NSLayoutConstraintAxis;
 
-enum class UIStackViewDistribution { Fill = 0, FillEqually = 1, FillProportionally = 2, EqualSpacing = 3, EqualCentering = 4 };
-enum class UIStackViewAlignment { Fill = 0, Leading = 1, Top = 1, FirstBaseline = 2, Center = 3, Trailing = 4, Bottom = 4, LastBaseline = 5 };
+enum class UIStackViewDistribution {
+    Fill = 0,
+    FillEqually = 1,
+    FillProportionally = 2,
+    EqualSpacing = 3,
+    EqualCentering = 4
+};
+enum class UIStackViewAlignment {
+    Fill = 0,
+    Leading = 1,
+    Top = 1,
+    FirstBaseline = 2,
+    Center = 3,
+    Trailing = 4,
+    Bottom = 4,
+    LastBaseline = 5
+};
 
 class UIStackView : public UIView {
     OBJC_CLASS_DECLARE(UIStackView)

@@ -154,8 +154,10 @@ CGRect UITextField::caretRect() const {
     CGSize size = measure(m_text.empty() ? std::string("X") : m_text, m_font);
     double width = m_text.empty() ? 0 : std::min(size.width, area.size.width);
     double x = area.origin.x + width;
-    if (m_alignment == NSTextAlignment::Center) x = CGRectGetMidX(area) + width / 2;
-    else if (m_alignment == NSTextAlignment::Right) x = CGRectGetMaxX(area);
+    if (m_alignment == NSTextAlignment::Center)
+        x = CGRectGetMidX(area) + width / 2;
+    else if (m_alignment == NSTextAlignment::Right)
+        x = CGRectGetMaxX(area);
     return CGRectMake(x, CGRectGetMidY(area) - m_font->lineHeight() / 2, kTextFieldCaretWidth, m_font->lineHeight());
 }
 
@@ -175,9 +177,8 @@ void UITextField::drawRect(const CGRect&) {
     if (placeholder) {
         shown = m_attributedPlaceholder->string;
         attributes.font = m_attributedPlaceholder->font ? m_attributedPlaceholder->font : m_font;
-        attributes.foregroundColor = m_attributedPlaceholder->foregroundColor
-                                         ? m_attributedPlaceholder->foregroundColor
-                                         : UIColor::colorWithWhite(0.7, 1);
+        attributes.foregroundColor = m_attributedPlaceholder->foregroundColor ? m_attributedPlaceholder->foregroundColor
+                                                                              : UIColor::colorWithWhite(0.7, 1);
     } else {
         attributes.font = m_font;
         attributes.foregroundColor = m_textColor;

@@ -39,7 +39,9 @@ public:
     void beginAt(CGPoint screenPoint, double time, int tapCount);
     void moveTo(CGPoint screenPoint, double time, UITouchPhase phase);
     void setView(UIView* view);
-    void setGestureRecognizers(std::vector<objc::Ref<UIGestureRecognizer>> recognizers) { m_recognizers = std::move(recognizers); }
+    void setGestureRecognizers(std::vector<objc::Ref<UIGestureRecognizer>> recognizers) {
+        m_recognizers = std::move(recognizers);
+    }
 
 protected:
     UITouch() = default;

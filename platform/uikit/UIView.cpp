@@ -128,8 +128,8 @@ void UIView::setFrame(const CGRect& frame) {
         const CGPoint& anchor = m_layer->anchorPoint();
         // The anchor point sits at the position; with the default anchor that is the middle.
         CGPoint mid = CGPointMake(CGRectGetMidX(f), CGRectGetMidY(f));
-        CGPoint offset = CGPointApplyAffineTransform(
-            CGPointMake((anchor.x - 0.5) * size.width, (anchor.y - 0.5) * size.height), t);
+        CGPoint offset =
+            CGPointApplyAffineTransform(CGPointMake((anchor.x - 0.5) * size.width, (anchor.y - 0.5) * size.height), t);
         m_layer->setPosition(CGPointMake(mid.x + offset.x - t.tx, mid.y + offset.y - t.ty));
         m_layer->setBounds(b);
     }
@@ -410,8 +410,8 @@ namespace {
 // Spreads `delta` over the flexible parts of one axis (leading margin, size, trailing margin) in
 // proportion to their lengths, equally when the flexible parts are all empty. Returns the changes
 // of the leading margin and of the size.
-std::pair<double, double> distribute(double delta, double lead, double size, double trail, bool flexLead,
-                                     bool flexSize, bool flexTrail) {
+std::pair<double, double> distribute(double delta, double lead, double size, double trail, bool flexLead, bool flexSize,
+                                     bool flexTrail) {
     double parts[3] = {std::max(0.0, lead), std::max(0.0, size), std::max(0.0, trail)};
     bool flex[3] = {flexLead, flexSize, flexTrail};
     int count = 0;

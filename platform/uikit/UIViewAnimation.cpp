@@ -142,19 +142,19 @@ void Group::fireIfDone() {
         if (!legacy || !didStop) return;
         objc::id target = delegate.lock();
         if (!target) return;
-        std::vector<objc::id> args = {NSValueBox::box(animationID.empty() ? Value() : Value(animationID)),
-                                      NSValueBox::box(Value(finished)),
-                                      NSValueBox::box(Value(static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(context))))};
+        std::vector<objc::id> args = {
+            NSValueBox::box(animationID.empty() ? Value() : Value(animationID)), NSValueBox::box(Value(finished)),
+            NSValueBox::box(Value(static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(context))))};
         args.resize(static_cast<std::size_t>(std::clamp(objc::sel_argumentCount(didStop), 0, 3)));
         objc::msgSendv(target.get(), didStop, args);
     });
 }
 
 bool animatableKey(const std::string& key) {
-    static const char* const keys[] = {"position",     "bounds",      "transform",    "opacity",      "backgroundColor",
-                                       "cornerRadius", "borderWidth", "borderColor",  "shadowOpacity", "shadowOffset",
-                                       "shadowRadius", "shadowColor", "zPosition",    "anchorPoint",  "sublayerTransform",
-                                       "contentsTintColor"};
+    static const char* const keys[] = {"position",        "bounds",       "transform",         "opacity",
+                                       "backgroundColor", "cornerRadius", "borderWidth",       "borderColor",
+                                       "shadowOpacity",   "shadowOffset", "shadowRadius",      "shadowColor",
+                                       "zPosition",       "anchorPoint",  "sublayerTransform", "contentsTintColor"};
     for (const char* k : keys)
         if (key == k) return true;
     return false;

@@ -90,10 +90,8 @@ bool UIViewController::coversPresenter() const {
     case UIModalPresentationStyle::PageSheet:
     case UIModalPresentationStyle::FormSheet:
     case UIModalPresentationStyle::CurrentContext:
-    case UIModalPresentationStyle::Automatic:
-        return true;
-    default:
-        return false;
+    case UIModalPresentationStyle::Automatic: return true;
+    default: return false;
     }
 }
 
@@ -126,7 +124,8 @@ void UIViewController::presentViewController(const objc::Ref<UIViewController>& 
     UIView::performWithoutAnimation([&] {
         presentedView->setFrame(target);
         presentedView->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
-        if (animated) presentedView->setCenter(CGPointMake(CGRectGetMidX(target), CGRectGetMidY(target) + target.size.height));
+        if (animated)
+            presentedView->setCenter(CGPointMake(CGRectGetMidX(target), CGRectGetMidY(target) + target.size.height));
     });
     bool covers = controller->coversPresenter();
     controller->viewWillAppear(animated);

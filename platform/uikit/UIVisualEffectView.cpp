@@ -12,7 +12,9 @@ namespace {
 constexpr double kBlurRadius = 20;
 }
 
-objc::Ref<UIBlurEffect> UIBlurEffect::effectWithStyle(UIBlurEffectStyle style) { return objc::make<UIBlurEffect>(style); }
+objc::Ref<UIBlurEffect> UIBlurEffect::effectWithStyle(UIBlurEffectStyle style) {
+    return objc::make<UIBlurEffect>(style);
+}
 
 CABackdropStyle UIBlurEffect::backdropStyle() const {
     switch (m_style) {

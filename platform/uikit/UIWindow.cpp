@@ -62,7 +62,8 @@ void UIWindow::setRootViewController(const objc::Ref<UIViewController>& controll
     if (controller == m_rootViewController) return;
     auto keep = shared_from_this();
     if (m_rootViewController) {
-        if (auto old = m_rootViewController->viewIfLoaded(); old && old->superview() == this) old->removeFromSuperview();
+        if (auto old = m_rootViewController->viewIfLoaded(); old && old->superview() == this)
+            old->removeFromSuperview();
     }
     m_rootViewController = controller;
     if (!controller) return;

@@ -67,9 +67,8 @@ void serveJobs(const std::vector<MockupJob>& jobs, const std::string& profile, i
             error = "the " + profile + " device did not boot: " + bootError;
         else
             ok = studio.make(jobs[index], notes, error);
-        if (!writeAll(resultsOut,
-                      std::to_string(index) + "\t" + (ok ? "ok" : "failed") + "\t" + field(notes) + "\t" +
-                          field(error) + "\n"))
+        if (!writeAll(resultsOut, std::to_string(index) + "\t" + (ok ? "ok" : "failed") + "\t" + field(notes) + "\t" +
+                                      field(error) + "\n"))
             break;
     }
 }

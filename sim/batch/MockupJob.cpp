@@ -80,9 +80,9 @@ bool setJobOption(MockupJob& job, std::string_view name, const std::string& text
     };
     if (name == "screenshot" || name == "background" || name == "output") {
         if (trimmed(text).empty()) return bad("a file path");
-        (name == "screenshot"       ? job.screenshot
-             : name == "background" ? job.background
-                                    : job.output) = resolved(text, base);
+        (name == "screenshot"   ? job.screenshot
+         : name == "background" ? job.background
+                                : job.output) = resolved(text, base);
         return true;
     }
     if (name == "template") {
@@ -98,9 +98,9 @@ bool setJobOption(MockupJob& job, std::string_view name, const std::string& text
     if (name == "translate" || name == "scale" || name == "captionAt") {
         auto values = numbers<2>(text);
         if (!values)
-            return bad(name == "translate"   ? "two distances in points, X,Y"
-                           : name == "scale" ? "two factors, X,Y"
-                                             : "a canvas point, X,Y");
+            return bad(name == "translate" ? "two distances in points, X,Y"
+                       : name == "scale"   ? "two factors, X,Y"
+                                           : "a canvas point, X,Y");
         (name == "translate" ? job.translate : name == "scale" ? job.scale : job.captionAt) = values;
         return true;
     }

@@ -153,7 +153,8 @@ bool MockupStudio::applyTransform(const MockupJob& job, std::string& error) {
     for (int i = 0; i < 3 && job.rotate; ++i)
         settings.push_back({"rotate", axes[i], std::string("rotate") + axes[i] + "Slider", (*job.rotate)[i]});
     for (int i = 0; i < 2 && job.translate; ++i)
-        settings.push_back({"translate", axes[i], std::string("translation") + axes[i] + "Slider", (*job.translate)[i]});
+        settings.push_back(
+            {"translate", axes[i], std::string("translation") + axes[i] + "Slider", (*job.translate)[i]});
     for (int i = 0; i < 2 && job.scale; ++i)
         settings.push_back({"scale", axes[i], std::string("scale") + axes[i] + "Slider", (*job.scale)[i]});
     // Every value is checked against its slider before any moves: the sliders' ranges are the
@@ -166,7 +167,7 @@ bool MockupStudio::applyTransform(const MockupJob& job, std::string& error) {
         }
         if (s.value < slider->minimumValue() || s.value > slider->maximumValue()) {
             error = std::string(s.option) + " " + s.axis + " " + number(s.value) + " is outside the slider's range " +
-                number(slider->minimumValue()) + " to " + number(slider->maximumValue());
+                    number(slider->minimumValue()) + " to " + number(slider->maximumValue());
             return false;
         }
     }
@@ -194,7 +195,7 @@ bool MockupStudio::typeCaption(const MockupJob& job, std::string& notes, std::st
     const ios::CGPoint screen = ios::convertPointToScreen(*drawing, at);
     if (at.x < 0 || at.y < 0 || at.x >= size.width || at.y >= size.height || !reachableAt(*drawing, screen)) {
         error = "captionAt " + number(at.x) + "," + number(at.y) + " is not a point of the open canvas (" +
-            number(size.width) + " × " + number(size.height) + " points, its foot under the tool card)";
+                number(size.width) + " × " + number(size.height) + " points, its foot under the tool card)";
         return false;
     }
     ios::tap(screen);
@@ -272,9 +273,8 @@ ios::UIImageRef MockupStudio::compose(const MockupJob& job, std::string& notes, 
             return nullptr;
         }
     }
-    if (job.backgroundColor &&
-        !chooseHue("backgroundColorSlider", *job.backgroundColor, job.backgroundColorText, "background colour", notes,
-                   error))
+    if (job.backgroundColor && !chooseHue("backgroundColorSlider", *job.backgroundColor, job.backgroundColorText,
+                                          "background colour", notes, error))
         return nullptr;
     if (!applyTransform(job, error)) return nullptr;
     if (job.caption && !job.caption->empty() && !typeCaption(job, notes, error)) return nullptr;

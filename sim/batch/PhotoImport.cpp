@@ -74,7 +74,7 @@ std::optional<ImageFile> readImageFile(const std::filesystem::path& path, std::s
     const auto size = std::filesystem::file_size(path, ec);
     if (ec || size > kMaximumImageBytes) {
         error = path.string() + ": " +
-            (ec ? ec.message() : std::to_string(size >> 20) + " MiB, more than the 64 MiB an image may have");
+                (ec ? ec.message() : std::to_string(size >> 20) + " MiB, more than the 64 MiB an image may have");
         return std::nullopt;
     }
     ImageFile file;
@@ -91,7 +91,7 @@ std::optional<ImageFile> readImageFile(const std::filesystem::path& path, std::s
     }
     if (file.width <= 0 || file.height <= 0 || file.width > kMaximumImageSide || file.height > kMaximumImageSide) {
         error = path.string() + ": " + pixels(file.width, file.height) + ", more than the " +
-            std::to_string(kMaximumImageSide) + " pixels a side may have";
+                std::to_string(kMaximumImageSide) + " pixels a side may have";
         return std::nullopt;
     }
     return file;

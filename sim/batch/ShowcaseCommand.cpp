@@ -120,19 +120,19 @@ int runShowcaseCommand(const std::vector<std::string>& arguments, std::ostream& 
         return 2;
     }
     switch (request.mode) {
-        case ShowcaseRequest::Mode::List: listTemplates(out); return 0;
-        case ShowcaseRequest::Mode::One: {
-            installPartialFileCleanup();
-            MockupStudio studio(request.job.profile);
-            std::string notes;
-            if (!studio.boot(error) || !studio.make(request.job, notes, error)) {
-                err << "flint-sim showcase: " << error << "\n";
-                return 1;
-            }
-            out << "wrote " << request.job.output.string() << (notes.empty() ? "" : " (" + notes + ")") << "\n";
-            return 0;
+    case ShowcaseRequest::Mode::List: listTemplates(out); return 0;
+    case ShowcaseRequest::Mode::One: {
+        installPartialFileCleanup();
+        MockupStudio studio(request.job.profile);
+        std::string notes;
+        if (!studio.boot(error) || !studio.make(request.job, notes, error)) {
+            err << "flint-sim showcase: " << error << "\n";
+            return 1;
         }
-        case ShowcaseRequest::Mode::Jobs: break;
+        out << "wrote " << request.job.output.string() << (notes.empty() ? "" : " (" + notes + ")") << "\n";
+        return 0;
+    }
+    case ShowcaseRequest::Mode::Jobs: break;
     }
     JobFile file = readJobFile(request.jobFile, request.outDir);
     if (!file.error.empty()) {

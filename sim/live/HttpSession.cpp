@@ -61,10 +61,11 @@ void HttpSession::readHeader() {
     m_parser->header_limit(16 * 1024);
     m_parser->body_limit(kMaxRequestBodyBytes);
     m_stream.expires_after(kRequestTimeout);
-    http::async_read_header(m_stream, m_buffer, *m_parser, [self = shared_from_this()](beast::error_code ec, std::size_t) {
-        if (ec) return;  // closed, timed out or malformed: nothing to answer
-        self->onHeader();
-    });
+    http::async_read_header(m_stream, m_buffer, *m_parser,
+                            [self = shared_from_this()](beast::error_code ec, std::size_t) {
+                                if (ec) return;  // closed, timed out or malformed: nothing to answer
+                                self->onHeader();
+                            });
 }
 
 void HttpSession::onHeader() {

@@ -51,8 +51,12 @@ const std::vector<PreferenceKey>& preferenceKeys() {
         {"twitterUrlString", "text", kDefaultTwitterUrl},
         {"screenshotTimerString", "text", "10"},
         {"lockscreenTimerString", "text", "10"},
-        {"App1", "text", ""}, {"App2", "text", ""}, {"App3", "text", ""},
-        {"App4", "text", ""}, {"App5", "text", ""}, {"App6", "text", ""},
+        {"App1", "text", ""},
+        {"App2", "text", ""},
+        {"App3", "text", ""},
+        {"App4", "text", ""},
+        {"App5", "text", ""},
+        {"App6", "text", ""},
     };
     return keys;
 }
@@ -109,11 +113,10 @@ LiveDevice::LiveDevice(const LiveOptions& options) : m_profile(options.profile) 
     boot.appearance = options.appearance;
     sim::applyBackendChoice(boot, options.backend);
     // A fresh root gets the panel's parts switched on; a root with settings keeps them.
-    bool hasSettings = !options.root.empty() &&
-                       std::filesystem::exists(options.root / "private/var/mobile/Library/Preferences" /
-                                               (std::string(kPreferencesDomain) + ".plist"));
-    if (!hasSettings)
-        boot.preferences = {{"enableAll", true}, {"enableWave", true}, {"enableMusicShortcut", true}};
+    bool hasSettings =
+        !options.root.empty() && std::filesystem::exists(options.root / "private/var/mobile/Library/Preferences" /
+                                                         (std::string(kPreferencesDomain) + ".plist"));
+    if (!hasSettings) boot.preferences = {{"enableAll", true}, {"enableWave", true}, {"enableMusicShortcut", true}};
     m_device = std::make_unique<sim::Device>(boot);
     std::error_code ec;
     std::filesystem::create_directories(ios::devicePath(ios::kNotifySpoolFolder), ec);
@@ -178,9 +181,12 @@ std::string LiveDevice::apply(const InputMessage& message) {
     if (auto* pref = std::get_if<PreferenceMessage>(&message)) return applyPreference(*pref);
     if (auto* button = std::get_if<ButtonMessage>(&message)) {
         auto& home = ios::HomeScreen::shared();
-        if (button->kind == ButtonMessage::Kind::Home) home.goHome();
-        else if (home.isLocked()) home.unlock();
-        else home.lock();
+        if (button->kind == ButtonMessage::Kind::Home)
+            home.goHome();
+        else if (home.isLocked())
+            home.unlock();
+        else
+            home.lock();
         return {};
     }
     return "a profile change reboots the device";
@@ -302,7 +308,8 @@ nlohmann::json LiveDevice::state() const {
     nlohmann::json prefs = nlohmann::json::array();
     for (const auto& key : preferenceKeys()) {
         auto it = domain.find(key.key);
-        prefs.push_back({{"key", key.key}, {"kind", key.kind},
+        prefs.push_back({{"key", key.key},
+                         {"kind", key.kind},
                          {"value", toJson(it != domain.end() ? it->second : key.defaultValue)}});
     }
     s["preferences"] = prefs;

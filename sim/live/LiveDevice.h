@@ -17,7 +17,9 @@
 #include "platform/quartz/CARetainedRenderer.h"
 #include "sim/live/LiveMessage.h"
 
-namespace flint::sim { class Device; }
+namespace flint::sim {
+class Device;
+}
 
 namespace flint::live {
 
@@ -28,7 +30,7 @@ struct LiveOptions {
     double scale = 0;               // pixels per point; 0: the profile's scale
     std::string host = "127.0.0.1";
     int port = 8080;
-    int listenDescriptor = -1;  // an inherited listening socket (after a reboot)
+    int listenDescriptor = -1;          // an inherited listening socket (after a reboot)
     std::string backend = "simulated";  // "host": this machine's network, Wi-Fi and media players
 };
 

@@ -56,11 +56,16 @@ DecodeResult decodeTouch(const json& m) {
         return fail("touch needs phase, x and y");
     TouchMessage touch{};
     const auto& p = phase->get_ref<const std::string&>();
-    if (p == "began") touch.phase = TouchPhase::Began;
-    else if (p == "moved") touch.phase = TouchPhase::Moved;
-    else if (p == "ended") touch.phase = TouchPhase::Ended;
-    else if (p == "cancelled") touch.phase = TouchPhase::Cancelled;
-    else return fail("unknown touch phase \"" + p + "\"");
+    if (p == "began")
+        touch.phase = TouchPhase::Began;
+    else if (p == "moved")
+        touch.phase = TouchPhase::Moved;
+    else if (p == "ended")
+        touch.phase = TouchPhase::Ended;
+    else if (p == "cancelled")
+        touch.phase = TouchPhase::Cancelled;
+    else
+        return fail("unknown touch phase \"" + p + "\"");
     touch.x = x->get<double>();
     touch.y = y->get<double>();
     if (!std::isfinite(touch.x) || !std::isfinite(touch.y) || std::fabs(touch.x) > kMaxCoordinate ||
@@ -102,16 +107,20 @@ DecodeResult decodeAppearance(const json& m) {
 DecodeResult decodePreference(const json& m) {
     PreferenceMessage pref;
     if (const json* file = member(m, "file")) {
-        if (*file == "colors") pref.colors = true;
-        else if (*file != "domain") return fail("file is domain or colors");
+        if (*file == "colors")
+            pref.colors = true;
+        else if (*file != "domain")
+            return fail("file is domain or colors");
     }
     const json* key = member(m, "key");
     if (!key || !key->is_string() || !isPreferenceKey(key->get<std::string>())) return fail("preference key invalid");
     pref.key = key->get<std::string>();
     const json* value = member(m, "value");
     if (!value) return fail("preference needs a value (null to unset)");
-    if (value->is_null()) pref.kind = PreferenceMessage::Kind::Unset;
-    else if (value->is_boolean()) pref.kind = PreferenceMessage::Kind::Bool, pref.boolValue = value->get<bool>();
+    if (value->is_null())
+        pref.kind = PreferenceMessage::Kind::Unset;
+    else if (value->is_boolean())
+        pref.kind = PreferenceMessage::Kind::Bool, pref.boolValue = value->get<bool>();
     else if (value->is_number_integer()) {
         if (value->is_number_unsigned() && value->get<std::uint64_t>() > static_cast<std::uint64_t>(INT64_MAX))
             return fail("preference number out of range");
@@ -174,8 +183,10 @@ UploadHeaderResult decodeUploadHeader(std::string_view contentType, std::optiona
     std::string_view type = contentType.substr(0, contentType.find(';'));
     while (!type.empty() && type.back() == ' ') type.remove_suffix(1);
     UploadHeader header{};
-    if (type == "image/png") header.format = UploadHeader::Format::PNG;
-    else if (type == "image/jpeg") header.format = UploadHeader::Format::JPEG;
+    if (type == "image/png")
+        header.format = UploadHeader::Format::PNG;
+    else if (type == "image/jpeg")
+        header.format = UploadHeader::Format::JPEG;
     else {
         result.error = "uploads are PNG or JPEG images (image/png, image/jpeg)";
         return result;

@@ -54,8 +54,8 @@ struct ProfileMessage {
     std::string name;
 };
 
-using InputMessage = std::variant<TouchMessage, KeyMessage, AppearanceMessage, PreferenceMessage, ProfileMessage,
-                                  ButtonMessage>;
+using InputMessage =
+    std::variant<TouchMessage, KeyMessage, AppearanceMessage, PreferenceMessage, ProfileMessage, ButtonMessage>;
 
 struct DecodeResult {
     std::optional<InputMessage> message;

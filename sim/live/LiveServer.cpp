@@ -130,8 +130,7 @@ void LiveServer::viewerOpened(const std::shared_ptr<ViewerSession>& viewer) {
 
 void LiveServer::viewerClosed(ViewerSession& viewer) {
     // A finger of a viewer that went away is cancelled, as a lost connection lifts nothing.
-    for (int finger : viewer.fingersDown())
-        m_device.apply(TouchMessage{TouchPhase::Cancelled, 0, 0, finger});
+    for (int finger : viewer.fingersDown()) m_device.apply(TouchMessage{TouchPhase::Cancelled, 0, 0, finger});
     viewer.fingersDown().clear();
     std::erase_if(m_viewers, [&](const auto& weak) {
         auto locked = weak.lock();
@@ -156,8 +155,10 @@ void LiveServer::receive(ViewerSession& viewer, std::string_view text) {
         return;
     }
     if (auto* touch = std::get_if<TouchMessage>(&*decoded.message)) {
-        if (touch->phase == TouchPhase::Began) viewer.fingersDown().insert(touch->finger);
-        else if (touch->phase != TouchPhase::Moved) viewer.fingersDown().erase(touch->finger);
+        if (touch->phase == TouchPhase::Began)
+            viewer.fingersDown().insert(touch->finger);
+        else if (touch->phase != TouchPhase::Moved)
+            viewer.fingersDown().erase(touch->finger);
     }
     m_reportIdle = true;
     m_lastInput = viewer.weak_from_this();
@@ -279,8 +280,7 @@ void LiveServer::readSpool() {
     m_spoolWatch->async_wait(asio::posix::stream_descriptor::wait_read, [this](boost::system::error_code ec) {
         if (ec || m_stopped) return;
         char events[4096];
-        while (read(m_inotify, events, sizeof events) > 0) {
-        }
+        while (read(m_inotify, events, sizeof events) > 0) {}
         auto file = m_device.root() / "private/var/run/notifyd/spool";
         std::ifstream in(file, std::ios::binary);
         in.seekg(0, std::ios::end);

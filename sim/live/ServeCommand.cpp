@@ -23,9 +23,13 @@ void rebootInto(const ServeOptions& options, const std::string& profile, const s
     for (int fd = 3; fd < 1024; ++fd)
         if (fd != listenFd) fcntl(fd, F_SETFD, FD_CLOEXEC);
     fcntl(listenFd, F_SETFD, 0);
-    std::vector<std::string> args = {"flint-sim", "serve", "--root", options.live.root.string(), "--profile", profile,
-                                     "--appearance", appearance, "--host", options.live.host,
-                                     "--port", std::to_string(options.live.port), "--listen-fd", std::to_string(listenFd)};
+    std::vector<std::string> args = {"flint-sim",    "serve",
+                                     "--root",       options.live.root.string(),
+                                     "--profile",    profile,
+                                     "--appearance", appearance,
+                                     "--host",       options.live.host,
+                                     "--port",       std::to_string(options.live.port),
+                                     "--listen-fd",  std::to_string(listenFd)};
     if (options.live.scale > 0) args.insert(args.end(), {"--scale", std::to_string(options.live.scale)});
     if (options.removeRootAtExit) args.emplace_back("--temporary-root");
     args.insert(args.end(), {"--backend", options.live.backend});
@@ -48,9 +52,10 @@ CLI::App* addServeCommand(CLI::App& app, ServeOptions& options) {
     serve->add_option("--port", options.live.port, "port (0: any free one)")->check(CLI::Range(0, 65535));
     serve->add_option("--scale", options.live.scale, "pixels per point (default: the profile's)")
         ->check(CLI::Range(0.5, 4.0));
-    serve->add_option("--backend", options.live.backend,
-                      "simulated (default): the device's own network and music; host: this machine's network, "
-                      "Wi-Fi name and media players")
+    serve
+        ->add_option("--backend", options.live.backend,
+                     "simulated (default): the device's own network and music; host: this machine's network, "
+                     "Wi-Fi name and media players")
         ->check(CLI::IsMember({"host", "simulated"}));
     // Set by the command itself when it reboots into another profile.
     serve->add_option("--listen-fd", options.live.listenDescriptor)->group("");
@@ -100,8 +105,8 @@ int runServe(ServeOptions options, std::ostream& out, std::ostream& err) {
         signals.async_wait([&](boost::system::error_code ec, int) {
             if (!ec) server.stop();
         });
-        std::string host = options.live.host.find(':') != std::string::npos ? "[" + options.live.host + "]"
-                                                                             : options.live.host;
+        std::string host =
+            options.live.host.find(':') != std::string::npos ? "[" + options.live.host + "]" : options.live.host;
         out << "Flint live at http://" << host << ":" << server.port() << "/  (" << device.profile() << ", "
             << ios::appearanceName(device.appearance()) << ")" << std::endl;
         server.start();

@@ -12,7 +12,7 @@ namespace flint::live {
 
 struct ServeOptions {
     LiveOptions live;
-    std::string appearanceName;  // empty: the profile's
+    std::string appearanceName;     // empty: the profile's
     bool removeRootAtExit = false;  // the root is a temporary one this command made
 };
 

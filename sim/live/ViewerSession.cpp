@@ -17,7 +17,8 @@ namespace {
 constexpr std::size_t kMaxQueuedTexts = 4096;
 }  // namespace
 
-ViewerSession::ViewerSession(beast::tcp_stream&& stream, LiveServer& server) : m_ws(std::move(stream)), m_server(server) {}
+ViewerSession::ViewerSession(beast::tcp_stream&& stream, LiveServer& server)
+    : m_ws(std::move(stream)), m_server(server) {}
 
 void ViewerSession::start(beast::http::request<beast::http::string_body> request) {
     m_ws.set_option(websocket::stream_base::timeout::suggested(beast::role_type::server));

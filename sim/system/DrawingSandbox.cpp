@@ -58,7 +58,8 @@ DrawingSandbox makeDrawingSandbox() {
     box.background->setBackgroundColor(rgb(0.96, 0.95, 0.92));
     box.window->addSubview(box.background);
 
-    box.canvas = objc::make<FlintDrawingView>(CGRect{{0, kSandboxCanvasTop}, {w, h - kSandboxCanvasTop - kSandboxBottomArea}});
+    box.canvas =
+        objc::make<FlintDrawingView>(CGRect{{0, kSandboxCanvasTop}, {w, h - kSandboxCanvasTop - kSandboxBottomArea}});
     box.canvas->setClipsToBounds(true);
     box.canvas->setEdgeSnapThreshold(20);
     box.background->addSubview(box.canvas);
@@ -105,8 +106,10 @@ int runDrawingDemo(const std::string& outDir, std::ostream& out) {
 
         // Pick a colour on the slider with the finger, from the thumb to a third of the track.
         CGRect thumb = box.slider->currentThumbRect();
-        CGPoint from = box.slider->convertPointToView({thumb.origin.x + thumb.size.width / 2, thumb.origin.y + thumb.size.height / 2}, nullptr);
-        CGPoint to = box.slider->convertPointToView({box.slider->bounds().size.width / 3, thumb.origin.y + thumb.size.height / 2}, nullptr);
+        CGPoint from = box.slider->convertPointToView(
+            {thumb.origin.x + thumb.size.width / 2, thumb.origin.y + thumb.size.height / 2}, nullptr);
+        CGPoint to = box.slider->convertPointToView(
+            {box.slider->bounds().size.width / 3, thumb.origin.y + thumb.size.height / 2}, nullptr);
         drag({from, to}, 0.3);
         loop.advanceBy(0.5);
         if (UIColorRef color = box.slider->color()) canvas.setLineColor(color);

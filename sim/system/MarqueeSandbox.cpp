@@ -20,8 +20,8 @@ namespace flint::sim {
 
 namespace {
 
-constexpr const char* kTypeNames[] = {"MLLeftRight", "MLRightLeft", "MLContinuous", "MLContinuousReverse", "MLLeft",
-                                      "MLRight"};
+constexpr const char* kTypeNames[] = {"MLLeftRight",         "MLRightLeft", "MLContinuous",
+                                      "MLContinuousReverse", "MLLeft",      "MLRight"};
 constexpr double kRowTop = 110;
 constexpr double kRowPitch = 100;
 constexpr double kSide = 24;

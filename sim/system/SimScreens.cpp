@@ -9,9 +9,7 @@ namespace {
 
 int runDrawingDemo(const std::string& outDir) { return flint::sim::runDrawingDemo(outDir, std::cout); }
 
-int writeMarqueeFrames(const std::string& outDir) {
-    return flint::sim::writeMarqueeFrames(outDir, 8, 0.5, std::cout);
-}
+int writeMarqueeFrames(const std::string& outDir) { return flint::sim::writeMarqueeFrames(outDir, 8, 0.5, std::cout); }
 
 const flint::sim::FlintSimScreens kScreens{
     .version = flint::sim::kFlintSimScreensVersion,

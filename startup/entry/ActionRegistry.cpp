@@ -14,14 +14,8 @@ namespace flint {
 const std::vector<const ActionTable*>& allActionTables() {
     // Each subsystem adds its screens' tables here as it is built.
     static const std::vector<const ActionTable*> tables = {
-        &panelWindowActions,
-        &shortcutActions,
-        &countdownActions,
-        &nowPlayingActions,
-        &showcasePickerActions,
-        &showcaseEditorActions,
-        &transformActions,
-        &showcaseImageActions,
+        &panelWindowActions,    &shortcutActions,       &countdownActions, &nowPlayingActions,
+        &showcasePickerActions, &showcaseEditorActions, &transformActions, &showcaseImageActions,
     };
     return tables;
 }

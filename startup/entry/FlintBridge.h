@@ -10,7 +10,9 @@
 #include <optional>
 #include <string>
 
-namespace flint { struct LoadReport; }
+namespace flint {
+struct LoadReport;
+}
 
 struct FlintBridge {
     std::uint32_t version;

@@ -4,7 +4,9 @@
 
 #include "platform/objc/Runtime.h"
 
-namespace ios { class UIView; }
+namespace ios {
+class UIView;
+}
 
 namespace flint {
 

@@ -52,7 +52,8 @@ TEST_F(MarqueeCurvesTest, CubicValuesAndDerivativeFollowTheCurve) {
         EXPECT_NEAR(helpers::YforCurveAt(t, cp), referenceCubic(t, cp[0].y, cp[1].y, cp[2].y, cp[3].y), 1e-6) << t;
         EXPECT_NEAR(helpers::XforCurveAt(t, cp), referenceCubic(t, cp[0].x, cp[1].x, cp[2].x, cp[3].x), 1e-6) << t;
         double h = 1e-6;
-        double numeric = (referenceCubic(t + h, 0, cp[1].y, cp[2].y, 1) - referenceCubic(t - h, 0, cp[1].y, cp[2].y, 1)) / (2 * h);
+        double numeric =
+            (referenceCubic(t + h, 0, cp[1].y, cp[2].y, 1) - referenceCubic(t - h, 0, cp[1].y, cp[2].y, 1)) / (2 * h);
         EXPECT_NEAR(helpers::derivativeYValueForCurveAt(t, cp), numeric, 1e-5) << t;
     }
 }
@@ -101,7 +102,9 @@ TEST_F(MarqueeCurvesTest, SolverStopsAfterFifteenRoundsWithTheLastEvaluatedT) {
 }
 
 TEST_F(MarqueeCurvesTest, CurveOptionsMapToTheNamedCurves) {
-    auto cp = [](unsigned options) { return helpers::controlPoints(*MarqueeLabel::timingFunctionForAnimationOptions(options)); };
+    auto cp = [](unsigned options) {
+        return helpers::controlPoints(*MarqueeLabel::timingFunctionForAnimationOptions(options));
+    };
     EXPECT_EQ(cp(0x20000)[1].x, 0.0);
     EXPECT_EQ(cp(0x20000)[2].x, double(0.58f));
     EXPECT_EQ(cp(0x10000)[1].x, double(0.42f));
@@ -175,7 +178,8 @@ TEST_F(MarqueeCurvesTest, WrongValueCountsAreAssertionFailures) {
 }
 
 TEST(MarqueeAssertionDeathTest, AbortsWithoutAHandler) {
-    EXPECT_DEATH(marqueeAssertionFailure(kMarqueeLabelSourceFile, "boom"), "Assertion failure in Extension/MarqueeLabel: boom");
+    EXPECT_DEATH(marqueeAssertionFailure(kMarqueeLabelSourceFile, "boom"),
+                 "Assertion failure in Extension/MarqueeLabel: boom");
 }
 
 TEST_F(MarqueeCurvesTest, FadeKeyTimesAndColourSetsPerType) {
@@ -190,10 +194,11 @@ TEST_F(MarqueeCurvesTest, FadeKeyTimesAndColourSetsPerType) {
     EXPECT_EQ(back->timingFunctions().size(), 4u);
     // No mask yet: the first value is the type's starting set.
     const bool R = true, L = true;
-    std::vector<std::pair<bool, bool>> leftRight{{false, R}, {false, R}, {L, R}, {L, R}, {L, false},
-                                                 {L, false}, {L, R}, {L, R}, {false, R}};
+    std::vector<std::pair<bool, bool>> leftRight{{false, R}, {false, R}, {L, R}, {L, R},    {L, false},
+                                                 {L, false}, {L, R},     {L, R}, {false, R}};
     ASSERT_EQ(back->values().size(), leftRight.size());
-    for (std::size_t k = 0; k < leftRight.size(); ++k) expectSet(back->values()[k], leftRight[k].first, leftRight[k].second);
+    for (std::size_t k = 0; k < leftRight.size(); ++k)
+        expectSet(back->values()[k], leftRight[k].first, leftRight[k].second);
 
     label->setMarqueeType(MLRight);
     auto once = label->keyFrameAnimationForGradientFadeLength(10, 4, 1);

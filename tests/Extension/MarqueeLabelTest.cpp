@@ -47,7 +47,8 @@ TEST_F(MarqueeLabelTest, InitialisersSetUpTheStructureAndDefaults) {
     EXPECT_EQ(paced->scrollDuration(), 0);
     EXPECT_EQ(paced->fadeLength(), 5);
 
-    auto archived = objc::make<MarqueeLabel>(MarqueeLabel::Archive{{{0, 0}, {80, 20}}, {{"text", "Archived"}, {"marqueeType", 4}}});
+    auto archived =
+        objc::make<MarqueeLabel>(MarqueeLabel::Archive{{{0, 0}, {80, 20}}, {{"text", "Archived"}, {"marqueeType", 4}}});
     EXPECT_EQ(archived->scrollDuration(), 7.0);
     EXPECT_EQ(archived->marqueeType(), MLLeft);
     EXPECT_FALSE(archived->text());

@@ -30,7 +30,8 @@ TEST(MarqueeSandboxTest, FramesShowEveryTypeMoving) {
         int changed = 0;
         for (double x = 30; x < 345; x += 1) {
             auto a = frames[0]->pixelAtPoint({x * k, y * k}), b = frames[1]->pixelAtPoint({x * k, y * k});
-            if (std::abs(int(a.r) - int(b.r)) + std::abs(int(a.g) - int(b.g)) + std::abs(int(a.b) - int(b.b)) > 60) ++changed;
+            if (std::abs(int(a.r) - int(b.r)) + std::abs(int(a.g) - int(b.g)) + std::abs(int(a.b) - int(b.b)) > 60)
+                ++changed;
         }
         EXPECT_GT(changed, 10) << "type " << type;
     }

@@ -31,9 +31,8 @@ protected:
     void SetUp() override {
         window->setRootViewController(controller);
         window->makeKeyAndVisible();
-        setMarqueeAssertionHandler([this](const std::string& file, const std::string& text) {
-            assertions.emplace_back(file, text);
-        });
+        setMarqueeAssertionHandler(
+            [this](const std::string& file, const std::string& text) { assertions.emplace_back(file, text); });
         settle();
     }
     void TearDown() override { setMarqueeAssertionHandler(nullptr); }

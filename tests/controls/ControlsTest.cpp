@@ -207,7 +207,7 @@ TEST_F(DragViewTest, TapsToggleUnlessDisabledAndHorizontalAxisWhenXDiffers) {
 TEST_F(DragViewTest, ADragTakenAwaySettlesAtTheNearerEnd) {
     // The closed centre is y 600, the opened one y 300: the middle is 450.
     struct Case {
-        double lift;         // how far the finger moved up before the touch was cancelled
+        double lift;  // how far the finger moved up before the touch was cancelled
         bool startOpened;
         bool settlesOpened;
     };

@@ -14,10 +14,18 @@ struct RecordingDelegate : FlintDrawingViewDelegate {
     bool answers = true;
     std::vector<std::string> calls;
     bool respondsToDrawingViewMethod(Method) const override { return answers; }
-    void drawingViewWillBeginDrawUsingTool(FlintDrawingView&, const FlintDrawingToolRef&) override { calls.push_back("begin"); }
-    void drawingViewDidEndDrawUsingTool(FlintDrawingView&, const FlintDrawingToolRef&) override { calls.push_back("end"); }
-    void drawingViewDidUndoDrawUsingTool(FlintDrawingView&, const FlintDrawingToolRef&) override { calls.push_back("undo"); }
-    void drawingViewDidRedoDrawUsingTool(FlintDrawingView&, const FlintDrawingToolRef&) override { calls.push_back("redo"); }
+    void drawingViewWillBeginDrawUsingTool(FlintDrawingView&, const FlintDrawingToolRef&) override {
+        calls.push_back("begin");
+    }
+    void drawingViewDidEndDrawUsingTool(FlintDrawingView&, const FlintDrawingToolRef&) override {
+        calls.push_back("end");
+    }
+    void drawingViewDidUndoDrawUsingTool(FlintDrawingView&, const FlintDrawingToolRef&) override {
+        calls.push_back("undo");
+    }
+    void drawingViewDidRedoDrawUsingTool(FlintDrawingView&, const FlintDrawingToolRef&) override {
+        calls.push_back("redo");
+    }
 };
 
 UIImageRef solidImage(CGSize size, double scale, double r, double g, double b) {

@@ -17,8 +17,8 @@ namespace {
 ::testing::AssertionResult near(UIImage::RGBA p, double r, double g, double b) {
     auto close = [](int v, double want) { return std::abs(v - static_cast<int>(want * 255 + 0.5)) <= 12; };
     if (close(p.r, r) && close(p.g, g) && close(p.b, b)) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "pixel (" << int(p.r) << ", " << int(p.g) << ", " << int(p.b) << ") is not near ("
-                                         << r * 255 << ", " << g * 255 << ", " << b * 255 << ")";
+    return ::testing::AssertionFailure() << "pixel (" << int(p.r) << ", " << int(p.g) << ", " << int(p.b)
+                                         << ") is not near (" << r * 255 << ", " << g * 255 << ", " << b * 255 << ")";
 }
 
 }  // namespace
@@ -40,7 +40,9 @@ TEST(DrawingSandbox, TheDemoDrawsUndoesAndRedoesThroughTouches) {
     auto first = shot("drawing-1.png"), undone = shot("drawing-2.png"), redone = shot("drawing-3.png");
     ASSERT_TRUE(first && undone && redone);
     ASSERT_EQ(first->pixelWidth(), 1125);
-    auto at = [](const UIImageRef& image, CGPoint p) { return image->pixelAt(static_cast<int>(p.x * 3), static_cast<int>(p.y * 3)); };
+    auto at = [](const UIImageRef& image, CGPoint p) {
+        return image->pixelAt(static_cast<int>(p.x * 3), static_cast<int>(p.y * 3));
+    };
     const double top = flint::sim::kSandboxCanvasTop;
     const CGPoint rectangleEdge{40, top + 185}, ellipse{260, top + 185}, arrow{160, top + 330}, plain{340, top + 420};
 

@@ -106,7 +106,7 @@ TEST_F(TextBoxTest, DraggingMovesTheBoxAndUndoPutsItBack) {
     EXPECT_NEAR(box->center().x, start.x + 60, 1e-6);
     EXPECT_NEAR(box->center().y, start.y + 40, 1e-6);
     ASSERT_EQ(canvas->undoStates().size(), 1u);  // the position before the drag
-    tap({300, 700});  // ends editing; the box already has a state
+    tap({300, 700});                             // ends editing; the box already has a state
     canvas->undoLatestStep();
     // Undo of the box's only state takes the box off the canvas.
     EXPECT_FALSE(box->superview());
@@ -362,7 +362,7 @@ TEST_F(TextBoxTest, TheFirstTapAfterTheEditedBoxLeftMakesANewBox) {
     EXPECT_TRUE(third->isEditing());
 
     typeText("Three");
-    tap({300, 700});  // ends editing: the box's first state
+    tap({300, 700});       // ends editing: the box's first state
     tap(third->center());  // selects it again
     ASSERT_TRUE(third->isEditing());
     canvas->undoLatestStep();  // its creation

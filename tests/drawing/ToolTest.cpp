@@ -15,7 +15,8 @@ using flint::testing::renderTool;
 
 namespace {
 
-template <class T> objc::Ref<T> configured(double width = 10) {
+template <class T>
+objc::Ref<T> configured(double width = 10) {
     auto tool = objc::make<T>();
     tool->setLineWidth(width);
     tool->setLineColor(UIColor::blackColor());
@@ -87,8 +88,8 @@ TEST(DrawingTools, ArrowHeadIsFourWidthsWithTheTipOneWidthBeyondAndAZeroArrowPoi
     still->setInitialPoint({150, 150});
     still->moveFromPoint({}, {150, 150});
     auto dot = renderTool(*still);
-    EXPECT_TRUE(painted(*dot, 153, 150));   // tip 4 points to the right
-    EXPECT_TRUE(painted(*dot, 138, 154));   // the barbs reach back to the left
+    EXPECT_TRUE(painted(*dot, 153, 150));  // tip 4 points to the right
+    EXPECT_TRUE(painted(*dot, 138, 154));  // the barbs reach back to the left
     EXPECT_FALSE(painted(*dot, 150, 130));
 }
 

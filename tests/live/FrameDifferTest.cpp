@@ -17,7 +17,9 @@ struct Frame {
     std::vector<std::uint32_t> pixels;
     Frame(int w, int h) : width(w), height(h), stride(w + 3), pixels(std::size_t(stride) * h, 0xFF102030) {}
     std::uint32_t& at(int x, int y) { return pixels[std::size_t(y) * stride + x]; }
-    std::optional<PixelRect> into(FrameDiffer& differ) { return differ.update(pixels.data(), width, height, stride * 4); }
+    std::optional<PixelRect> into(FrameDiffer& differ) {
+        return differ.update(pixels.data(), width, height, stride * 4);
+    }
 };
 
 TEST(FrameDiffer, FirstFrameIsWholeThenOnlyTheChangedRectangle) {
@@ -91,7 +93,8 @@ TEST(FrameDiffer, FrameMessageCarriesTheRectangleLosslessly) {
     FrameDiffer differ;
     Frame frame(50, 40);
     for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 50; ++x) frame.at(x, y) = 0xFF000000u | (std::uint32_t(x * 5) << 16) | (std::uint32_t(y * 6) << 8) | 7;
+        for (int x = 0; x < 50; ++x)
+            frame.at(x, y) = 0xFF000000u | (std::uint32_t(x * 5) << 16) | (std::uint32_t(y * 6) << 8) | 7;
     frame.into(differ);
     PixelRect rect{13, 9, 20, 17};
     auto message = encodeFrameMessage(differ.pixels(), differ.width(), differ.height(), rect, 0x01020304);

@@ -31,7 +31,8 @@ TEST(LiveMessage, GoodMessagesDecodeToTheirValues) {
     auto text = std::get<KeyMessage>(decodeGood(R"({"type":"key","text":"Grüße"})"));
     EXPECT_EQ(text.kind, KeyMessage::Kind::Text);
     EXPECT_EQ(text.text, "Grüße");
-    EXPECT_EQ(std::get<KeyMessage>(decodeGood(R"({"type":"key","key":"Backspace"})")).kind, KeyMessage::Kind::Backspace);
+    EXPECT_EQ(std::get<KeyMessage>(decodeGood(R"({"type":"key","key":"Backspace"})")).kind,
+              KeyMessage::Kind::Backspace);
     EXPECT_EQ(std::get<KeyMessage>(decodeGood(R"({"type":"key","key":"Enter"})")).kind, KeyMessage::Kind::Enter);
 
     EXPECT_EQ(std::get<AppearanceMessage>(decodeGood(R"({"type":"appearance","style":"light"})")).style, 1);
@@ -49,8 +50,8 @@ TEST(LiveMessage, GoodMessagesDecodeToTheirValues) {
     auto real = std::get<PreferenceMessage>(decodeGood(R"({"type":"pref","key":"x","value":0.5})"));
     EXPECT_EQ(real.kind, PreferenceMessage::Kind::Real);
     EXPECT_DOUBLE_EQ(real.realValue, 0.5);
-    auto colour =
-        std::get<PreferenceMessage>(decodeGood(R"({"type":"pref","file":"colors","key":"flintLabelColor","value":"#FF0000"})"));
+    auto colour = std::get<PreferenceMessage>(
+        decodeGood(R"({"type":"pref","file":"colors","key":"flintLabelColor","value":"#FF0000"})"));
     EXPECT_TRUE(colour.colors);
     EXPECT_EQ(colour.kind, PreferenceMessage::Kind::Text);
     EXPECT_EQ(colour.textValue, "#FF0000");
@@ -58,7 +59,8 @@ TEST(LiveMessage, GoodMessagesDecodeToTheirValues) {
               PreferenceMessage::Kind::Unset);
 
     EXPECT_EQ(std::get<ProfileMessage>(decodeGood(R"({"type":"profile","name":"iphone-8"})")).name, "iphone-8");
-    EXPECT_EQ(std::get<ButtonMessage>(decodeGood(R"({"type":"button","name":"lock"})")).kind, ButtonMessage::Kind::Lock);
+    EXPECT_EQ(std::get<ButtonMessage>(decodeGood(R"({"type":"button","name":"lock"})")).kind,
+              ButtonMessage::Kind::Lock);
 }
 
 TEST(LiveMessage, BadMessagesAreRefusedWithAReason) {
@@ -126,8 +128,8 @@ TEST(LiveMessage, UploadHeadersTakePngAndJpegUpTo32MiB) {
 }
 
 TEST(LiveMessage, ImageSizesAreReadFromHeadersAlone) {
-    std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R',
-                                     0, 0, 0x23, 0x28, 0, 0, 0, 7};  // 9000 × 7
+    std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13,
+                                     'I',  'H', 'D', 'R', 0,    0,    0x23, 0x28, 0, 0, 0, 7};  // 9000 × 7
     auto size = encodedImageSize(png.data(), png.size());
     ASSERT_TRUE(size);
     EXPECT_EQ(size->width, 9000);
@@ -135,8 +137,8 @@ TEST(LiveMessage, ImageSizesAreReadFromHeadersAlone) {
     EXPECT_FALSE(encodedImageSize(png.data(), png.size() - 1));  // cut short
 
     // SOI, an APP0 segment of 4 bytes, then SOF0 with height 300 and width 8193.
-    std::vector<std::uint8_t> jpeg = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x04, 0x00, 0x00,
-                                      0xFF, 0xC0, 0x00, 0x11, 0x08, 0x01, 0x2C, 0x20, 0x01};
+    std::vector<std::uint8_t> jpeg = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x04, 0x00, 0x00, 0xFF,
+                                      0xC0, 0x00, 0x11, 0x08, 0x01, 0x2C, 0x20, 0x01};
     size = encodedImageSize(jpeg.data(), jpeg.size());
     ASSERT_TRUE(size);
     EXPECT_EQ(size->width, 8193);

@@ -72,7 +72,8 @@ TEST_F(LiveServe, FirstFrameIsTheWholeScreenThenATapOnTheStatusBarShowsThePanel)
                     ++changed;
         return changed > probes / 2;
     };
-    EXPECT_TRUE(viewer.readUntil(panelShown, std::chrono::seconds(60))) << changed << " of " << probes << " probes changed";
+    EXPECT_TRUE(viewer.readUntil(panelShown, std::chrono::seconds(60)))
+        << changed << " of " << probes << " probes changed";
     ASSERT_TRUE(viewer.send(R"({"type":"button","name":"home"})"));
 }
 
@@ -96,7 +97,8 @@ TEST_F(LiveServe, UploadedPngRaisesThePhotoCountAndDownloadsBack) {
     EXPECT_EQ(photoCount(*s_server), before + 1);
     auto photo = httpRequest(s_server->port, http::verb::get, "/photos/" + std::to_string(before) + ".png");
     EXPECT_EQ(photo.status, 200u);
-    auto image = ios::UIImage::imageWithData(reinterpret_cast<const std::uint8_t*>(photo.body.data()), photo.body.size());
+    auto image =
+        ios::UIImage::imageWithData(reinterpret_cast<const std::uint8_t*>(photo.body.data()), photo.body.size());
     ASSERT_TRUE(image);
     EXPECT_EQ(image->pixelWidth(), 64);
     EXPECT_EQ(image->pixelHeight(), 48);
@@ -105,7 +107,8 @@ TEST_F(LiveServe, UploadedPngRaisesThePhotoCountAndDownloadsBack) {
 TEST_F(LiveServe, BadUploadsLeaveTheLibraryUntouched) {
     std::size_t before = photoCount(*s_server);
     auto post = [&](const std::string& body, const std::string& type, std::string origin) {
-        return httpRequest(s_server->port, http::verb::post, "/photos", body, {{"Content-Type", type}, {"Origin", origin}});
+        return httpRequest(s_server->port, http::verb::post, "/photos", body,
+                           {{"Content-Type", type}, {"Origin", origin}});
     };
     auto wide = post(pngOfSize(8193, 2), "image/png", s_server->origin());
     EXPECT_EQ(wide.status, 422u);
@@ -140,8 +143,10 @@ TEST_F(LiveServe, ForeignOriginsAndHostsAreRefused) {
     LiveViewer localhost(s_server->port, "http://localhost:" + std::to_string(s_server->port));
     EXPECT_TRUE(localhost.connected);
     // A page reached through another name (DNS rebinding) gets nothing.
-    EXPECT_EQ(httpRequest(s_server->port, http::verb::get, "/state", {}, {}, "evil.example:" + std::to_string(s_server->port)).status,
-              421u);
+    EXPECT_EQ(
+        httpRequest(s_server->port, http::verb::get, "/state", {}, {}, "evil.example:" + std::to_string(s_server->port))
+            .status,
+        421u);
 }
 
 TEST_F(LiveServe, ServesItsAssetsAndPhotosAndNothingElse) {
@@ -172,18 +177,22 @@ TEST_F(LiveServe, MalformedMessagesGetAnErrorAndOversizedOnesCloseTheConnection)
 TEST(LiveServeNotifications, PrefsCommandAgainstTheServedRootReachesTheRunningDevice) {
     LiveServerProcess server;
     ASSERT_NE(server.port, 0);
-    std::string command = std::string(FLINT_SIM_PATH) + " prefs --root " + server.root.string() + " set enableAll=false";
+    std::string command =
+        std::string(FLINT_SIM_PATH) + " prefs --root " + server.root.string() + " set enableAll=false";
     ASSERT_EQ(std::system((command + " > /dev/null").c_str()), 0);
     LiveViewer viewer(server.port, server.origin());
     ASSERT_TRUE(viewer.connected);
     viewer.settle();
-    ASSERT_TRUE(viewer.readUntil([&] {
-        auto log = viewer.lastText("state");
-        if (!log) return false;
-        for (const auto& line : (*log)["log"])
-            if (line.get<std::string>().find("preferences.changed from process") != std::string::npos) return true;
-        return false;
-    }, std::chrono::seconds(5))) << "the change notification did not arrive";
+    ASSERT_TRUE(viewer.readUntil(
+        [&] {
+            auto log = viewer.lastText("state");
+            if (!log) return false;
+            for (const auto& line : (*log)["log"])
+                if (line.get<std::string>().find("preferences.changed from process") != std::string::npos) return true;
+            return false;
+        },
+        std::chrono::seconds(5)))
+        << "the change notification did not arrive";
 }
 
 }  // namespace

@@ -105,7 +105,8 @@ struct HttpAnswer {
     std::string body;
 };
 
-inline HttpAnswer httpRequest(unsigned short port, http::verb verb, const std::string& target, const std::string& body = {},
+inline HttpAnswer httpRequest(unsigned short port, http::verb verb, const std::string& target,
+                              const std::string& body = {},
                               const std::vector<std::pair<std::string, std::string>>& headers = {},
                               std::string host = {}) {
     boost::asio::io_context io;
@@ -145,7 +146,8 @@ public:
     }
 
     // Reads messages until `done` says so or the time runs out; false on timeout or a closed socket.
-    template <class Done> bool readUntil(Done done, std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
+    template <class Done>
+    bool readUntil(Done done, std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
         auto deadline = std::chrono::steady_clock::now() + timeout;
         while (connected && !done()) {
             auto now = std::chrono::steady_clock::now();
@@ -200,8 +202,10 @@ private:
             }
             std::string bytes = beast::buffers_to_string(m_buffer.data());
             m_buffer.consume(m_buffer.size());
-            if (m_ws.got_text()) texts.push_back(nlohmann::json::parse(bytes, nullptr, false));
-            else applyFrame(bytes);
+            if (m_ws.got_text())
+                texts.push_back(nlohmann::json::parse(bytes, nullptr, false));
+            else
+                applyFrame(bytes);
             read();
         });
     }
@@ -215,8 +219,9 @@ private:
             height = u(14);
             screen.assign(std::size_t(width) * height, 0);
         }
-        auto image = ios::UIImage::imageWithData(reinterpret_cast<const std::uint8_t*>(bytes.data()) + live::kFrameHeaderBytes,
-                                                 bytes.size() - live::kFrameHeaderBytes);
+        auto image =
+            ios::UIImage::imageWithData(reinterpret_cast<const std::uint8_t*>(bytes.data()) + live::kFrameHeaderBytes,
+                                        bytes.size() - live::kFrameHeaderBytes);
         ASSERT_TRUE(image);
         ASSERT_EQ(image->pixelWidth(), rect.width);
         ASSERT_EQ(image->pixelHeight(), rect.height);

@@ -42,7 +42,8 @@ protected:
         return image ? image->pixelAt(image->pixelWidth() / 2, image->pixelHeight() / 2) : ios::UIImage::RGBA{};
     }
     bool showsImage(const objc::Ref<ios::UIImageView>& view, const char* file) {
-        auto expected = ios::UIImage::imageWithContentsOfFile(std::string("/Library/Application Support/Flint.bundle/") + file);
+        auto expected =
+            ios::UIImage::imageWithContentsOfFile(std::string("/Library/Application Support/Flint.bundle/") + file);
         auto shown = view->image();
         if (!expected || !shown || shown->pixelWidth() != expected->pixelWidth()) return false;
         for (int y = 0; y < shown->pixelHeight(); y += 3)
@@ -142,16 +143,19 @@ TEST_F(NowPlayingTest, EachChangeRefreshesOnceHoweverOftenThePanelOpened) {
     }
     auto& center = ios::NSNotificationCenter::defaultCenter();
     EXPECT_EQ(center.observerCountForTesting(bar.get(), ios::kMRMediaRemoteNowPlayingInfoDidChangeNotification), 1u);
-    EXPECT_EQ(center.observerCountForTesting(bar.get(), ios::kMRMediaRemoteNowPlayingApplicationIsPlayingDidChangeNotification), 1u);
+    EXPECT_EQ(center.observerCountForTesting(bar.get(),
+                                             ios::kMRMediaRemoteNowPlayingApplicationIsPlayingDidChangeNotification),
+              1u);
 
     int artworkRefreshes = 0;
     objc::IMP previous;
-    objc::MSHookMessageEx(objc::objc_getClass("_UIStatusBar"), objc::sel("refreshMusicArtwork"),
-                          [&](objc::Object& self, objc::SEL cmd, std::span<const objc::id> args) -> objc::id {
-                              ++artworkRefreshes;
-                              return previous(self, cmd, args);
-                          },
-                          &previous);
+    objc::MSHookMessageEx(
+        objc::objc_getClass("_UIStatusBar"), objc::sel("refreshMusicArtwork"),
+        [&](objc::Object& self, objc::SEL cmd, std::span<const objc::id> args) -> objc::id {
+            ++artworkRefreshes;
+            return previous(self, cmd, args);
+        },
+        &previous);
     ios::MRMediaRemoteSendCommand(ios::kMRNextTrack, nullptr);
     loop().runUntilIdle();
     EXPECT_EQ(artworkRefreshes, 1);
@@ -174,7 +178,8 @@ TEST_F(NowPlayingTest, TheServiceAnswersOnALaterTurnAndIgnoresUnknownCommands) {
 
     int posts = 0;
     auto token = ios::NSNotificationCenter::defaultCenter().addObserverForName(
-        std::nullopt, nullptr, [&](const ios::NSNotification& n) { posts += n.name().rfind("kMRMediaRemote", 0) == 0; });
+        std::nullopt, nullptr,
+        [&](const ios::NSNotification& n) { posts += n.name().rfind("kMRMediaRemote", 0) == 0; });
     EXPECT_FALSE(ios::MRMediaRemoteSendCommand(7, nullptr));
     EXPECT_FALSE(ios::MRMediaRemoteSendCommand(0, nullptr));
     loop().runUntilIdle();

@@ -57,7 +57,8 @@ protected:
     ios::RunLoop& loop() { return process.runLoop(); }
 
     static ios::CGPoint centreOf(const ios::UIView& view) {
-        return ios::convertPointToScreen(view, ios::CGPointMake(view.bounds().size.width / 2, view.bounds().size.height / 2));
+        return ios::convertPointToScreen(view,
+                                         ios::CGPointMake(view.bounds().size.width / 2, view.bounds().size.height / 2));
     }
     // A finger on the status bar, then the turn that delivers the now-playing answers.
     void openPanel() {

@@ -94,15 +94,16 @@ TEST_P(PanelLayoutTest, CardsZonesAndContentsFollowTheScreenClass) {
     expectFrame(h.screenshotButton()->frame(), e.width - i - 50, i, 50, 50, "screenshot");
     expectFrame(h.twitterButton()->frame(), i, e.utilities - i - 50, 50, 50, "social");
     expectFrame(h.redditButton()->frame(), e.width - i - 50, e.utilities - i - 50, 50, 50, "forum");
-    expectFrame(h.settingButton()->frame(), (e.width - e.settingsSide) / 2, (e.utilities - e.settingsSide) / 2, e.settingsSide,
-                e.settingsSide, "settings");
+    expectFrame(h.settingButton()->frame(), (e.width - e.settingsSide) / 2, (e.utilities - e.settingsSide) / 2,
+                e.settingsSide, e.settingsSide, "settings");
     EXPECT_EQ(h.settingButton()->layer()->cornerRadius(), e.settingsSide / 2);
     EXPECT_EQ(h.settingImage()->bounds().size.width, 35);
     EXPECT_EQ(h.lockscreenImage()->bounds().size.width, 25);
     EXPECT_EQ(h.lockscreenImage()->center().x, 25);
 
     // Wi-Fi and cellular columns.
-    expectFrame(h.wifiImage()->frame(), (e.width - e.networkIcon) / 2, e.topInset, e.networkIcon, e.networkIcon, "wifi icon");
+    expectFrame(h.wifiImage()->frame(), (e.width - e.networkIcon) / 2, e.topInset, e.networkIcon, e.networkIcon,
+                "wifi icon");
     EXPECT_EQ(h.cellularImage()->layer()->cornerRadius(), e.networkIcon / 2);
     EXPECT_EQ(h.wifiNameTitleLabel()->font()->pointSize(), e.boldSize);
     EXPECT_EQ(h.wifiNameTitleLabel()->font()->fontName(), ".SFUIText-Bold");
@@ -136,7 +137,8 @@ TEST_P(PanelLayoutTest, CardsZonesAndContentsFollowTheScreenClass) {
     // Music card.
     const double mw = e.W - 20;
     expectFrame(h.artworkImage()->frame(), 0, 0, mw, e.music, "artwork");
-    expectFrame(h.playImage()->frame(), (mw - e.transport) / 2, (e.music - e.transport) / 2, e.transport, e.transport, "play");
+    expectFrame(h.playImage()->frame(), (mw - e.transport) / 2, (e.music - e.transport) / 2, e.transport, e.transport,
+                "play");
     EXPECT_NEAR(h.backImage()->center().x, mw / 2 - 60, 1e-9);
     EXPECT_NEAR(h.nextImage()->center().x, mw / 2 + 60, 1e-9);
     expectFrame(h.appleMusicImage()->frame(), mw - 50, e.music / 2 - 25 - 20, 40, 40, "music shortcut");
@@ -248,12 +250,12 @@ TEST_P(PanelLayoutTest, WithoutTheMusicShortcutsTheTrackSpansTheCardLessItsInset
     EXPECT_TRUE(endsInEllipsis(*host().titleLabel()));
 }
 
-INSTANTIATE_TEST_SUITE_P(ScreenClasses, PanelLayoutTest, ::testing::ValuesIn(kScreens),
-                         [](const auto& suite) {
-                             std::string name = suite.param.profile;
-                             for (char& c : name) if (c == '-') c = '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(ScreenClasses, PanelLayoutTest, ::testing::ValuesIn(kScreens), [](const auto& suite) {
+    std::string name = suite.param.profile;
+    for (char& c : name)
+        if (c == '-') c = '_';
+    return name;
+});
 
 }  // namespace
 }  // namespace flint

@@ -20,7 +20,9 @@ class ShortcutTest : public PanelTest {};
 
 TEST_F(ShortcutTest, EveryShortcutOpensItsTargetTapsAndClosesThePanelOnTheNextTurn) {
     boot("iphone-x", 2,
-         {{"enableMusicShortcut", true}, {"twitterUrlString", "https://social.example/flint"}, {"App3", "com.apple.Music"}});
+         {{"enableMusicShortcut", true},
+          {"twitterUrlString", "https://social.example/flint"},
+          {"App3", "com.apple.Music"}});
     ASSERT_EQ(bundleID3, "com.apple.Music");
 
     struct Case {

@@ -56,7 +56,9 @@ TEST_F(ThemeColorTest, AdaptiveModeFollowsTheStyleAndKeepsTheLastValueWhenUnspec
 }
 
 TEST_F(ThemeColorTest, ColourModeReadsTheDictionaryWithTheFallbackAndUnknownModesResolveNothing) {
-    writeColors({{"flintLabelColor", "#FF8000"}, {"showcaseToolsColor", "#00FF00"}, {"showcaseToolColor", "#0000FF"},
+    writeColors({{"flintLabelColor", "#FF8000"},
+                 {"showcaseToolsColor", "#00FF00"},
+                 {"showcaseToolColor", "#0000FF"},
                  {"flintButtonColor", "#131314"}});
     boot("iphone-x", 2, {{"appearanceMode", "colorMode"}});
     expectRGBA(flintLabelColor(), 1, 128 / 255.0, 0, 1, "label from the file");
@@ -130,7 +132,8 @@ TEST_F(PanelBackgroundTest, ColourModePaintsTheDictionaryColoursOnScreen) {
     EXPECT_TRUE(near(gap, 0x33, 0x66, 0x99)) << int(gap.r) << "," << int(gap.g) << "," << int(gap.b);
     // An empty part of the user card shows the container colour.
     ios::CGRect user = h.icloudView()->frame();
-    ios::UIImage::RGBA card = shot->pixelAtPoint(ios::CGPointMake(ios::CGRectGetMaxX(user) - 20, ios::CGRectGetMaxY(user) - 4));
+    ios::UIImage::RGBA card =
+        shot->pixelAtPoint(ios::CGPointMake(ios::CGRectGetMaxX(user) - 20, ios::CGRectGetMaxY(user) - 4));
     EXPECT_TRUE(near(card, 0xAA, 0, 0)) << int(card.r) << "," << int(card.g) << "," << int(card.b);
 }
 

@@ -152,7 +152,8 @@ TEST_F(CardContentsTest, TheAvatarComesFromThePreferenceBytesOrTheBundle) {
         c.fillRect(ios::CGRectMake(0, 0, 30, 30));
     });
     const std::string longName(400, 'W');
-    boot("iphone-x", 2, {{"icloudAvatarImage", ios::Value(red->pngRepresentation())}, {"userNameString", longName + " end"}});
+    boot("iphone-x", 2,
+         {{"icloudAvatarImage", ios::Value(red->pngRepresentation())}, {"userNameString", longName + " end"}});
     openPanel();
     FlintHost h = host();
     auto picture = h.avatarImage()->image();

@@ -93,14 +93,15 @@ std::string onePixelPNG() {
 ios::Data dataOf(const std::string& bytes) { return ios::Data(bytes.begin(), bytes.end()); }
 
 std::string configurationWithArtwork() {
-    return xmlOf({{"NowPlaying", ios::Array{ios::Value(ios::Dictionary{
-                                     {"Title", "Broken"}, {"Artist", "Art"}, {"Artwork", std::string("/") + kArtwork}})}}});
+    return xmlOf(
+        {{"NowPlaying", ios::Array{ios::Value(ios::Dictionary{
+                            {"Title", "Broken"}, {"Artist", "Art"}, {"Artwork", std::string("/") + kArtwork}})}}});
 }
 
 struct BadInput {
     const char* name;
-    std::string file;   // device-root relative path of the bad file
-    std::string bytes;  // its contents
+    std::string file;         // device-root relative path of the bad file
+    std::string bytes;        // its contents
     std::string preferences;  // the preference file beside it, when the bad file is another
     std::string checks;       // scenario lines run after the panel was asked to open
     std::string otherFile = {}, otherBytes = {};
@@ -127,8 +128,9 @@ TEST_F(BadInputCatalogue, EachBadInputGetsItsFallbackAndStaysAsStored) {
     const std::string panelClosed = "expect recognizer none\n";
     const std::string refusedGiant = "expect log \"image too large (20000 × 20000)\"\n";
     // The editor's screenshot picker shows the library's photos as thumbnails.
-    const std::string photoPicker = "tap-property showcaseView\nwait 1\ntap-property customizeView1\nwait 1\n"
-                                    "tap-property toolCardView 187 20\nwait 1\ntap-property screenshotImageButton\nwait 1\n";
+    const std::string photoPicker =
+        "tap-property showcaseView\nwait 1\ntap-property customizeView1\nwait 1\n"
+        "tap-property toolCardView 187 20\nwait 1\ntap-property screenshotImageButton\nwait 1\n";
     const std::string giantPNG = giantClaiming(true), giantJPEG = giantClaiming(false);
     const std::vector<BadInput> inputs = {
         {"corrupt preferences", kPreferences, "\x01\x02 not a property list \xFF", "", panelClosed},
@@ -141,8 +143,8 @@ TEST_F(BadInputCatalogue, EachBadInputGetsItsFallbackAndStaysAsStored) {
         {"colours of the wrong types", kColors, xmlOf({{"flintContainerColor", 7}, {"flintLabelColor", ios::Array{}}}),
          kPanelOn, panelOpens},
         {"device configuration of wrong types", kConfiguration,
-         xmlOf({{"Profile", 8}, {"Appearance", ios::Array{}}, {"Applications", "Music"}, {"NowPlaying", true}}), kPanelOn,
-         panelOpens + "expect log \"Applications is not an array; using the defaults\"\n"},
+         xmlOf({{"Profile", 8}, {"Appearance", ios::Array{}}, {"Applications", "Music"}, {"NowPlaying", true}}),
+         kPanelOn, panelOpens + "expect log \"Applications is not an array; using the defaults\"\n"},
         {"network file of wrong types", kNetwork, "{\"interfaces\": {\"en0\": 1}, \"cellular\": []}", kPanelOn,
          panelOpens + "expect log \"interfaces must be an array; using a typical phone's network\"\n"},
         {"network file with a provider that is not true or false", kNetwork, "{\"cellular\": {\"provider\": \"yes\"}}",
@@ -151,7 +153,8 @@ TEST_F(BadInputCatalogue, EachBadInputGetsItsFallbackAndStaysAsStored) {
          xmlOf({{"enableAll", true}, {"userNameString", std::string(1 << 20, 'n')}}), "",
          "expect log \"userNameString in\"\nexpect text \"Dismiss\"\n"},
         {"an avatar that is not an image", kPreferences,
-         xmlOf({{"enableAll", true}, {"icloudAvatarImage", ios::Data{'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'g'}}}),
+         xmlOf(
+             {{"enableAll", true}, {"icloudAvatarImage", ios::Data{'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'g'}}}),
          "", panelOpens},
         {"artwork that is not an image", kArtwork, "GIF89a? no, just text", kPanelOn, panelOpens, kConfiguration,
          configurationWithArtwork()},

@@ -54,7 +54,8 @@ class WriteCrashTest : public ::testing::Test {
 protected:
     ios::testing::TestProcess process;
 
-    [[noreturn]] static void writeForever(int pipe, std::int64_t counter, const std::vector<objc::Ref<UIImage>>& photos) {
+    [[noreturn]] static void writeForever(int pipe, std::int64_t counter,
+                                          const std::vector<objc::Ref<UIImage>>& photos) {
         auto network = bsd::DeviceNetwork::typicalPhone();
         auto configuration = DeviceConfiguration::defaults();
         const auto networkFile = bsd::DeviceNetwork::fileIn(devicePath("/"));
@@ -86,7 +87,7 @@ TEST_F(WriteCrashTest, EveryFileReadsBackWholeAfterEachKill) {
     ASSERT_EQ(::pipe(fds), 0);
     ::fcntl(fds[0], F_SETFL, O_NONBLOCK);
     std::mt19937 random(19);
-    std::map<char, std::int64_t> finished;  // the latest finished write of each kind
+    std::map<char, std::int64_t> finished;   // the latest finished write of each kind
     std::map<std::string, int> photoWidths;  // every finished photo
     std::set<std::string> checkedPhotos;
     const auto networkFile = bsd::DeviceNetwork::fileIn(devicePath("/"));
@@ -143,8 +144,9 @@ TEST_F(WriteCrashTest, EveryFileReadsBackWholeAfterEachKill) {
         for (const auto& [name, width] : photoWidths) {
             ASSERT_TRUE(listed.count(name)) << "finished photo " << name << " is missing after kill " << kills;
             if (checkedPhotos.count(name) && width) {
-                EXPECT_EQ(UIImage::imageWithContentsOfHostFile(UIPhotoLibrary::shared().folder() / name, 1)->pixelWidth(),
-                          width);
+                EXPECT_EQ(
+                    UIImage::imageWithContentsOfHostFile(UIPhotoLibrary::shared().folder() / name, 1)->pixelWidth(),
+                    width);
                 photoWidths[name] = 0;  // checked once
             }
         }
@@ -168,7 +170,8 @@ TEST_F(WriteCrashTest, TwoProcessesSavingAtOnceNeverOverwriteEachOther) {
         if (children[k] == 0) {
             std::string error;
             int saved = 0;
-            for (int i = 0; i < kEach; ++i) saved += !UIPhotoLibrary::shared().saveImage(k ? wide : narrow, error).empty();
+            for (int i = 0; i < kEach; ++i)
+                saved += !UIPhotoLibrary::shared().saveImage(k ? wide : narrow, error).empty();
             ::_exit(saved == kEach ? 0 : 1);
         }
     }

@@ -16,10 +16,10 @@ using testing::ShowcaseTest;
 struct Screen {
     const char* profile;
     double W, H;
-    double closedDrop;      // d
+    double closedDrop;  // d
     bool homeButtonPreview;
-    double previewScreen;   // h
-    double saveGap;         // s
+    double previewScreen;         // h
+    double saveGap;               // s
     double resetInset, resetGap;  // a, b
 };
 
@@ -67,7 +67,8 @@ TEST_P(EditorLayoutTest, ViewTreeToolCardAndPagesFollowTheScreenClass) {
     EXPECT_EQ(card->superview(), h.showcaseEditorView().get());
     EXPECT_EQ(card->center(), ios::CGPointMake(W / 2, H + s.closedDrop));
     EXPECT_EQ(card->closedCenter(), ios::CGPointMake(W / 2, H + s.closedDrop));
-    EXPECT_TRUE(rectNear(ios::CGRectMake(0, 0, card->openedCenter().x, card->openedCenter().y), ios::CGRectMake(0, 0, W / 2, 0.8 * H)));
+    EXPECT_TRUE(rectNear(ios::CGRectMake(0, 0, card->openedCenter().x, card->openedCenter().y),
+                         ios::CGRectMake(0, 0, W / 2, 0.8 * H)));
     EXPECT_TRUE(rectNear(card->bounds(), ios::CGRectMake(0, 0, W, 0.6 * H)));
     EXPECT_EQ(card->handleView()->frame(), ios::CGRectMake(0, 0, W, 80));
     EXPECT_EQ(card->layer()->cornerRadius(), 20);
@@ -91,7 +92,8 @@ TEST_P(EditorLayoutTest, ViewTreeToolCardAndPagesFollowTheScreenClass) {
     EXPECT_TRUE(rectNear(screen->frame(), ios::CGRectMake(4, 70 - s.previewScreen / 2, 62, s.previewScreen)));
     ASSERT_TRUE(screen->layer()->mask());
     EXPECT_EQ(screen->layer()->mask()->frame(), ios::CGRectMake(0, 0, 62, s.previewScreen));
-    EXPECT_TRUE(showsBundleImage(screen->layer()->mask()->contents(), s.homeButtonPreview ? "iPhone-mask.png" : "iPhoneX-mask.png"));
+    EXPECT_TRUE(showsBundleImage(screen->layer()->mask()->contents(),
+                                 s.homeButtonPreview ? "iPhone-mask.png" : "iPhoneX-mask.png"));
     EXPECT_TRUE(rectNear(h.screenshotImageButton()->frame(), ios::CGRectMake(W / 2 - 75, 170, 150, 50)));
     EXPECT_EQ(h.screenshotImageButton()->titleForState(ios::UIControlStateNormal), "Add Image");
     EXPECT_TRUE(rectNear(h.saveImageButton()->frame(), ios::CGRectMake(W / 2 - 75, 220 + s.saveGap, 50, 50)));
@@ -105,12 +107,15 @@ TEST_P(EditorLayoutTest, ViewTreeToolCardAndPagesFollowTheScreenClass) {
     EXPECT_NEAR(slider->center().x, W / 2, 1e-9);
     const double sliderBottom = ios::CGRectGetMaxY(slider->frame());
     EXPECT_NEAR(slider->frame().origin.y, ios::CGRectGetMaxY(h.backgroundColorTitleLabel()->frame()) + 15, 1e-9);
-    EXPECT_TRUE(rectNear(h.resetBackgroundImageButton()->frame(), ios::CGRectMake(s.resetInset, sliderBottom + s.resetGap, 150, 60)));
-    EXPECT_TRUE(rectNear(h.resetBackgroundColorButton()->frame(), ios::CGRectMake(W - s.resetInset - 150, sliderBottom + s.resetGap, 150, 60)));
+    EXPECT_TRUE(rectNear(h.resetBackgroundImageButton()->frame(),
+                         ios::CGRectMake(s.resetInset, sliderBottom + s.resetGap, 150, 60)));
+    EXPECT_TRUE(rectNear(h.resetBackgroundColorButton()->frame(),
+                         ios::CGRectMake(W - s.resetInset - 150, sliderBottom + s.resetGap, 150, 60)));
     EXPECT_EQ(h.backgroundImageTitleLabel()->text(), "Background Image");
     EXPECT_EQ(h.backgroundColorTitleLabel()->text(), "Background Color");
-    EXPECT_TRUE(rectNear(h.backgroundImageButton()->frame(),
-                         ios::CGRectMake(W / 2 - 85, ios::CGRectGetMaxY(h.backgroundImageTitleLabel()->frame()) + 20, 170, 60)));
+    EXPECT_TRUE(rectNear(
+        h.backgroundImageButton()->frame(),
+        ios::CGRectMake(W / 2 - 85, ios::CGRectGetMaxY(h.backgroundImageTitleLabel()->frame()) + 20, 170, 60)));
 
     // Page 3: undo, reset, redo; then pen, square, circle, arrow, text.
     auto x = [](const objc::Ref<ios::UIButton>& b) { return b->frame().origin.x; };
@@ -221,8 +226,10 @@ TEST_F(DrawingPageTest, ButtonsChooseToolsAndStepThroughTheHistory) {
     FlintHost h = host();
     auto drawing = h.drawingView();
     const std::pair<objc::Ref<ios::UIButton>, std::int32_t> tools[] = {
-        {h.drawingArrowButton(), FlintDrawingToolTypeArrow},   {h.drawingSquareButton(), FlintDrawingToolTypeRectangleFill},
-        {h.drawingCircleButton(), FlintDrawingToolTypeEllipseFill}, {h.drawingTextButton(), FlintDrawingToolTypeDraggableText},
+        {h.drawingArrowButton(), FlintDrawingToolTypeArrow},
+        {h.drawingSquareButton(), FlintDrawingToolTypeRectangleFill},
+        {h.drawingCircleButton(), FlintDrawingToolTypeEllipseFill},
+        {h.drawingTextButton(), FlintDrawingToolTypeDraggableText},
         {h.drawingPenButton(), FlintDrawingToolTypePen},
     };
     for (const auto& [button, tool] : tools) {

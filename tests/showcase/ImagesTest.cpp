@@ -91,7 +91,8 @@ TEST_F(ImagesTest, TheScreenshotGoesIntoBothBezelsAndTheBackgroundOnlyBehindTheC
     auto image = exported();
     EXPECT_EQ(image->pixelAtPoint(ios::CGPointMake(10, 10)), (ios::UIImage::RGBA{0, 0, 255, 255}));
     const ios::CGPoint screenCentre = frameInCanvas(*h.showcaseScreenshotImage()).origin;
-    EXPECT_EQ(image->pixelAtPoint(ios::CGPointMake(screenCentre.x + 125, screenCentre.y + 271)), (ios::UIImage::RGBA{255, 0, 0, 255}));
+    EXPECT_EQ(image->pixelAtPoint(ios::CGPointMake(screenCentre.x + 125, screenCentre.y + 271)),
+              (ios::UIImage::RGBA{255, 0, 0, 255}));
 }
 
 TEST_F(ImagesTest, CancellingOrAnAnswerWithoutAnImageKeepsTheImagesChosen) {

@@ -39,7 +39,8 @@ TEST_P(PickerLayoutTest, TenPagesOfPreviewAndPillAndTheDismissButtonPerScreen) {
     EXPECT_TRUE(testing::rectNear(picker->frame(), ios::CGRectMake(0, 0, s.W, s.H)));
 
     auto dismiss = h.dismissButton();
-    EXPECT_TRUE(testing::rectNear(dismiss->frame(), ios::CGRectMake(s.W + s.dismissTrailing - 60, s.dismissTop, 60, 30)));
+    EXPECT_TRUE(
+        testing::rectNear(dismiss->frame(), ios::CGRectMake(s.W + s.dismissTrailing - 60, s.dismissTop, 60, 30)));
     EXPECT_EQ(dismiss->titleForState(ios::UIControlStateNormal), "Dismiss");
     EXPECT_EQ(dismiss->titleFont()->pointSize(), 11);
     EXPECT_EQ(dismiss->layer()->cornerRadius(), 15);
@@ -173,7 +174,8 @@ TEST_F(ShowcaseTest, AnEdgeToEdgeTemplateChangesOnlyTheFrameImageAndMask) {
     auto bezel = h.showcaseBezelImage(), screen = h.showcaseScreenshotImage();
     EXPECT_TRUE(showsBundleImage(bezel->image(), "iPhoneX-blue.png"));
     const ios::CGSize c = h.showcaseBackgroundImage()->frame().size;
-    EXPECT_TRUE(testing::rectNear(bezel->frame(), ios::CGRectMake((c.width - 287) / 2, (c.height - 571) / 2, 287, 571)));
+    EXPECT_TRUE(
+        testing::rectNear(bezel->frame(), ios::CGRectMake((c.width - 287) / 2, (c.height - 571) / 2, 287, 571)));
     EXPECT_TRUE(testing::rectNear(screen->frame(), ios::CGRectMake(18, 14.5, 251, 542)));
     ASSERT_TRUE(screen->layer()->mask());
     EXPECT_TRUE(testing::rectNear(screen->layer()->mask()->frame(), ios::CGRectMake(0, 0, 251, 542)));

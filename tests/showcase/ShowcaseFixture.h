@@ -21,7 +21,6 @@
 
 namespace flint::testing {
 
-
 inline constexpr const char* kBundleFolderForTesting = "/Library/Application Support/Flint.bundle/";
 
 using flint::testing::rectNear;
@@ -42,7 +41,9 @@ protected:
         loop().runUntilIdle();
         layout();
     }
-    objc::Ref<ios::UIView> pill(int k) const { return objc::cast<ios::UIView>(showcase::getNumbered(host(), "customizeView", k)); }
+    objc::Ref<ios::UIView> pill(int k) const {
+        return objc::cast<ios::UIView>(showcase::getNumbered(host(), "customizeView", k));
+    }
     // Pages the gallery to template k without a finger.
     void showTemplatePage(int k) {
         auto scroll = host().showcaseScrollView();

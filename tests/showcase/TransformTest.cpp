@@ -104,7 +104,8 @@ TEST_F(TransformPageTest, PagesStartAtTheirInitialValuesWithTheirLayout) {
     EXPECT_EQ(h.rotateYLabel()->textAlignment(), ios::NSTextAlignment::Right);
     EXPECT_NEAR(h.rotateYValueLabel()->frame().origin.x, W / 2 + 125 + 10, 1e-9);
     EXPECT_EQ(h.rotateYValueLabel()->textAlignment(), ios::NSTextAlignment::Left);
-    EXPECT_TRUE(rectNear(h.rotateResetButton()->frame(), ios::CGRectMake(W / 2 - 85, ios::CGRectGetMaxY(z->frame()) + 30, 170, 60)));
+    EXPECT_TRUE(rectNear(h.rotateResetButton()->frame(),
+                         ios::CGRectMake(W / 2 - 85, ios::CGRectGetMaxY(z->frame()) + 30, 170, 60)));
     EXPECT_EQ(h.rotateResetButton()->titleForState(ios::UIControlStateNormal), "Reset");
 }
 

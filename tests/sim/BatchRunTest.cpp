@@ -39,13 +39,13 @@ std::string bytesOf(const std::filesystem::path& path) {
 objc::Ref<ios::UIImage> readPNG(const std::filesystem::path& path) {
     const std::string bytes = bytesOf(path);
     return bytes.empty()
-        ? nullptr
-        : ios::UIImage::imageWithData(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+               ? nullptr
+               : ios::UIImage::imageWithData(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
 
 bool near(const ios::UIImage::RGBA& p, int r, int g, int b, int tolerance) {
     return std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance && std::abs(p.b - b) <= tolerance &&
-        p.a == 255;
+           p.a == 255;
 }
 
 std::string describe(const ios::UIImage::RGBA& p) {

@@ -15,8 +15,8 @@
 
 namespace {
 
-using flint::testing::SimResult;
 using flint::testing::runSim;
+using flint::testing::SimResult;
 
 nlohmann::json boot(const std::string& arguments) {
     SimResult run = runSim("boot --json " + arguments);

@@ -29,23 +29,26 @@ protected:
 
 TEST_F(DrawingScenario, StrokesUndoRedoAndASnapshot) {
     std::string png = (dir / "drawing.png").string();
-    SimResult r = run("scale 1\n"
-                      "boot\n"
-                      "sandbox drawing\n"
-                      "expect drawing-steps 0\n"
-                      "drawing tool filled-rectangle\n"
-                      "drag 40 150 200 300\n"
-                      "expect drawing-steps 1\n"
-                      "drawing tool pen\n"
-                      "drag 60 400 150 450 250 420\n"
-                      "expect drawing-steps 2\n"
-                      "drawing undo\n"
-                      "expect drawing-steps 1\n"
-                      "drawing redo\n"
-                      "expect drawing-steps 2\n"
-                      "drawing undo\n"
-                      "snapshot " + png + "\n"
-                      "drawing tool crayon\n");
+    SimResult r =
+        run("scale 1\n"
+            "boot\n"
+            "sandbox drawing\n"
+            "expect drawing-steps 0\n"
+            "drawing tool filled-rectangle\n"
+            "drag 40 150 200 300\n"
+            "expect drawing-steps 1\n"
+            "drawing tool pen\n"
+            "drag 60 400 150 450 250 420\n"
+            "expect drawing-steps 2\n"
+            "drawing undo\n"
+            "expect drawing-steps 1\n"
+            "drawing redo\n"
+            "expect drawing-steps 2\n"
+            "drawing undo\n"
+            "snapshot " +
+            png +
+            "\n"
+            "drawing tool crayon\n");
     // Every line up to the unknown tool ran; that one fails with its reason.
     EXPECT_EQ(r.status, 1) << r.out;
     EXPECT_NE(r.out.find("unknown tool \"crayon\""), std::string::npos) << r.out;
@@ -61,13 +64,14 @@ TEST_F(DrawingScenario, StrokesUndoRedoAndASnapshot) {
     EXPECT_NE(image->pixelAtPoint(ios::CGPointMake(120, 225)), background);
     EXPECT_EQ(image->pixelAtPoint(ios::CGPointMake(150, 450)), background);
 
-    SimResult probe = run("boot\n"
-                          "sandbox drawing\n"
-                          "drawing tool filled-rectangle\n"
-                          "drag 40 150 200 300\n"
-                          "expect drawing-steps 1\n"
-                          "drawing clear\n"
-                          "expect drawing-steps 0\n");
+    SimResult probe =
+        run("boot\n"
+            "sandbox drawing\n"
+            "drawing tool filled-rectangle\n"
+            "drag 40 150 200 300\n"
+            "expect drawing-steps 1\n"
+            "drawing clear\n"
+            "expect drawing-steps 0\n");
     EXPECT_EQ(probe.status, 0) << probe.out;
 }
 
@@ -111,17 +115,25 @@ struct TypedBox {
 // box never jumps to the finger, not even at touch-up.
 TEST_F(DrawingScenario, DraggingTheRotateHandleKeepsTheBoxCentred) {
     TypedBox box{60, 200, "Hello"};
-    SimResult r = run("boot\n"
-                      "sandbox drawing\n"
-                      "drawing tool text\n"
-                      "tap 60 200\n"
-                      "type \"Hello\"\n"
-                      "expect text-box centre " + box.centre() + "\n"
-                      "expect text-box size " + TypedBox::point(box.width(), 50) + "\n"
-                      "drag " + box.rotateHandle() + " " + box.rotateHandle(30, 10) + " " + box.rotateHandle(70, 50) +
-                      "\n"
-                      "expect text-box centre " + box.centre() + "\n"
-                      "expect drawing-steps 1\n");
+    SimResult r =
+        run("boot\n"
+            "sandbox drawing\n"
+            "drawing tool text\n"
+            "tap 60 200\n"
+            "type \"Hello\"\n"
+            "expect text-box centre " +
+            box.centre() +
+            "\n"
+            "expect text-box size " +
+            TypedBox::point(box.width(), 50) +
+            "\n"
+            "drag " +
+            box.rotateHandle() + " " + box.rotateHandle(30, 10) + " " + box.rotateHandle(70, 50) +
+            "\n"
+            "expect text-box centre " +
+            box.centre() +
+            "\n"
+            "expect drawing-steps 1\n");
     EXPECT_EQ(r.status, 0) << r.out;
 }
 
@@ -129,64 +141,76 @@ TEST_F(DrawingScenario, DraggingTheRotateHandleKeepsTheBoxCentred) {
 // inside its field; the first text-tool tap after the edited box left the canvas makes a new box.
 TEST_F(DrawingScenario, TextBoxesKeepTheirFontAndTheNextTapAfterOneLeftMakesANewOne) {
     TypedBox flint{60, 200, "Flint"};
-    SimResult fonts = run("boot\n"
-                          "sandbox drawing\n"
-                          "drawing tool text\n"
-                          "tap 60 200\n"
-                          "type \"Flint\"\n"
-                          "tap 300 600\n"
-                          "expect drawing-steps 1\n"
-                          "drawing undo\n"
-                          "expect text-boxes 0\n"
-                          "drawing redo\n"
-                          "wait 0.5\n"
-                          "expect text-boxes 1\n"
-                          "expect text-box font 18 0\n"
-                          "expect text-box size " + TypedBox::point(flint.width(), 50) + "\n"
-                          "drawing undo\n"
-                          "drawing redo\n"
-                          "wait 0.5\n"
-                          "expect text-box font 18 0\n");
+    SimResult fonts =
+        run("boot\n"
+            "sandbox drawing\n"
+            "drawing tool text\n"
+            "tap 60 200\n"
+            "type \"Flint\"\n"
+            "tap 300 600\n"
+            "expect drawing-steps 1\n"
+            "drawing undo\n"
+            "expect text-boxes 0\n"
+            "drawing redo\n"
+            "wait 0.5\n"
+            "expect text-boxes 1\n"
+            "expect text-box font 18 0\n"
+            "expect text-box size " +
+            TypedBox::point(flint.width(), 50) +
+            "\n"
+            "drawing undo\n"
+            "drawing redo\n"
+            "wait 0.5\n"
+            "expect text-box font 18 0\n");
     EXPECT_EQ(fonts.status, 0) << fonts.out;
 
     TypedBox two{60, 300, "Two"}, three{60, 400, "Three"};
-    SimResult taps = run("boot\n"
-                         "sandbox drawing\n"
-                         "drawing tool text\n"
-                         "tap 60 200\n"
-                         "type \"One\"\n"
-                         "drawing clear\n"
-                         "tap 60 300\n"
-                         "expect text-boxes 1\n"
-                         "type \"Two\"\n"
-                         "expect text-box size " + TypedBox::point(two.width(), 50) + "\n"
-                         "tap " + two.closeHandle() + "\n"
-                         "expect text-boxes 0\n"
-                         "tap 60 400\n"
-                         "expect text-boxes 1\n"
-                         "type \"Three\"\n"
-                         "tap 300 600\n"
-                         "tap " + three.centre() + "\n"
-                         "drawing undo\n"
-                         "expect text-boxes 0\n"
-                         "tap 60 500\n"
-                         "expect text-boxes 1\n"
-                         "type \"Four\"\n"
-                         "expect text-box centre " + TypedBox::point(85, 550) + "\n");
+    SimResult taps =
+        run("boot\n"
+            "sandbox drawing\n"
+            "drawing tool text\n"
+            "tap 60 200\n"
+            "type \"One\"\n"
+            "drawing clear\n"
+            "tap 60 300\n"
+            "expect text-boxes 1\n"
+            "type \"Two\"\n"
+            "expect text-box size " +
+            TypedBox::point(two.width(), 50) +
+            "\n"
+            "tap " +
+            two.closeHandle() +
+            "\n"
+            "expect text-boxes 0\n"
+            "tap 60 400\n"
+            "expect text-boxes 1\n"
+            "type \"Three\"\n"
+            "tap 300 600\n"
+            "tap " +
+            three.centre() +
+            "\n"
+            "drawing undo\n"
+            "expect text-boxes 0\n"
+            "tap 60 500\n"
+            "expect text-boxes 1\n"
+            "type \"Four\"\n"
+            "expect text-box centre " +
+            TypedBox::point(85, 550) + "\n");
     EXPECT_EQ(taps.status, 0) << taps.out;
 }
 
 // A box holding only white space leaves the canvas when editing ends, non-ASCII spaces included.
 TEST_F(DrawingScenario, ABoxOfNonAsciiSpacesLeavesTheCanvas) {
-    SimResult r = run("boot\n"
-                      "sandbox drawing\n"
-                      "drawing tool text\n"
-                      "tap 60 200\n"
-                      "type \"\u00A0\u3000\u00A0\"\n"
-                      "drawing tool pen\n"
-                      "tap 300 600\n"
-                      "expect text-boxes 0\n"
-                      "expect drawing-steps 1\n");
+    SimResult r =
+        run("boot\n"
+            "sandbox drawing\n"
+            "drawing tool text\n"
+            "tap 60 200\n"
+            "type \"\u00A0\u3000\u00A0\"\n"
+            "drawing tool pen\n"
+            "tap 300 600\n"
+            "expect text-boxes 0\n"
+            "expect drawing-steps 1\n");
     EXPECT_EQ(r.status, 0) << r.out;
 }
 

@@ -57,10 +57,12 @@ TEST_F(InputScenario, TheStatusBarDoubleTapOpensThePanelWhoseShortcutsAndDismiss
     EXPECT_NE(dismiss.out.find("tap-text \"Dismiss\" at (187.5, "), std::string::npos) << dismiss.out;
 
     // Without the gesture option's two taps nothing opens, and the check says what is visible.
-    SimResult closed = run("closed.flint", "pref enableAll=true\npref gestureOption=1\nboot\ntap 187 20\nwait 1\n"
-                                           "expect text \"Showcase\"\n");
+    SimResult closed = run("closed.flint",
+                           "pref enableAll=true\npref gestureOption=1\nboot\ntap 187 20\nwait 1\n"
+                           "expect text \"Showcase\"\n");
     EXPECT_EQ(closed.status, 1);
-    EXPECT_NE(closed.out.find("closed.flint:6: expect text: no visible label or button shows \"Showcase\""), std::string::npos)
+    EXPECT_NE(closed.out.find("closed.flint:6: expect text: no visible label or button shows \"Showcase\""),
+              std::string::npos)
         << closed.out;
 }
 
@@ -124,7 +126,8 @@ TEST_F(InputScenario, TypingIntoTheSandboxFieldAndDraggingItsSlider) {
 
     SimResult wrongField = run("field.flint", "boot\nsandbox controls\ntap 187 160\ntype ab\nexpect field \"abc\"\n");
     EXPECT_EQ(wrongField.status, 1);
-    EXPECT_NE(wrongField.out.find("expect field: no visible text field holds \"abc\" (they hold \"ab\")"), std::string::npos)
+    EXPECT_NE(wrongField.out.find("expect field: no visible text field holds \"abc\" (they hold \"ab\")"),
+              std::string::npos)
         << wrongField.out;
 }
 

@@ -24,10 +24,13 @@ protected:
         const auto folder = root / "var/mobile/Media/DCIM/100APPLE";
         std::filesystem::create_directories(folder);
         for (int n = 1; n <= count; ++n) {
-            auto photo = ios::UIImage::imageWithSize({60, 90}, 1, [&](ios::CGContext& c) {
-                c.setFillColor(n / 255.0, n / 255.0, n / 255.0, 1);
-                c.fillRect(ios::CGRectMake(0, 0, 60, 90));
-            }, true);
+            auto photo = ios::UIImage::imageWithSize(
+                {60, 90}, 1,
+                [&](ios::CGContext& c) {
+                    c.setFillColor(n / 255.0, n / 255.0, n / 255.0, 1);
+                    c.fillRect(ios::CGRectMake(0, 0, 60, 90));
+                },
+                true);
             char name[32];
             std::snprintf(name, sizeof name, "IMG_%04d.PNG", n);
             EXPECT_TRUE(photo->writePNG(folder / name));
@@ -38,7 +41,8 @@ protected:
 
 // The editor of template 1 with its tool card up and the screenshot picker open.
 std::string editorPickingFrom(const std::filesystem::path& root) {
-    return "root " + root.string() + "\n"
+    return "root " + root.string() +
+           "\n"
            "pref enableAll=true\n"
            "boot\n"
            "tap 187 20\nwait 1\n"
@@ -54,12 +58,11 @@ std::string editorPickingFrom(const std::filesystem::path& root) {
 TEST_F(PhotoLibraryScenario, PickPhotoReachesTheOldestAndTheNewestOf120) {
     const auto root = libraryOf(120);
     const std::string save = "tap-property saveImageButton\nwait 1\nalert-press \"Got it!\"\nwait 1\n";
-    SimResult r = runScript("library.flint", editorPickingFrom(root) +
-                                                 "pick-photo last\nwait 1\n" + save +
+    SimResult r = runScript("library.flint", editorPickingFrom(root) + "pick-photo last\nwait 1\n" + save +
                                                  "expect export-pixel 187 600 120 120 120 255 2\n"
                                                  "tap-property screenshotImageButton\nwait 1\n"
-                                                 "pick-photo 1\nwait 1\n" + save +
-                                                 "expect export-pixel 187 600 1 1 1 255 2\n");
+                                                 "pick-photo 1\nwait 1\n" +
+                                                 save + "expect export-pixel 187 600 1 1 1 255 2\n");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("pick-photo photo 1 at"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("pick-photo photo 120 at"), std::string::npos) << r.out;

@@ -30,19 +30,21 @@ protected:
     std::vector<std::string> said;
     void SetUp() override {
         scenario.addCommand("say", {"say WORDS…", [this](Scenario&, const std::vector<std::string>& args) {
-            for (const auto& a : args) said.push_back(a);
-            return true;
-        }});
+                                        for (const auto& a : args) said.push_back(a);
+                                        return true;
+                                    }});
         scenario.addCommand("poke", {"poke", [](Scenario& s, const std::vector<std::string>&) { return true; }, true});
-        scenario.addExpectation("said", {"expect said N", [this](Scenario& s, const std::vector<std::string>& args) {
-            if (args.size() == 1 && std::to_string(said.size()) == args[0]) return true;
-            return s.fail("expect said: " + std::to_string(said.size()) + " words said");
-        }});
+        scenario.addExpectation("said",
+                                {"expect said N", [this](Scenario& s, const std::vector<std::string>& args) {
+                                     if (args.size() == 1 && std::to_string(said.size()) == args[0]) return true;
+                                     return s.fail("expect said: " + std::to_string(said.size()) + " words said");
+                                 }});
     }
 };
 
 TEST_F(ScenarioTableTest, RunsCommandsInOrderSkippingCommentsAndBlanks) {
-    EXPECT_EQ(scenario.runText("# a comment\n\nsay a b\n  #also a comment\nsay \"c d\"\nexpect said 3\n", "t"), 0) << err.str();
+    EXPECT_EQ(scenario.runText("# a comment\n\nsay a b\n  #also a comment\nsay \"c d\"\nexpect said 3\n", "t"), 0)
+        << err.str();
     EXPECT_EQ(said, (std::vector<std::string>{"a", "b", "c d"}));
     EXPECT_TRUE(err.str().empty());
 }
@@ -54,7 +56,8 @@ TEST_F(ScenarioTableTest, FailuresNameTheLineAndStopTheRun) {
 
     err.str("");
     EXPECT_EQ(scenario.runText("shout x\n", "s.flint"), 1);
-    EXPECT_NE(err.str().find("s.flint:1: unknown command \"shout\" (known: expect, poke, say)"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("s.flint:1: unknown command \"shout\" (known: expect, poke, say)"), std::string::npos)
+        << err.str();
 
     err.str("");
     EXPECT_EQ(scenario.runText("expect nothing\n", "s.flint"), 1);
@@ -74,11 +77,13 @@ TEST_F(ScenarioTableTest, FailuresNameTheLineAndStopTheRun) {
 }
 
 TEST_F(ScenarioTableTest, StateIsKeptPerTypeAcrossLines) {
-    struct Counter { int n = 0; };
+    struct Counter {
+        int n = 0;
+    };
     scenario.addCommand("count", {"count", [](Scenario& s, const std::vector<std::string>&) {
-        ++s.state<Counter>().n;
-        return true;
-    }});
+                                      ++s.state<Counter>().n;
+                                      return true;
+                                  }});
     EXPECT_EQ(scenario.runText("count\ncount\n"), 0);
     EXPECT_EQ(scenario.state<Counter>().n, 2);
 }

@@ -51,10 +51,11 @@ TEST(SimShowcaseDemo, WalksFromThePanelToASavedMockupByTouch) {
     const auto& demo = flint::testing::demoRun();
     const std::string& out = demo.result.out;
     ASSERT_EQ(demo.result.status, 0) << out;
-    for (const char* step : {"7 swipes to page 8", "rose-gold home-button bezel", "(the countdown's screenshot, 1125 × 2436) is in the bezel",
-                             "bezel tilted: X 0º, Y 35º, Z -12º", "an arrow drawn by finger", "\"Made with Flint\" typed",
-                             "alert \"Showcase\": \"Successfully saved photo to your photo library :)\"",
-                             "mock-up of 375 × 731 pixels"})
+    for (const char* step :
+         {"7 swipes to page 8", "rose-gold home-button bezel",
+          "(the countdown's screenshot, 1125 × 2436) is in the bezel", "bezel tilted: X 0º, Y 35º, Z -12º",
+          "an arrow drawn by finger", "\"Made with Flint\" typed",
+          "alert \"Showcase\": \"Successfully saved photo to your photo library :)\"", "mock-up of 375 × 731 pixels"})
         EXPECT_NE(out.find(step), std::string::npos) << step << "\n" << out;
 
     // The canvas is 375 × 730.8 points (0.9 of the screen under the navigation bar), exported at
@@ -84,7 +85,8 @@ TEST(SimShowcaseDemo, WalksFromThePanelToASavedMockupByTouch) {
     ASSERT_TRUE(editor) << out;
     EXPECT_EQ(editor->pixelWidth(), 1125);
     EXPECT_EQ(editor->pixelHeight(), 2436);
-    EXPECT_TRUE(near(editor->pixelAt(15, 300), background->r, background->g, background->b, 255, 3)) << describe(editor->pixelAt(15, 300));
+    EXPECT_TRUE(near(editor->pixelAt(15, 300), background->r, background->g, background->b, 255, 3))
+        << describe(editor->pixelAt(15, 300));
     EXPECT_FALSE(near(editor->pixelAt(15, 30), background->r, background->g, background->b, 255, 40));
 }
 
@@ -114,29 +116,30 @@ constexpr const char* kEditorWithScreenshot =
     "wait 1\n";
 
 TEST_F(ShowcaseScenario, ARefusedSaveIsReportedThenAnAllowedOneExportsTheCanvas) {
-    SimResult r = run("save.flint", std::string(kEditorWithScreenshot) +
-                                        "photos deny\n"
-                                        "tap-property saveImageButton\n"
-                                        "wait 1\n"
-                                        "expect alert \"Showcase\" \"Could not save photo to your photo library\"\n"
-                                        "expect photos 1\n"
-                                        "alert-press \"Got it!\"\n"
-                                        "wait 1\n"
-                                        "expect no-text \"Got it!\"\n"
-                                        "photos allow\n"
-                                        "tap-property saveImageButton\n"
-                                        "wait 1\n"
-                                        "expect alert \"Showcase\" \"Successfully saved photo to your photo library :)\"\n"
-                                        "alert-press \"Got it!\"\n"
-                                        "wait 1\n"
-                                        "expect photos 2\n"
-                                        "expect export-size 375 731\n"
-                                        // Transparent where the canvas has no colour, the notch
-                                        // black, the picked screenshot's purple wallpaper in the screen.
-                                        "expect export-pixel 5 5 0 0 0 0 0\n"
-                                        "expect export-pixel 187 95 0 0 0 255 20\n"
-                                        "expect export-pixel 187 600 56 29 74 255 12\n"
-                                        "write-export mockup.png\n");
+    SimResult r =
+        run("save.flint", std::string(kEditorWithScreenshot) +
+                              "photos deny\n"
+                              "tap-property saveImageButton\n"
+                              "wait 1\n"
+                              "expect alert \"Showcase\" \"Could not save photo to your photo library\"\n"
+                              "expect photos 1\n"
+                              "alert-press \"Got it!\"\n"
+                              "wait 1\n"
+                              "expect no-text \"Got it!\"\n"
+                              "photos allow\n"
+                              "tap-property saveImageButton\n"
+                              "wait 1\n"
+                              "expect alert \"Showcase\" \"Successfully saved photo to your photo library :)\"\n"
+                              "alert-press \"Got it!\"\n"
+                              "wait 1\n"
+                              "expect photos 2\n"
+                              "expect export-size 375 731\n"
+                              // Transparent where the canvas has no colour, the notch
+                              // black, the picked screenshot's purple wallpaper in the screen.
+                              "expect export-pixel 5 5 0 0 0 0 0\n"
+                              "expect export-pixel 187 95 0 0 0 255 20\n"
+                              "expect export-pixel 187 600 56 29 74 255 12\n"
+                              "write-export mockup.png\n");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("pick-photo photo 1 at (45.5, 135.5)"), std::string::npos) << r.out;
     auto written = readPNG(dir / "mockup.png");
@@ -148,15 +151,18 @@ TEST_F(ShowcaseScenario, ARefusedSaveIsReportedThenAnAllowedOneExportsTheCanvas)
 TEST_F(ShowcaseScenario, LinesSayWhatTheyCouldNotReach) {
     // The closed tool card's centre lies below the screen; a missing photo, a wrong button and a
     // pixel outside the export each stop the run with their reason.
-    const std::string editor = "pref enableAll=true\nboot\nscreenshot\ntap 187 20\nwait 1\ntap-property showcaseView\nwait 1\n"
-                               "tap-property customizeView1\nwait 1\n";
+    const std::string editor =
+        "pref enableAll=true\nboot\nscreenshot\ntap 187 20\nwait 1\ntap-property showcaseView\nwait 1\n"
+        "tap-property customizeView1\nwait 1\n";
     const std::string cardUp = "tap-property toolCardView 187 20\nwait 1\n";
     const std::string saved = cardUp + "tap-property saveImageButton\nwait 1\n";
     const std::pair<std::string, std::string> cases[] = {
         {"tap-property toolCardView\n", "tap-property: toolCardView at (187.5, 982) is out of a finger's reach"},
-        {cardUp + "tap-property screenshotImageButton\nwait 1\npick-photo 2\n", "pick-photo: there is no photo 2 (the library holds 1)"},
+        {cardUp + "tap-property screenshotImageButton\nwait 1\npick-photo 2\n",
+         "pick-photo: there is no photo 2 (the library holds 1)"},
         {saved + "alert-press \"OK\"\n", "alert-press: the alert has no button \"OK\" (it has \"Got it!\")"},
-        {saved + "expect export-pixel 375 0 0 0 0 0\n", "expect export-pixel: (375, 0) lies outside the 375 × 731 photo"},
+        {saved + "expect export-pixel 375 0 0 0 0 0\n",
+         "expect export-pixel: (375, 0) lies outside the 375 × 731 photo"},
     };
     for (const auto& [lines, reason] : cases) {
         SimResult r = run("fails.flint", editor + lines);
@@ -229,8 +235,9 @@ TEST_F(ShowcaseScenario, ThePersonCancelsTheShareSheetTapsOutsideItCopiesAndSave
 TEST_F(ShowcaseScenario, TouchesTakenAwaySettleTheToolCardAndBringItBack) {
     // The card is dragged up by less than half its way and the touch cancelled: it goes back
     // closed; more than half: it opens. A slider touch cancelled mid-drag unfades the card.
-    const std::string editor = "pref enableAll=true\nboot\nscale 1\ntap 187 20\nwait 1\n"
-                               "tap-property showcaseView\nwait 1\ntap-property customizeView1\nwait 1\n";
+    const std::string editor =
+        "pref enableAll=true\nboot\nscale 1\ntap 187 20\nwait 1\n"
+        "tap-property showcaseView\nwait 1\ntap-property customizeView1\nwait 1\n";
     SimResult r = run("cancel.flint", editor +
                                           "hold 187 760 187 660 --seconds 0.3\n"
                                           "snapshot held.png\n"

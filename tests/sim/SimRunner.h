@@ -46,7 +46,9 @@ protected:
         return dir / name;
     }
     // Runs a scenario script written into the folder under `name`.
-    SimResult runScript(const std::string& name, const std::string& script) { return runSim("run " + write(name, script).string()); }
+    SimResult runScript(const std::string& name, const std::string& script) {
+        return runSim("run " + write(name, script).string());
+    }
 };
 
 }  // namespace flint::testing

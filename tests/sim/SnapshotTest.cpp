@@ -59,7 +59,8 @@ TEST_F(SimSnapshot, EveryProfileInLightAndDark) {
             std::string appearance = style == 1 ? "light" : "dark";
             SCOPED_TRACE(profile.name + " " + appearance);
             auto png = dir / (profile.name + "-" + appearance + ".png");
-            SimResult run = sim("snapshot --device " + profile.name + " --appearance " + appearance + " -o " + png.string());
+            SimResult run =
+                sim("snapshot --device " + profile.name + " --appearance " + appearance + " -o " + png.string());
             ASSERT_EQ(run.status, 0) << run.out;
             auto image = ios::UIImage::imageWithContentsOfHostFile(png, 1);
             ASSERT_TRUE(image);
@@ -86,7 +87,7 @@ TEST_F(SimSnapshot, ScaleRootAndStoredConfiguration) {
     auto root = dir / "root";
     // A fresh root gets its configuration written; the next snapshot without options uses it.
     SimResult first = sim("snapshot --device iphone-8 --appearance light --scale 1 --root " + root.string() + " -o " +
-                    (dir / "a.png").string());
+                          (dir / "a.png").string());
     ASSERT_EQ(first.status, 0) << first.out;
     EXPECT_TRUE(std::filesystem::exists(root / "private/var/mobile/Library/Flint/DeviceConfiguration.plist"));
     auto a = ios::UIImage::imageWithContentsOfHostFile(dir / "a.png", 1);
@@ -145,7 +146,8 @@ TEST_F(SimRunScenario, FailingExpectationStopsWithLineAndReason) {
                         "snapshot never.png\n");
     SimResult run = sim("run " + script.string());
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.out.find("fail.flint:3: expect recognizer tap 3: the status bar has tap 1"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("fail.flint:3: expect recognizer tap 3: the status bar has tap 1"), std::string::npos)
+        << run.out;
     EXPECT_FALSE(std::filesystem::exists(dir / "never.png"));
 
     SimResult unknown = sim("run " + write("typo.flint", "boot\nwiat 1\n").string());

@@ -15,8 +15,7 @@ inline constexpr const char* kHomeScreenPath = "/System/Library/CoreServices/Spr
 
 class FlintTest : public ::testing::Test {
 protected:
-    explicit FlintTest(std::string executablePath = kHomeScreenPath)
-        : process(optionsFor(std::move(executablePath))) {}
+    explicit FlintTest(std::string executablePath = kHomeScreenPath) : process(optionsFor(std::move(executablePath))) {}
     void SetUp() override { resetFlintForTesting(); }
     void TearDown() override { resetFlintForTesting(); }
 

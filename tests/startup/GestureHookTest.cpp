@@ -19,12 +19,13 @@ protected:
         writePreferences({{"enableAll", true}, {"gestureOption", option}});
         flintLoadRoutine();
         // Count openings on whichever instance receives them.
-        objc::MSHookMessageEx(objc::objc_getClass("_UIStatusBar"), objc::sel("launchFlintWindow"),
-                              [this](objc::Object&, objc::SEL, std::span<const objc::id>) -> objc::id {
-                                  ++launches;
-                                  return nullptr;
-                              },
-                              nullptr);
+        objc::MSHookMessageEx(
+            objc::objc_getClass("_UIStatusBar"), objc::sel("launchFlintWindow"),
+            [this](objc::Object&, objc::SEL, std::span<const objc::id>) -> objc::id {
+                ++launches;
+                return nullptr;
+            },
+            nullptr);
         bar = ios::HomeScreen::shared().statusBar();
     }
     void setOption(std::int64_t option) {
@@ -41,7 +42,11 @@ protected:
 };
 
 TEST_F(GestureHookTest, OptionTable) {
-    struct Row { std::int64_t option; GestureSetting::Kind kind; int value; };
+    struct Row {
+        std::int64_t option;
+        GestureSetting::Kind kind;
+        int value;
+    };
     const Row rows[] = {
         {0, GestureSetting::Kind::Tap, 1},
         {1, GestureSetting::Kind::Tap, 2},

@@ -22,20 +22,22 @@ protected:
     void boot(std::int64_t option) {
         writePreferences({{"enableAll", true}, {"gestureOption", option}});
         flintLoadRoutine();
-        objc::MSHookMessageEx(objc::objc_getClass("_UIStatusBar"), objc::sel("launchFlintWindow"),
-                              [this](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
-                                  ++launches;
-                                  receiver = &self;
-                                  return nullptr;
-                              },
-                              nullptr);
+        objc::MSHookMessageEx(
+            objc::objc_getClass("_UIStatusBar"), objc::sel("launchFlintWindow"),
+            [this](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
+                ++launches;
+                receiver = &self;
+                return nullptr;
+            },
+            nullptr);
         bar = ios::HomeScreen::shared().statusBar();
         ios::HomeScreen::shared().layoutStatusBar();
         // Until the home screen shows the bar in a window of its own, its tree takes touches directly.
         if (!bar->window()) ios::addTouchableRoot(bar, ios::UIWindowLevelStatusBar);
     }
     ios::CGPoint barPoint(double fx) const {
-        return ios::convertPointToScreen(*bar, ios::CGPointMake(bar->bounds().size.width * fx, bar->bounds().size.height / 2));
+        return ios::convertPointToScreen(
+            *bar, ios::CGPointMake(bar->bounds().size.width * fx, bar->bounds().size.height / 2));
     }
 };
 

@@ -105,76 +105,76 @@ private:
 
     CATransform3D randomTransform() {
         switch (pick(5)) {
-            case 0: return CATransform3DIdentity;
-            case 1: return CATransform3DMakeRotation(between(-1, 1), 0, 0, 1);
-            case 2: return CATransform3DMakeScale(between(0.5, 1.5), between(0.5, 1.5), 1);
-            case 3: {
-                CATransform3D t = CATransform3DIdentity;
-                t.m34 = -1.0 / between(200, 600);
-                return CATransform3DRotate(t, between(-0.9, 0.9), pick(2) ? 1 : 0, 1, 0);
-            }
-            default: return CATransform3DMakeRotation(between(-0.8, 0.8), 1, 0, 0);  // flattened orthographically
+        case 0: return CATransform3DIdentity;
+        case 1: return CATransform3DMakeRotation(between(-1, 1), 0, 0, 1);
+        case 2: return CATransform3DMakeScale(between(0.5, 1.5), between(0.5, 1.5), 1);
+        case 3: {
+            CATransform3D t = CATransform3DIdentity;
+            t.m34 = -1.0 / between(200, 600);
+            return CATransform3DRotate(t, between(-0.9, 0.9), pick(2) ? 1 : 0, 1, 0);
+        }
+        default: return CATransform3DMakeRotation(between(-0.8, 0.8), 1, 0, 0);  // flattened orthographically
         }
     }
 
     objc::Ref<CALayer> makeLayer(int depth) {
         objc::Ref<CALayer> l;
         switch (pick(depth == 0 ? 9 : 8)) {
-            case 0: {
-                auto s = CAShapeLayer::layer();
-                s->setFillColor(pick(2) ? color() : nullptr);
-                s->setStrokeColor(color());
-                s->setLineWidth(between(0, 6));
-                l = s;
-                break;
-            }
-            case 1: {
-                auto g = CAGradientLayer::layer();
-                g->setColors({color(), color(), color()});
-                if (pick(2)) g->setType(kCAGradientLayerRadial);
-                l = g;
-                break;
-            }
-            case 2: {
-                auto t = CATextLayer::layer();
-                t->setString(pick(2) ? "Flint 42" : "Hello, retained world");
-                t->setFontSize(between(8, 20));
-                t->setForegroundColor(color());
-                t->setWrapped(pick(2));
-                l = t;
-                break;
-            }
-            case 3: {
-                auto painter = std::make_shared<Painter>();
-                m_painters.push_back(painter);
-                l = CALayer::layer();
-                l->setContentsScale(m_contentsScale);
-                l->setDelegate(painter);
-                l->setNeedsDisplay();
-                break;
-            }
-            case 4: {
-                l = CALayer::layer();
-                l->setContents(m_image);
-                l->setContentsScale(2);
-                static const char* gravities[] = {"resize", "center", "topLeft", "resizeAspect", "bottomRight"};
-                l->setContentsGravity(gravities[pick(5)]);
-                break;
-            }
-            case 5: {
-                auto r = CAReplicatorLayer::layer();
-                r->setInstanceCount(1 + pick(3));
-                r->setInstanceTransform(CATransform3DMakeTranslation(between(-10, 20), between(-10, 20), 0));
-                l = r;
-                break;
-            }
-            case 8: {
-                auto b = CABackdropLayer::layerWithStyle(pick(2) ? CABackdropStyle::Dark : CABackdropStyle::Light);
-                b->setBlurRadius(between(0, 16));
-                l = b;
-                break;
-            }
-            default: l = CALayer::layer(); break;
+        case 0: {
+            auto s = CAShapeLayer::layer();
+            s->setFillColor(pick(2) ? color() : nullptr);
+            s->setStrokeColor(color());
+            s->setLineWidth(between(0, 6));
+            l = s;
+            break;
+        }
+        case 1: {
+            auto g = CAGradientLayer::layer();
+            g->setColors({color(), color(), color()});
+            if (pick(2)) g->setType(kCAGradientLayerRadial);
+            l = g;
+            break;
+        }
+        case 2: {
+            auto t = CATextLayer::layer();
+            t->setString(pick(2) ? "Flint 42" : "Hello, retained world");
+            t->setFontSize(between(8, 20));
+            t->setForegroundColor(color());
+            t->setWrapped(pick(2));
+            l = t;
+            break;
+        }
+        case 3: {
+            auto painter = std::make_shared<Painter>();
+            m_painters.push_back(painter);
+            l = CALayer::layer();
+            l->setContentsScale(m_contentsScale);
+            l->setDelegate(painter);
+            l->setNeedsDisplay();
+            break;
+        }
+        case 4: {
+            l = CALayer::layer();
+            l->setContents(m_image);
+            l->setContentsScale(2);
+            static const char* gravities[] = {"resize", "center", "topLeft", "resizeAspect", "bottomRight"};
+            l->setContentsGravity(gravities[pick(5)]);
+            break;
+        }
+        case 5: {
+            auto r = CAReplicatorLayer::layer();
+            r->setInstanceCount(1 + pick(3));
+            r->setInstanceTransform(CATransform3DMakeTranslation(between(-10, 20), between(-10, 20), 0));
+            l = r;
+            break;
+        }
+        case 8: {
+            auto b = CABackdropLayer::layerWithStyle(pick(2) ? CABackdropStyle::Dark : CABackdropStyle::Light);
+            b->setBlurRadius(between(0, 16));
+            l = b;
+            break;
+        }
+        default: l = CALayer::layer(); break;
         }
         if (pick(3)) l->setBackgroundColor(color());
         return l;
@@ -270,95 +270,95 @@ private:
     std::string change() {
         auto l = anyShown();
         switch (pick(26)) {
-            case 0:
-                l->setPosition({l->position().x + between(-20, 20), l->position().y + between(-20, 20)});
-                return "position";
-            case 1: l->setBounds({{0, 0}, {between(4, 120), between(4, 120)}}); return "bounds";
-            case 2: l->setBackgroundColor(pick(4) ? color() : nullptr); return "backgroundColor";
-            case 3: l->setOpacity(pick(4) ? between(0, 1) : 1); return "opacity";
-            case 4: l->setHidden(!l->isHidden()); return "hidden";
-            case 5: l->setCornerRadius(between(0, 20)); return "cornerRadius";
-            case 6: l->setTransform(randomTransform()); return "transform";
-            case 7: shadow(*l); return "shadow";
-            case 8: l->setMasksToBounds(!l->masksToBounds()); return "masksToBounds";
-            case 9: l->setZPosition(between(-2, 2)); return "zPosition";
-            case 10: {  // move to another parent
-                auto parent = anyShown();
-                if (parent == l || parent->isDescendantOf(l.get()) || isRoot(l.get())) return "none";
-                parent->insertSublayerAtIndex(l, pick(4));
-                return "move";
+        case 0:
+            l->setPosition({l->position().x + between(-20, 20), l->position().y + between(-20, 20)});
+            return "position";
+        case 1: l->setBounds({{0, 0}, {between(4, 120), between(4, 120)}}); return "bounds";
+        case 2: l->setBackgroundColor(pick(4) ? color() : nullptr); return "backgroundColor";
+        case 3: l->setOpacity(pick(4) ? between(0, 1) : 1); return "opacity";
+        case 4: l->setHidden(!l->isHidden()); return "hidden";
+        case 5: l->setCornerRadius(between(0, 20)); return "cornerRadius";
+        case 6: l->setTransform(randomTransform()); return "transform";
+        case 7: shadow(*l); return "shadow";
+        case 8: l->setMasksToBounds(!l->masksToBounds()); return "masksToBounds";
+        case 9: l->setZPosition(between(-2, 2)); return "zPosition";
+        case 10: {  // move to another parent
+            auto parent = anyShown();
+            if (parent == l || parent->isDescendantOf(l.get()) || isRoot(l.get())) return "none";
+            parent->insertSublayerAtIndex(l, pick(4));
+            return "move";
+        }
+        case 11:
+            if (isRoot(l.get())) return "none";
+            l->removeFromSuperlayer();
+            return "remove";
+        case 12: {
+            auto parent = anyShown();
+            grow(parent, 2);
+            return "add";
+        }
+        case 13: {  // re-order the roots (window ordering)
+            if (m_roots.size() < 2) return "none";
+            std::swap(m_roots[0], m_roots[m_roots.size() - 1]);
+            return "roots";
+        }
+        case 14: {
+            for (auto& painter : m_painters)
+                if (auto* layer = findDrawn(*painter)) {
+                    CGPoint p{between(0, layer->bounds().size.width), between(0, layer->bounds().size.height)};
+                    painter->dots.push_back(p);
+                    layer->setNeedsDisplayInRect({{p.x - 4, p.y - 4}, {8, 8}});
+                    return "display";
+                }
+            return "none";
+        }
+        case 15:
+            l->setBorderWidth(between(0, 5));
+            l->setBorderColor(color());
+            return "border";
+        case 16:
+            if (auto s = objc::cast<CAShapeLayer>(l)) {
+                s->setPath(randomPath(s->bounds()));
+                s->setStrokeEnd(between(0.2, 1));
+                return "path";
             }
-            case 11:
-                if (isRoot(l.get())) return "none";
-                l->removeFromSuperlayer();
-                return "remove";
-            case 12: {
-                auto parent = anyShown();
-                grow(parent, 2);
-                return "add";
+            return "none";
+        case 17:
+            if (auto t = objc::cast<CATextLayer>(l)) {
+                t->setString(pick(2) ? "Changed " + std::to_string(pick(100)) : "x");
+                return "string";
             }
-            case 13: {  // re-order the roots (window ordering)
-                if (m_roots.size() < 2) return "none";
-                std::swap(m_roots[0], m_roots[m_roots.size() - 1]);
-                return "roots";
+            l->setContents(pick(2) ? m_image : nullptr);
+            return "contents";
+        case 18: l->setSublayerTransform(randomTransform()); return "sublayerTransform";
+        case 19: l->setAnchorPoint({unit(), unit()}); return "anchorPoint";
+        case 20:
+        case 21:
+        case 22: animate(*l); return "animate";
+        case 23:
+            if (auto b = objc::cast<CABackdropLayer>(l)) {
+                b->setBlurRadius(between(0, 20));
+                return "blurRadius";
             }
-            case 14: {
-                for (auto& painter : m_painters)
-                    if (auto* layer = findDrawn(*painter)) {
-                        CGPoint p{between(0, layer->bounds().size.width), between(0, layer->bounds().size.height)};
-                        painter->dots.push_back(p);
-                        layer->setNeedsDisplayInRect({{p.x - 4, p.y - 4}, {8, 8}});
-                        return "display";
-                    }
-                return "none";
+            if (auto g = objc::cast<CAGradientLayer>(l)) {
+                g->setColors({color(), color()});
+                return "colors";
             }
-            case 15:
-                l->setBorderWidth(between(0, 5));
-                l->setBorderColor(color());
-                return "border";
-            case 16:
-                if (auto s = objc::cast<CAShapeLayer>(l)) {
-                    s->setPath(randomPath(s->bounds()));
-                    s->setStrokeEnd(between(0.2, 1));
-                    return "path";
-                }
-                return "none";
-            case 17:
-                if (auto t = objc::cast<CATextLayer>(l)) {
-                    t->setString(pick(2) ? "Changed " + std::to_string(pick(100)) : "x");
-                    return "string";
-                }
-                l->setContents(pick(2) ? m_image : nullptr);
-                return "contents";
-            case 18: l->setSublayerTransform(randomTransform()); return "sublayerTransform";
-            case 19: l->setAnchorPoint({unit(), unit()}); return "anchorPoint";
-            case 20:
-            case 21:
-            case 22: animate(*l); return "animate";
-            case 23:
-                if (auto b = objc::cast<CABackdropLayer>(l)) {
-                    b->setBlurRadius(between(0, 20));
-                    return "blurRadius";
-                }
-                if (auto g = objc::cast<CAGradientLayer>(l)) {
-                    g->setColors({color(), color()});
-                    return "colors";
-                }
-                return "none";
-            case 24:
-                if (!m_masks.empty()) {
-                    auto& mask = m_masks[pick(static_cast<std::uint32_t>(m_masks.size()))];
-                    mask->setPosition({mask->position().x + between(-10, 10), mask->position().y});
-                    return "mask";
-                }
-                return "none";
-            default:
-                if (auto r = objc::cast<CAReplicatorLayer>(l)) {
-                    r->setInstanceCount(pick(4));
-                    return "instances";
-                }
-                l->setShadowOpacity(l->shadowOpacity() > 0 ? 0 : between(0.3, 1));
-                return "shadowOpacity";
+            return "none";
+        case 24:
+            if (!m_masks.empty()) {
+                auto& mask = m_masks[pick(static_cast<std::uint32_t>(m_masks.size()))];
+                mask->setPosition({mask->position().x + between(-10, 10), mask->position().y});
+                return "mask";
+            }
+            return "none";
+        default:
+            if (auto r = objc::cast<CAReplicatorLayer>(l)) {
+                r->setInstanceCount(pick(4));
+                return "instances";
+            }
+            l->setShadowOpacity(l->shadowOpacity() > 0 ? 0 : between(0.3, 1));
+            return "shadowOpacity";
         }
     }
 

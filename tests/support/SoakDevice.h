@@ -206,9 +206,11 @@ private:
         layout();
     }
     static ios::CGPoint centreOf(const ios::UIView& view) {
-        return ios::convertPointToScreen(view, ios::CGPointMake(view.bounds().size.width / 2, view.bounds().size.height / 2));
+        return ios::convertPointToScreen(view,
+                                         ios::CGPointMake(view.bounds().size.width / 2, view.bounds().size.height / 2));
     }
-    template <class V> bool tapView(const objc::Ref<V>& view, const char* what) {
+    template <class V>
+    bool tapView(const objc::Ref<V>& view, const char* what) {
         if (!view) return fail(std::string("there is no ") + what);
         ios::tap(centreOf(*view));
         loop().runUntilIdle();

@@ -17,8 +17,7 @@ int listenOnLoopback(int& port, bool listening) {
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        (listening && ::listen(fd, 8) != 0) ||
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || (listening && ::listen(fd, 8) != 0) ||
         ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         ::close(fd);
         return -1;
@@ -90,7 +89,8 @@ void LoopbackServer::serve() {
             request.append(chunk, static_cast<std::size_t>(got));
         }
         std::string response = "HTTP/1.1 " + std::to_string(m_status) + " Answer\r\nContent-Type: text/plain\r\n" +
-                               "Content-Length: " + std::to_string(m_body.size()) + "\r\nConnection: close\r\n\r\n" + m_body;
+                               "Content-Length: " + std::to_string(m_body.size()) + "\r\nConnection: close\r\n\r\n" +
+                               m_body;
         ::send(client, response.data(), response.size(), MSG_NOSIGNAL);
         ::close(client);
     }

@@ -35,7 +35,8 @@ TEST(NetInfoCommand, PrintsEveryAnswerOfASimulatedDevice) {
     std::ofstream(bsd::DeviceNetwork::fileIn(root)) << network.toJson();
 
     std::ostringstream out, err;
-    EXPECT_EQ(runNetInfo({"--backend", "simulated", "--root", root.string(), "--timeout", "1"}, out, err), 0) << err.str();
+    EXPECT_EQ(runNetInfo({"--backend", "simulated", "--root", root.string(), "--timeout", "1"}, out, err), 0)
+        << err.str();
     std::string text = out.str();
     EXPECT_EQ(lineOf(text, "getIPAddress()"), "192.168.1.20");
     EXPECT_EQ(lineOf(text, "cellIPAddress()"), "10.72.14.9");
@@ -60,7 +61,8 @@ TEST(NetInfoCommand, PrintsEveryAnswerOfASimulatedDevice) {
 
 TEST(NetInfoCommand, HostWithLoopbackAsEn0AndBadOptions) {
     std::ostringstream out, err;
-    EXPECT_EQ(runNetInfo({"--map", "en0=lo", "--endpoint", "http://127.0.0.1:1/", "--timeout", "1"}, out, err), 0) << err.str();
+    EXPECT_EQ(runNetInfo({"--map", "en0=lo", "--endpoint", "http://127.0.0.1:1/", "--timeout", "1"}, out, err), 0)
+        << err.str();
     EXPECT_EQ(lineOf(out.str(), "getIPAddress()"), "127.0.0.1");
     EXPECT_EQ(lineOf(out.str(), "wiFiNetmaskAddress"), "255.0.0.0");
     EXPECT_NE(out.str().find("en0 = lo"), std::string::npos);

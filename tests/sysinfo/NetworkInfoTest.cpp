@@ -26,7 +26,10 @@ protected:
         network().addRoute("192.168.1.0/24", "", "en0");
     }
     void addCell() {
-        network().addInterface("pdp_ip0", bsd::IFT_CELLULAR).addIPv4("10.72.14.9", "255.255.240.0").addIPv6("2001:db8:c::9");
+        network()
+            .addInterface("pdp_ip0", bsd::IFT_CELLULAR)
+            .addIPv4("10.72.14.9", "255.255.240.0")
+            .addIPv6("2001:db8:c::9");
     }
     void TearDown() override {
         SSNetworkInfo::setExternalIPEndpointForTesting(std::nullopt);
@@ -64,7 +67,12 @@ TEST_F(NetworkInfoTest, CurrentAddressFallsBackToCellularThenNone) {
 }
 
 TEST_F(NetworkInfoTest, LaterMatchingAddressWins) {
-    network().addInterface("pdp_ip0", bsd::IFT_CELLULAR).addIPv4("10.0.0.1").addIPv4("10.0.0.2").addIPv6("fe80::1").addIPv6("fe80::2");
+    network()
+        .addInterface("pdp_ip0", bsd::IFT_CELLULAR)
+        .addIPv4("10.0.0.1")
+        .addIPv4("10.0.0.2")
+        .addIPv6("fe80::1")
+        .addIPv6("fe80::2");
     EXPECT_EQ(SSNetworkInfo::cellIPAddress(), "10.0.0.2");
     EXPECT_EQ(SSNetworkInfo::cellIPv6Address(), "fe80::2");
 }

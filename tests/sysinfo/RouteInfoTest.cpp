@@ -73,8 +73,10 @@ std::optional<std::string> gatewayOfWalk(const Bytes& dump) {
 
 TEST(RouteFilter, SkipsIPv6AndClonedFromCloningParentsAndStopsAtTheFirstAccepted) {
     Bytes ipv6 = message({inet6(), inet6()});
-    Bytes cloned = message({inet(17, 0, 0, 5), inet(10, 0, 0, 1)}, bsd::RTF_UP | bsd::RTF_WASCLONED, bsd::RTF_PRCLONING);
-    Bytes defaultRoute = message({inet(0, 0, 0, 0), inet(192, 168, 1, 1), inet(0, 0, 0, 0)}, bsd::RTF_UP | bsd::RTF_GATEWAY);
+    Bytes cloned =
+        message({inet(17, 0, 0, 5), inet(10, 0, 0, 1)}, bsd::RTF_UP | bsd::RTF_WASCLONED, bsd::RTF_PRCLONING);
+    Bytes defaultRoute =
+        message({inet(0, 0, 0, 0), inet(192, 168, 1, 1), inet(0, 0, 0, 0)}, bsd::RTF_UP | bsd::RTF_GATEWAY);
     Bytes later = message({inet(10, 0, 0, 0), inet(10, 9, 9, 9)});
 
     EXPECT_EQ(Route_Info::getRoute(ipv6), nullptr);
@@ -86,10 +88,14 @@ TEST(RouteFilter, SkipsIPv6AndClonedFromCloningParentsAndStopsAtTheFirstAccepted
 }
 
 TEST(RouteFilter, ClonedRoutesPassWhenTheParentDoesNotRequireCloningAndViceVersa) {
-    EXPECT_NE(Route_Info::getRoute(message({inet(10, 0, 0, 5), inet(10, 0, 0, 1)}, bsd::RTF_WASCLONED, bsd::RTF_CLONING)), nullptr);
-    EXPECT_NE(Route_Info::getRoute(message({inet(10, 0, 0, 5), inet(10, 0, 0, 1)}, bsd::RTF_UP, bsd::RTF_PRCLONING)), nullptr);
+    EXPECT_NE(
+        Route_Info::getRoute(message({inet(10, 0, 0, 5), inet(10, 0, 0, 1)}, bsd::RTF_WASCLONED, bsd::RTF_CLONING)),
+        nullptr);
+    EXPECT_NE(Route_Info::getRoute(message({inet(10, 0, 0, 5), inet(10, 0, 0, 1)}, bsd::RTF_UP, bsd::RTF_PRCLONING)),
+              nullptr);
     // no destination bit: refused even with an IPv4 address in the first slot
-    EXPECT_EQ(Route_Info::getRoute(message({inet(10, 0, 0, 5), inet(10, 0, 0, 1)}, bsd::RTF_UP, 0, bsd::RTA_GATEWAY)), nullptr);
+    EXPECT_EQ(Route_Info::getRoute(message({inet(10, 0, 0, 5), inet(10, 0, 0, 1)}, bsd::RTF_UP, 0, bsd::RTA_GATEWAY)),
+              nullptr);
 }
 
 TEST(SlotRendering, GatewaysOfEveryFamily) {
@@ -99,7 +105,8 @@ TEST(SlotRendering, GatewaysOfEveryFamily) {
     EXPECT_EQ(onLink->getGateway(), "link #4");
     EXPECT_EQ(onLink->getDestination(), "192.168.1.0");
     // a link-level gateway with a hardware address
-    auto arp = Route_Info::getRoute(message({inet(192, 168, 1, 7), link(4, {0x00, 0x1c, 0x42, 0xab, 0x0f, 0x10}, 0, 6)}));
+    auto arp =
+        Route_Info::getRoute(message({inet(192, 168, 1, 7), link(4, {0x00, 0x1c, 0x42, 0xab, 0x0f, 0x10}, 0, 6)}));
     ASSERT_NE(arp, nullptr);
     EXPECT_EQ(arp->getGateway(), "0.1c.42.ab.f.10");
     // another family: the bytes from slot byte 2, as many as the length says, within the slot

@@ -139,7 +139,8 @@ TEST_F(SystemInfoTest, MacAddressWhenTheSysctlFails) {
     flaky->answered = 0;
     flaky->answerUpTo = 2;
     EXPECT_EQ(macAddress(), "sysctl msgBuffer failure");
-    EXPECT_EQ(log(), (std::vector<std::string>{"Error: sysctl mgmtInfoBase failure", "Error: sysctl msgBuffer failure"}));
+    EXPECT_EQ(log(),
+              (std::vector<std::string>{"Error: sysctl mgmtInfoBase failure", "Error: sysctl msgBuffer failure"}));
 }
 
 TEST_F(SystemInfoTest, MacAddressOfAnInterfaceGoneBetweenTheCallsIsAShortAnswer) {

@@ -148,7 +148,8 @@ TEST(HostBackend, HiddenAndMissingNames) {
     EXPECT_EQ(host.hostNameFor("en0"), std::nullopt);
     EXPECT_EQ(host.hostNameFor("pdp_ip0"), "lo");
     EXPECT_EQ(host.hostNameFor("lo"), std::nullopt);
-    bsd::ScopedBackend scope(std::make_shared<bsd::HostBackend>(std::map<std::string, std::string>{{"en0", ""}}, false));
+    bsd::ScopedBackend scope(
+        std::make_shared<bsd::HostBackend>(std::map<std::string, std::string>{{"en0", ""}}, false));
     EXPECT_EQ(bsd::if_nametoindex("en0"), 0u);
     EXPECT_EQ(netmaskOf("en0"), "error");
 }

@@ -27,7 +27,8 @@ TEST(ProcNetRoute, ReadsRoutesAndSkipsLinesThatDontParse) {
     ASSERT_EQ(routes.size(), 2u);
     EXPECT_EQ(routes[0].prefixLength, 0);
     ASSERT_TRUE(routes[0].gateway);
-    EXPECT_EQ((std::vector<int>{(*routes[0].gateway)[0], (*routes[0].gateway)[1], (*routes[0].gateway)[2], (*routes[0].gateway)[3]}),
+    EXPECT_EQ((std::vector<int>{(*routes[0].gateway)[0], (*routes[0].gateway)[1], (*routes[0].gateway)[2],
+                                (*routes[0].gateway)[3]}),
               (std::vector<int>{192, 0, 2, 1}));
     EXPECT_EQ(routes[0].interfaceIndex, 2u);
     EXPECT_TRUE(routes[0].flags & bsd::fact::kRouteGateway);

@@ -58,8 +58,8 @@ TEST_F(NetTest, InterfaceListGivesEachInterfaceItsLinkEntryThenItsAddressesInDar
     ASSERT_EQ(bsd::getifaddrs(&list), 0);
     std::vector<std::pair<std::string, int>> seen;
     for (auto* e = list; e; e = e->ifa_next) seen.emplace_back(e->ifa_name, e->ifa_addr->sa_family);
-    std::vector<std::pair<std::string, int>> expected = {
-        {"lo0", 18}, {"lo0", 2}, {"en0", 18}, {"en0", 2}, {"en0", 30}, {"pdp_ip0", 18}, {"pdp_ip0", 2}};
+    std::vector<std::pair<std::string, int>> expected = {{"lo0", 18}, {"lo0", 2},      {"en0", 18},   {"en0", 2},
+                                                         {"en0", 30}, {"pdp_ip0", 18}, {"pdp_ip0", 2}};
     EXPECT_EQ(seen, expected);
 
     bsd::ifaddrs* en0v4 = list->ifa_next->ifa_next->ifa_next;
@@ -74,7 +74,8 @@ TEST_F(NetTest, InterfaceListGivesEachInterfaceItsLinkEntryThenItsAddressesInDar
     bsd::ifaddrs* en0v6 = en0v4->ifa_next;
     EXPECT_EQ(en0v6->ifa_addr->sa_len, 28);
     char text[46];
-    ASSERT_NE(bsd::inet_ntop(bsd::AF_INET6, reinterpret_cast<std::uint8_t*>(en0v6->ifa_addr) + 8, text, sizeof text), nullptr);
+    ASSERT_NE(bsd::inet_ntop(bsd::AF_INET6, reinterpret_cast<std::uint8_t*>(en0v6->ifa_addr) + 8, text, sizeof text),
+              nullptr);
     EXPECT_STREQ(text, "fe80::1");
 
     auto* link = reinterpret_cast<bsd::sockaddr_dl*>(list->ifa_next->ifa_next->ifa_addr);
@@ -234,8 +235,10 @@ TEST(LinkText, ReadsNoFurtherThanTheBytesThatExist) {
     // A name of 10 and an address of 6 announced, but only 16 bytes exist.
     std::uint8_t slot[16] = {20, bsd::AF_LINK, 4, 0, bsd::IFT_ETHER, 10, 6, 0, 'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h'};
     EXPECT_STREQ(bsd::link_ntoa(reinterpret_cast<bsd::sockaddr_dl*>(slot), sizeof slot), "abcdefgh:");
-    std::uint8_t addressOnly[16] = {14, bsd::AF_LINK, 4, 0, bsd::IFT_ETHER, 0, 6, 0, 0x00, 0x1c, 0x42, 0xab, 0x0f, 0x10};
-    EXPECT_STREQ(bsd::link_ntoa(reinterpret_cast<bsd::sockaddr_dl*>(addressOnly), sizeof addressOnly), "0.1c.42.ab.f.10");
+    std::uint8_t addressOnly[16] = {14, bsd::AF_LINK, 4,    0,    bsd::IFT_ETHER, 0,    6,
+                                    0,  0x00,         0x1c, 0x42, 0xab,           0x0f, 0x10};
+    EXPECT_STREQ(bsd::link_ntoa(reinterpret_cast<bsd::sockaddr_dl*>(addressOnly), sizeof addressOnly),
+                 "0.1c.42.ab.f.10");
     EXPECT_STREQ(bsd::link_ntoa(reinterpret_cast<bsd::sockaddr_dl*>(addressOnly), 4), "");
     EXPECT_STREQ(bsd::link_ntoa(nullptr, 16), "");
 }

@@ -16,6 +16,7 @@ class Listener : public objc::Object {
 public:
     std::string tag;
     std::function<void()> onNote;
+
 protected:
     Listener() = default;
 };

@@ -85,10 +85,10 @@ TEST_F(PropertyListTest, ReadsXmlWrittenByHand) {
 
 TEST_F(PropertyListTest, BinaryTextWithANulInsideIsRefusedNotFatal) {
     // {"a\0b": 1}: the key holds a NUL byte.
-    const ios::Data keyWithNul = {0x62, 0x70, 0x6c, 0x69, 0x73, 0x74, 0x30, 0x30, 0xd1, 0x01, 0x02, 0x53, 0x61, 0x00,
-                                  0x62, 0x10, 0x01, 0x08, 0x0b, 0x0f, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x01,
-                                  0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-                                  0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x11};
+    const ios::Data keyWithNul = {0x62, 0x70, 0x6c, 0x69, 0x73, 0x74, 0x30, 0x30, 0xd1, 0x01, 0x02, 0x53, 0x61,
+                                  0x00, 0x62, 0x10, 0x01, 0x08, 0x0b, 0x0f, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                  0x01, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00,
+                                  0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x11};
     EXPECT_FALSE(ios::propertyListFromData(keyWithNul));
     ios::Data sameWithoutNul = keyWithNul;
     sameWithoutNul[13] = 'x';
@@ -99,7 +99,8 @@ TEST_F(PropertyListTest, BinaryTextWithANulInsideIsRefusedNotFatal) {
 
 TEST_F(PropertyListTest, TextThatIsNotUtf8IsRepairedSoItCanBeWrittenBack) {
     writeBytes("/var/mobile/bad-text.plist",
-               "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>k</key><string>\x95wo \xC3\xA9</string></dict></plist>");
+               "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>k</key><string>\x95wo "
+               "\xC3\xA9</string></dict></plist>");
     auto read = ios::dictionaryWithContentsOfFile("/var/mobile/bad-text.plist");
     ASSERT_TRUE(read);
     EXPECT_EQ((*read)["k"], Value("\xEF\xBF\xBDwo \xC3\xA9"));  // valid sequences are kept
@@ -144,7 +145,7 @@ TEST_F(PropertyListTest, DatesOfEveryYearSurviveReadAndRewrite) {
 TEST_F(PropertyListTest, BinaryDatesKeepFractionsAndFarYears) {
     ios::Dictionary dates{{"quarter", ios::Date{k1900 + 0.25}},
                           {"beforeQuarter", ios::Date{-0.75}},
-                          {"farFuture", ios::Date{3e13}},   // about the year 950,000
+                          {"farFuture", ios::Date{3e13}},  // about the year 950,000
                           {"farPast", ios::Date{-3e13}}};
     auto once = ios::propertyListFromData(ios::propertyListData(Value(dates), ios::PlistFormat::Binary));
     ASSERT_TRUE(once);
@@ -152,7 +153,8 @@ TEST_F(PropertyListTest, BinaryDatesKeepFractionsAndFarYears) {
 }
 
 TEST_F(PropertyListTest, DatesAFormatCannotHoldAreWrittenAsItsNearest) {
-    ios::Dictionary dates{{"late", ios::Date{3e13}}, {"early", ios::Date{-3e13}}, {"fraction", ios::Date{k1900 + 0.25}}};
+    ios::Dictionary dates{
+        {"late", ios::Date{3e13}}, {"early", ios::Date{-3e13}}, {"fraction", ios::Date{k1900 + 0.25}}};
     auto xml = ios::propertyListFromData(ios::propertyListData(Value(dates), ios::PlistFormat::XML));
     ASSERT_TRUE(xml);
     EXPECT_EQ((*xml->dictionary())["late"], Value(ios::Date{kYear9999}));

@@ -18,6 +18,7 @@ public:
         events.push_back(what);
         times.push_back(ios::Process::shared().runLoop().now());
     }
+
 protected:
     Recorder() = default;
 };

@@ -33,10 +33,9 @@ struct Expected {
     double width, height;
 };
 
-const std::vector<std::string> kTemplates = {"lockscreen", "screenshot", "setting", "twitter", "reddit", "back",
-                                             "play",       "pause",      "next",    "save",    "share",  "clear",
-                                             "undo",       "redo",       "circle",  "square",  "pen",    "arrow",
-                                             "text"};
+const std::vector<std::string> kTemplates = {"lockscreen", "screenshot", "setting", "twitter", "reddit", "back", "play",
+                                             "pause",      "next",       "save",    "share",   "clear",  "undo", "redo",
+                                             "circle",     "square",     "pen",     "arrow",   "text"};
 
 std::vector<Expected> everyImage() {
     std::vector<Expected> all;
@@ -48,9 +47,11 @@ std::vector<Expected> everyImage() {
     if (previews.empty())
         for (int i = 1; i <= 10; ++i) previews.push_back("showcase" + std::to_string(i));
     for (const std::string& p : previews) all.push_back({p.c_str(), 240, 400});
-    for (const char* n : {"iPhoneX-silver", "iPhoneX-black", "iPhoneX-blue", "iPhoneX-yellow", "iPhoneX-coral", "iPhoneX-red"})
+    for (const char* n :
+         {"iPhoneX-silver", "iPhoneX-black", "iPhoneX-blue", "iPhoneX-yellow", "iPhoneX-coral", "iPhoneX-red"})
         all.push_back({n, 287, 571});
-    for (const char* n : {"iPhone-silver", "iPhone-rosegold", "iPhone-gold", "iPhone-black"}) all.push_back({n, 284, 576});
+    for (const char* n : {"iPhone-silver", "iPhone-rosegold", "iPhone-gold", "iPhone-black"})
+        all.push_back({n, 284, 576});
     all.push_back({"iPhoneX-mask", 251, 542});
     all.push_back({"iPhone-mask", 250, 440});
     all.push_back({"sticker_close", 24, 24});
@@ -100,10 +101,10 @@ TEST(BundleImages, EdgeToEdgeMaskCutsCornersAndNotch) {
     auto mask = load("iPhoneX-mask", 1);
     ASSERT_TRUE(mask);
     EXPECT_TRUE(pixelNear(mask->pixelAtPoint({125, 271}), {255, 255, 255, 255}));
-    EXPECT_EQ(mask->pixelAtPoint({1, 1}).a, 0);      // rounded corner
-    EXPECT_EQ(mask->pixelAtPoint({125, 5}).a, 0);    // notch
-    EXPECT_EQ(mask->pixelAtPoint({20, 5}).a, 255);   // beside the notch
-    EXPECT_EQ(mask->pixelAtPoint({125, 30}).a, 255); // below the notch
+    EXPECT_EQ(mask->pixelAtPoint({1, 1}).a, 0);       // rounded corner
+    EXPECT_EQ(mask->pixelAtPoint({125, 5}).a, 0);     // notch
+    EXPECT_EQ(mask->pixelAtPoint({20, 5}).a, 255);    // beside the notch
+    EXPECT_EQ(mask->pixelAtPoint({125, 30}).a, 255);  // below the notch
     auto home = load("iPhone-mask", 1);
     ASSERT_TRUE(home);
     EXPECT_EQ(home->pixelAtPoint({0.5, 0.5}).a, 255);

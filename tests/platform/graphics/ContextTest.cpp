@@ -20,7 +20,8 @@ using ios::testing::pixelNear;
 namespace {
 
 // Draws into a fresh 100 × 100 point bitmap at scale 1 and hands back the image.
-template <class Draw> objc::Ref<UIImage> render(Draw draw, CGFloat scale = 1, CGSize size = {100, 100}) {
+template <class Draw>
+objc::Ref<UIImage> render(Draw draw, CGFloat scale = 1, CGSize size = {100, 100}) {
     UIGraphicsBeginImageContextWithOptions(size, false, scale);
     draw(UIGraphicsGetCurrentContext());
     auto image = UIGraphicsGetImageFromCurrentImageContext();
@@ -33,7 +34,7 @@ template <class Draw> objc::Ref<UIImage> render(Draw draw, CGFloat scale = 1, CG
 TEST(ImageContext, SizeInPixelsIsTheCeilingOfPointsTimesScale) {
     auto image = render([](CGContextRef) {}, 3, {10.5, 7.1});
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->pixelWidth(), 32);  // 31.5 → 32
+    EXPECT_EQ(image->pixelWidth(), 32);   // 31.5 → 32
     EXPECT_EQ(image->pixelHeight(), 22);  // 21.3 → 22
     EXPECT_EQ(image->scale(), 3);
     EXPECT_NEAR(image->size().width, 32.0 / 3, 1e-12);
@@ -86,10 +87,12 @@ TEST(ImageContext, SnapshotsDoNotChangeWithLaterDrawing) {
 }
 
 TEST(CGContext, FillsInPointsAtTheContextScale) {
-    auto image = render([](CGContextRef c) {
-        CGContextSetRGBFillColor(c, 0, 0, 1, 1);
-        CGContextFillRect(c, CGRectMake(10, 10, 20, 20));
-    }, 2);
+    auto image = render(
+        [](CGContextRef c) {
+            CGContextSetRGBFillColor(c, 0, 0, 1, 1);
+            CGContextFillRect(c, CGRectMake(10, 10, 20, 20));
+        },
+        2);
     EXPECT_TRUE(pixelNear(image->pixelAt(21, 21), kOpaqueBlue));   // point (10.5, 10.5)
     EXPECT_TRUE(pixelNear(image->pixelAt(59, 59), kOpaqueBlue));   // point (29.5, 29.5)
     EXPECT_TRUE(pixelNear(image->pixelAt(61, 61), kTransparent));  // point (30.5, 30.5)
@@ -120,10 +123,12 @@ TEST(CGContext, ClearBlendModeMakesStrokedPixelsTransparent) {
 }
 
 TEST(CGContext, AlphaAppliesToFillsStrokesAndImages) {
-    auto red = render([](CGContextRef c) {
-        CGContextSetFillColorWithColor(c, UIColor::redColor());
-        CGContextFillRect(c, CGRectMake(0, 0, 10, 10));
-    }, 1, {10, 10});
+    auto red = render(
+        [](CGContextRef c) {
+            CGContextSetFillColorWithColor(c, UIColor::redColor());
+            CGContextFillRect(c, CGRectMake(0, 0, 10, 10));
+        },
+        1, {10, 10});
     auto image = render([&](CGContextRef c) {
         CGContextSetAlpha(c, 0.5);
         CGContextSetFillColorWithColor(c, UIColor::colorWithRed(0, 0, 1, 0.5));

@@ -110,8 +110,7 @@ UIImage::Data writeRaw(const RawPNG& raw) {
     png_infop info = png_create_info_struct(png);
     png_set_write_fn(png, &out, appendBytes, nullptr);
     png_set_IHDR(png, info, raw.width, raw.height, raw.depth, raw.type, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (raw.gamma > 0) png_set_gAMA(png, info, raw.gamma);
     if (!raw.icc.empty())
         png_set_iCCP(png, info, "profile", PNG_COMPRESSION_TYPE_BASE, raw.icc.data(),
@@ -388,7 +387,7 @@ namespace {
 struct StoredAs {
     int exif;
     UIImageOrientation orientation;
-    bool turned;              // stored with width and height exchanged
+    bool turned;               // stored with width and height exchanged
     cairo_matrix_t fromScene;  // scene point → stored point, for a w × h scene (xx, yx, xy, yy, x0, y0)
 };
 
@@ -433,10 +432,10 @@ UIImage::Data cameraJPEG(const StoredAs& how, int w, int h, bool bigEndianExif) 
     UIImage::Data jpeg = stored->jpegRepresentation(0.95);
     const std::uint8_t v = static_cast<std::uint8_t>(how.exif);
     std::vector<std::uint8_t> tiff = bigEndianExif
-        ? std::vector<std::uint8_t>{'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1, 0x01, 0x12, 0,
-                                    3, 0, 0, 0, 1, 0, v, 0, 0, 0, 0, 0, 0}
-        : std::vector<std::uint8_t>{'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3,
-                                    0, 1, 0, 0, 0, v, 0, 0, 0, 0, 0, 0, 0};
+                                         ? std::vector<std::uint8_t>{'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1, 0x01, 0x12, 0,
+                                                                     3,   0,   0, 0,  1, 0, v, 0, 0, 0, 0,    0,    0}
+                                         : std::vector<std::uint8_t>{'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3,
+                                                                     0,   1,   0,  0, 0, v, 0, 0, 0, 0, 0,    0,    0};
     std::vector<std::uint8_t> app1 = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
     app1.insert(app1.end(), tiff.begin(), tiff.end());
     app1[2] = static_cast<std::uint8_t>((app1.size() - 2) >> 8);
@@ -466,8 +465,8 @@ TEST(ImageDecoderTest, CameraOrientationIsDrawnUpright) {
             const UIImage::RGBA expected[4] = {
                 {255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}};
             for (int q = 0; q < 4; ++q)
-                EXPECT_TRUE(pixelNear(image->pixelAt(int(probes[q].first * iw), int(probes[q].second * ih)),
-                                      expected[q], 40))
+                EXPECT_TRUE(
+                    pixelNear(image->pixelAt(int(probes[q].first * iw), int(probes[q].second * ih)), expected[q], 40))
                     << "orientation " << how.exif << ", quadrant " << q << ", " << iw << " × " << ih;
         }
         EXPECT_EQ(full->pixelWidth(), w);
@@ -502,7 +501,9 @@ UIImage::Data pngClaiming(std::uint32_t w, std::uint32_t h) {
 
 // A small JPEG whose frame header claims w × h.
 UIImage::Data jpegClaiming(std::uint16_t w, std::uint16_t h) {
-    auto bytes = UIImage::imageWithSize({16, 16}, 1, [](CGContext&) {}, true)->jpegRepresentation(0.8);
+    auto bytes = UIImage::imageWithSize(
+                     {16, 16}, 1, [](CGContext&) {}, true)
+                     ->jpegRepresentation(0.8);
     for (std::size_t at = 2; at + 9 < bytes.size(); ++at)
         if (bytes[at] == 0xFF && bytes[at + 1] == 0xC0) {
             setBigEndian(bytes, at + 5, h, 2);

@@ -142,13 +142,15 @@ TEST(UIImage, TemplateImagesDrawTheirAlphaInTheTint) {
     auto glyph = sampleImage()->imageWithRenderingMode(UIImageRenderingMode::AlwaysTemplate);
     EXPECT_EQ(glyph->renderingMode(), UIImageRenderingMode::AlwaysTemplate);
     auto tint = UIColor::colorWithRed(0, 1, 0, 1);
-    auto out = UIImage::imageWithSize({40, 20}, 1, [&](CGContext& c) { glyph->paint(c.cairo(), CGRectMake(0, 0, 40, 20), 1, tint.get()); });
+    auto out = UIImage::imageWithSize(
+        {40, 20}, 1, [&](CGContext& c) { glyph->paint(c.cairo(), CGRectMake(0, 0, 40, 20), 1, tint.get()); });
     // Colour comes from the tint, coverage from the image's alpha.
     EXPECT_TRUE(pixelNear(out->pixelAt(10, 10), {0, 255, 0, 255}));
     EXPECT_TRUE(pixelNear(out->pixelAt(1, 1), {0, 255, 0, 255}));
     EXPECT_TRUE(pixelNear(out->pixelAt(30, 10), {0, 255, 0, 128}));
     // Without a tint the image keeps its own colours.
-    auto plain = UIImage::imageWithSize({40, 20}, 1, [&](CGContext& c) { glyph->paint(c.cairo(), CGRectMake(0, 0, 40, 20)); });
+    auto plain =
+        UIImage::imageWithSize({40, 20}, 1, [&](CGContext& c) { glyph->paint(c.cairo(), CGRectMake(0, 0, 40, 20)); });
     EXPECT_TRUE(pixelNear(plain->pixelAt(10, 10), kOpaqueRed));
 }
 

@@ -13,6 +13,7 @@ class Counter : public objc::Object {
 public:
     int bumps = 0;
     std::vector<std::string> calls;
+
 protected:
     Counter() = default;
 };
@@ -69,12 +70,13 @@ TEST_F(RuntimeTest, AddMethodRefusesAnExistingOneButMayOverrideAnInheritedOne) {
 
 TEST_F(RuntimeTest, HookReplacesAndKeepsThePreviousImplementationCallable) {
     objc::IMP previous;
-    objc::MSHookMessageEx(&Counter::staticClass(), sel("bump"),
-                          [&previous](objc::Object& self, objc::SEL cmd, std::span<const id> args) -> id {
-                              static_cast<Counter&>(self).calls.push_back("hook");
-                              return previous(self, cmd, args);
-                          },
-                          &previous);
+    objc::MSHookMessageEx(
+        &Counter::staticClass(), sel("bump"),
+        [&previous](objc::Object& self, objc::SEL cmd, std::span<const id> args) -> id {
+            static_cast<Counter&>(self).calls.push_back("hook");
+            return previous(self, cmd, args);
+        },
+        &previous);
     ASSERT_TRUE(previous);
     auto counter = objc::make<Counter>();
     objc::msgSend(counter, sel("bump"));
@@ -85,10 +87,12 @@ TEST_F(RuntimeTest, HookReplacesAndKeepsThePreviousImplementationCallable) {
 
 TEST_F(RuntimeTest, ResetUndoesHooksAndAddedMethods) {
     objc::IMP previous;
-    objc::MSHookMessageEx(&Counter::staticClass(), sel("bump"),
-                          [](objc::Object&, objc::SEL, std::span<const id>) -> id { return nullptr; }, &previous);
-    objc::class_addMethod(&Counter::staticClass(), sel("extra"),
-                          [](objc::Object&, objc::SEL, std::span<const id>) -> id { return nullptr; }, "v@:");
+    objc::MSHookMessageEx(
+        &Counter::staticClass(), sel("bump"),
+        [](objc::Object&, objc::SEL, std::span<const id>) -> id { return nullptr; }, &previous);
+    objc::class_addMethod(
+        &Counter::staticClass(), sel("extra"),
+        [](objc::Object&, objc::SEL, std::span<const id>) -> id { return nullptr; }, "v@:");
     objc::resetRuntimeForTesting();
     auto counter = objc::make<Counter>();
     objc::msgSend(counter, sel("bump"));
@@ -98,17 +102,20 @@ TEST_F(RuntimeTest, ResetUndoesHooksAndAddedMethods) {
 }
 
 TEST_F(RuntimeTest, MessagesPassObjectArgumentsAndResults) {
-    objc::class_addMethod(&Counter::staticClass(), sel("pick:other:"),
-                          [](objc::Object&, objc::SEL, std::span<const id> args) -> id { return args[1]; }, "@@:@@");
+    objc::class_addMethod(
+        &Counter::staticClass(), sel("pick:other:"),
+        [](objc::Object&, objc::SEL, std::span<const id> args) -> id { return args[1]; }, "@@:@@");
     auto counter = objc::make<Counter>();
     id a = objc::make<Counter>(), b = objc::make<Counter>();
     EXPECT_EQ(objc::msgSend(counter, sel("pick:other:"), a, b), b);
     // Target/action sends only as many arguments as the selector takes.
-    objc::class_addMethod(&Counter::staticClass(), sel("count:"),
-                          [](objc::Object& self, objc::SEL, std::span<const id> args) -> id {
-                              static_cast<Counter&>(self).bumps = static_cast<int>(args.size());
-                              return nullptr;
-                          }, "v@:@");
+    objc::class_addMethod(
+        &Counter::staticClass(), sel("count:"),
+        [](objc::Object& self, objc::SEL, std::span<const id> args) -> id {
+            static_cast<Counter&>(self).bumps = static_cast<int>(args.size());
+            return nullptr;
+        },
+        "v@:@");
     objc::msgSendAction(counter, sel("count:"), a, b);
     EXPECT_EQ(counter->bumps, 1);
     EXPECT_EQ(objc::msgSend(nullptr, sel("anything")), nullptr);  // messages to nil do nothing

@@ -50,7 +50,8 @@ UIColorRef white() { return UIColor::whiteColor(); }
         std::abs(got.a - a) <= tolerance)
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "pixel (" << int(got.r) << "," << int(got.g) << "," << int(got.b) << ","
-                                         << int(got.a) << ") expected (" << r << "," << g << "," << b << "," << a << ")";
+                                         << int(got.a) << ") expected (" << r << "," << g << "," << b << "," << a
+                                         << ")";
 }
 
 RGBA at(const UIImageRef& image, double x, double y) { return image->pixelAtPoint({x, y}); }
@@ -113,7 +114,7 @@ TEST_F(Compositor, MaskLayerAlphaMasksTheLayerAndItsSublayers) {
     EXPECT_TRUE(near(at(image, 25, 80), 0, 0, 255, 255));
     EXPECT_TRUE(near(at(image, 75, 80), 0, 0, 0, 0));
     EXPECT_TRUE(near(at(image, 75, 25), 255, 0, 0, 128, 4));  // half-transparent mask, half alpha
-    card->setMask(CALayer::layer());  // an empty mask hides everything
+    card->setMask(CALayer::layer());                          // an empty mask hides everything
     EXPECT_TRUE(near(at(render(), 25, 25), 0, 0, 0, 0));
 }
 
@@ -476,14 +477,14 @@ TEST(Blur, SoftensABlockAndKeepsItsMass) {
     for (int y = 0; y < 61; ++y)
         for (int x = 0; x < 61; ++x) total += px(x, y);
     EXPECT_NEAR(double(total), 21.0 * 21 * 255, 21.0 * 21 * 255 * 0.02);
-    EXPECT_GE(px(30, 30), 250);              // the middle stays solid
+    EXPECT_GE(px(30, 30), 250);  // the middle stays solid
     // Across the edge (between pixels 19 and 20) the profile follows the Gaussian's integral.
     EXPECT_NEAR(px(20, 30), 255 * 0.5 * (1 + std::erf(0.5 / (3 * std::sqrt(2.0)))), 6);
     EXPECT_NEAR(px(19, 30) + px(20, 30), 255, 6);
-    EXPECT_GT(px(18, 30), px(16, 30));       // and falls off outwards
+    EXPECT_GT(px(18, 30), px(16, 30));  // and falls off outwards
     EXPECT_GT(px(16, 30), 0);
     EXPECT_EQ(px(3, 30), 0);
-    EXPECT_EQ(px(20, 30), px(40, 30));       // symmetric
+    EXPECT_EQ(px(20, 30), px(40, 30));  // symmetric
     EXPECT_EQ(px(30, 20), px(20, 30));
     cairo_surface_destroy(s);
 }

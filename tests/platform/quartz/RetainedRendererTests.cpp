@@ -181,8 +181,7 @@ TEST_F(Retained, ChangesBeneathAnOpaqueCoverRepaintNothing) {
     retained.update(roots());
 
     for (auto change : std::vector<std::function<void(bool)>>{
-             [&](bool on) { cover->setCornerRadius(on ? 8 : 0); },
-             [&](bool on) { cover->setOpacity(on ? 0.9 : 1); },
+             [&](bool on) { cover->setCornerRadius(on ? 8 : 0); }, [&](bool on) { cover->setOpacity(on ? 0.9 : 1); },
              [&](bool on) { cover->setBackgroundColor(UIColor::colorWithRed(0.8, 0.2, 0.1, on ? 0.95 : 1)); }}) {
         change(true);
         retained.update(roots());

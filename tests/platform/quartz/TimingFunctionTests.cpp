@@ -15,7 +15,9 @@ Point curveAt(const CAMediaTimingFunction& f, double t) {
     double p[4][2];
     for (int i = 0; i < 4; ++i) f.getControlPointAtIndex(i, p[i]);
     double u = 1 - t;
-    auto coord = [&](int k) { return u * u * u * p[0][k] + 3 * u * u * t * p[1][k] + 3 * u * t * t * p[2][k] + t * t * t * p[3][k]; };
+    auto coord = [&](int k) {
+        return u * u * u * p[0][k] + 3 * u * u * t * p[1][k] + 3 * u * t * t * p[2][k] + t * t * t * p[3][k];
+    };
     return {coord(0), coord(1)};
 }
 
@@ -67,8 +69,8 @@ TEST(CAMediaTimingFunction, LinearIsTheIdentity) {
 }
 
 TEST(CAMediaTimingFunction, ProgressMatchesTheCurveAtKnownParameters) {
-    for (const auto& name : {kCAMediaTimingFunctionEaseIn, kCAMediaTimingFunctionEaseOut, kCAMediaTimingFunctionEaseInEaseOut,
-                             kCAMediaTimingFunctionDefault}) {
+    for (const auto& name : {kCAMediaTimingFunctionEaseIn, kCAMediaTimingFunctionEaseOut,
+                             kCAMediaTimingFunctionEaseInEaseOut, kCAMediaTimingFunctionDefault}) {
         auto f = CAMediaTimingFunction::functionWithName(name);
         for (double t : {0.05, 0.25, 0.5, 0.75, 0.95}) {
             Point p = curveAt(*f, t);

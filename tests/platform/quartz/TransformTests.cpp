@@ -81,7 +81,8 @@ TEST(CATransform3D, AffinePartOfARotationAboutZ) {
 }
 
 TEST(CATransform3D, InvertUndoesAndSingularIsReturnedUnchanged) {
-    CATransform3D m = CATransform3DConcat(CATransform3DMakeRotation(0.7, 1, 2, 3), CATransform3DMakeTranslation(4, -5, 6));
+    CATransform3D m =
+        CATransform3DConcat(CATransform3DMakeRotation(0.7, 1, 2, 3), CATransform3DMakeTranslation(4, -5, 6));
     m = CATransform3DScale(m, 2, 3, 4);
     m.m34 = -1.0 / 500;
     CATransform3D product = CATransform3DConcat(m, CATransform3DInvert(m));
@@ -116,7 +117,8 @@ TEST(CATransform3D, InterpolationKeepsRotationsRigid) {
     CAPoint3D p = CATransform3DApply(half, 1, 0, 0);
     EXPECT_NEAR(p.x, std::cos(M_PI / 4), 1e-9);
     EXPECT_NEAR(p.y, std::sin(M_PI / 4), 1e-9);
-    CATransform3D scaled = CATransform3DInterpolate(CATransform3DMakeScale(1, 1, 1), CATransform3DMakeScale(3, 5, 1), 0.5);
+    CATransform3D scaled =
+        CATransform3DInterpolate(CATransform3DMakeScale(1, 1, 1), CATransform3DMakeScale(3, 5, 1), 0.5);
     EXPECT_NEAR(scaled.m11, 2, 1e-9);
     EXPECT_NEAR(scaled.m22, 3, 1e-9);
 }

@@ -29,13 +29,18 @@ TEST(ColorParser, AnythingElseGivesTheFallback) {
     }
     expectColor(ios::LCPParseColorString(std::nullopt, "#131314"), 0x13, 0x13, 0x14, 1);
     // The same colour whether the key holds the fallback text or is missing.
-    EXPECT_TRUE(ios::LCPParseColorString("#131314", "#131314")->isEqual(*ios::LCPParseColorString(std::nullopt, "#131314")));
+    EXPECT_TRUE(
+        ios::LCPParseColorString("#131314", "#131314")->isEqual(*ios::LCPParseColorString(std::nullopt, "#131314")));
     // A fallback that is no colour text gives opaque black rather than nothing.
     expectColor(ios::LCPParseColorString(std::nullopt, "nonsense"), 0, 0, 0, 1);
 }
 
 TEST(ColorParser, EmbeddedNulIsNotAColour) {
-    expectColor(ios::LCPParseColorString(std::string("#FF\0" "0000", 8), "#131314"), 0x13, 0x13, 0x14, 1);
+    expectColor(ios::LCPParseColorString(std::string("#FF\0"
+                                                     "0000",
+                                                     8),
+                                         "#131314"),
+                0x13, 0x13, 0x14, 1);
 }
 
 }  // namespace

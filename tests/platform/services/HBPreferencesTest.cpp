@@ -67,11 +67,10 @@ TEST_F(HBPreferencesTest, SetObjectPersistsAndKeepsOtherKeys) {
 }
 
 TEST_F(HBPreferencesTest, StoreGoneBeforeTheNotificationIsDelivered) {
-    {
-        auto prefs = objc::make<ios::HBPreferences>(kDomain);
-    }
+    { auto prefs = objc::make<ios::HBPreferences>(kDomain); }
     post();  // must not call into the destroyed store
-    EXPECT_EQ(ios::Process::shared().darwinNotifyCenter().observerCount(std::string(kDomain) + "/preferences.changed"), 0u);
+    EXPECT_EQ(ios::Process::shared().darwinNotifyCenter().observerCount(std::string(kDomain) + "/preferences.changed"),
+              0u);
 }
 
 TEST_F(HBPreferencesTest, TextsLongerThanTheLimitReadCutAtACharacterBoundaryAndStayWholeInTheFile) {
@@ -86,7 +85,8 @@ TEST_F(HBPreferencesTest, TextsLongerThanTheLimitReadCutAtACharacterBoundaryAndS
     EXPECT_EQ(prefs->objectForKey("short"), ios::Value("fine"));
     EXPECT_EQ(prefs->objectForKey("list").array()->at(0).string()->size(), ios::kMaxPreferenceTextBytes);
     int lines = 0;
-    for (const auto& line : process.process().log().lines()) lines += line.find("longer than 65536 bytes") != std::string::npos;
+    for (const auto& line : process.process().log().lines())
+        lines += line.find("longer than 65536 bytes") != std::string::npos;
     EXPECT_EQ(lines, 2) << "one line per cut key";
     // The file keeps the whole texts, also after another key is set.
     prefs->setObject(ios::Value(true), "flag");

@@ -57,11 +57,12 @@ TEST(DeviceConfiguration, BadEntriesAreSkippedOrDefaultedOneByOne) {
     Dictionary root{
         {"Profile", "iphone-12"},
         {"Appearance", "light"},
-        {"Applications", Array{
-            Value(Dictionary{{"BundleIdentifier", "com.example.one"}, {"Name", "One"}, {"IconColor", "#102030"}}),
-            Value(Dictionary{{"Name", "No identifier"}}),
-            Value(Dictionary{{"BundleIdentifier", "com.example.two"}, {"IconColor", "teal"}}),
-        }},
+        {"Applications",
+         Array{
+             Value(Dictionary{{"BundleIdentifier", "com.example.one"}, {"Name", "One"}, {"IconColor", "#102030"}}),
+             Value(Dictionary{{"Name", "No identifier"}}),
+             Value(Dictionary{{"BundleIdentifier", "com.example.two"}, {"IconColor", "teal"}}),
+         }},
         {"NowPlaying", "a text"},
     };
     DeviceConfiguration c = DeviceConfiguration::fromValue(Value(root));

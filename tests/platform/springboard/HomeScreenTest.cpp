@@ -35,7 +35,9 @@ UIImage::RGBA opaque(std::uint32_t rgb) {
 }
 
 UIImage::RGBA mix(std::uint32_t a, std::uint32_t b, double t) {
-    auto c = [&](int shift) { return std::uint8_t(std::lround(((a >> shift) & 0xff) * (1 - t) + ((b >> shift) & 0xff) * t)); };
+    auto c = [&](int shift) {
+        return std::uint8_t(std::lround(((a >> shift) & 0xff) * (1 - t) + ((b >> shift) & 0xff) * t));
+    };
     return {c(16), c(8), c(0), 255};
 }
 
@@ -161,8 +163,8 @@ TEST_F(HomeScreenTest, OpeningAddresses) {
 
     // Nothing opens for these; each is recorded and logged, and the browser stays in front.
     std::size_t before = home->openRecords().size();
-    for (const char* bad : {"", "no scheme", "http://", "https:example.org", "prefs:", "prefs:root=", "mailto:x@y",
-                            "1http://a.b"})
+    for (const char* bad :
+         {"", "no scheme", "http://", "https:example.org", "prefs:", "prefs:root=", "mailto:x@y", "1http://a.b"})
         EXPECT_FALSE(app->openURL(bad)) << bad;
     EXPECT_EQ(home->openRecords().size(), before + 8);
     for (std::size_t i = before; i < home->openRecords().size(); ++i)
@@ -191,7 +193,8 @@ TEST_F(HomeScreenTest, TappingAnIconLaunchesItsApplication) {
     EXPECT_EQ(home->foreground()->target, home->configuration().applications[2].bundleIdentifier);
     home->goHome();
     // A finger that slides off the icon before lifting launches nothing.
-    swipe(CGPointMake(CGRectGetMidX(third), third.origin.y + 30), CGPointMake(CGRectGetMidX(third), third.origin.y + 200));
+    swipe(CGPointMake(CGRectGetMidX(third), third.origin.y + 30),
+          CGPointMake(CGRectGetMidX(third), third.origin.y + 200));
     EXPECT_FALSE(home->foreground());
 }
 
@@ -220,7 +223,8 @@ TEST_F(HomeScreenTest, LockScreenShowsOverTheApplicationAndBelowTheStatusBar) {
     auto image = home->snapshot(1);
     WallpaperColors colors = wallpaperColorsForStyle(1);
     UIImage::RGBA wallpaper = mix(colors.top, colors.bottom, 640.0 / 667);
-    UIImage::RGBA dimmed{std::uint8_t(wallpaper.r * 0.65), std::uint8_t(wallpaper.g * 0.65), std::uint8_t(wallpaper.b * 0.65), 255};
+    UIImage::RGBA dimmed{std::uint8_t(wallpaper.r * 0.65), std::uint8_t(wallpaper.g * 0.65),
+                         std::uint8_t(wallpaper.b * 0.65), 255};
     EXPECT_TRUE(testing::pixelNear(image->pixelAtPoint({300, 640}), dimmed, 6));
 
     home->unlock();
@@ -278,17 +282,21 @@ TEST_F(HomeScreenTest, RenderedScreenOfEveryProfileAndAppearance) {
             EXPECT_EQ(image->pixelHeight(), int(profile.height * profile.scale));
             UIImage::RGBA foreground = style == 2 ? testing::kOpaqueWhite : testing::kOpaqueBlack;
             CGRect fill = home->statusBar()->batteryFillFrame();
-            EXPECT_TRUE(testing::pixelNear(image->pixelAtPoint({CGRectGetMidX(fill), CGRectGetMidY(fill)}), foreground, 40));
+            EXPECT_TRUE(
+                testing::pixelNear(image->pixelAtPoint({CGRectGetMidX(fill), CGRectGetMidY(fill)}), foreground, 40));
             EXPECT_LE(CGRectGetMaxY(home->statusBar()->batteryFrame()), profile.statusBarHeight);
             // Just below the status bar, at the far left, is wallpaper.
             WallpaperColors colors = wallpaperColorsForStyle(style);
             double y = profile.statusBarHeight + 2;
-            EXPECT_TRUE(testing::pixelNear(image->pixelAtPoint({2, y}), mix(colors.top, colors.bottom, y / profile.height), 4));
-            EXPECT_TRUE(testing::pixelNear(image->pixelAtPoint({profile.width / 2, profile.height - 1}), opaque(colors.bottom), 4));
+            EXPECT_TRUE(
+                testing::pixelNear(image->pixelAtPoint({2, y}), mix(colors.top, colors.bottom, y / profile.height), 4));
+            EXPECT_TRUE(testing::pixelNear(image->pixelAtPoint({profile.width / 2, profile.height - 1}),
+                                           opaque(colors.bottom), 4));
             // The first icon's tile, low on its left edge, is the application's colour.
             CGRect icon = home->iconViewFrame(0);
             CGPoint probe{icon.origin.x + SBIconView::kWidth / 2, icon.origin.y + 55};  // under the initial
-            EXPECT_TRUE(testing::pixelNear(image->pixelAtPoint(probe), opaque(home->configuration().applications[0].iconColor), 10));
+            EXPECT_TRUE(testing::pixelNear(image->pixelAtPoint(probe),
+                                           opaque(home->configuration().applications[0].iconColor), 10));
             process.reset();
         }
     }
@@ -299,7 +307,8 @@ TEST_F(HomeScreenTest, AppearanceChangesWhileRunning) {
     UITraitCollection::setCurrentUserInterfaceStyle(UIUserInterfaceStyle::Light);
     auto image = home->snapshot(1);
     CGRect fill = home->statusBar()->batteryFillFrame();
-    EXPECT_TRUE(testing::pixelNear(image->pixelAtPoint({CGRectGetMidX(fill), CGRectGetMidY(fill)}), testing::kOpaqueBlack, 40));
+    EXPECT_TRUE(
+        testing::pixelNear(image->pixelAtPoint({CGRectGetMidX(fill), CGRectGetMidY(fill)}), testing::kOpaqueBlack, 40));
     EXPECT_TRUE(testing::pixelNear(image->pixelAtPoint({187, 811}), opaque(wallpaperColorsForStyle(1).bottom), 4));
 }
 

@@ -122,8 +122,8 @@ TEST(TextMeasurement, WrappingAtAWidthAddsHeight) {
     CGRect single = NSStringBoundingRectWithSize(text, {120, 1e9}, 0, attrs);
     EXPECT_NEAR(single.size.width, oneLine.width, 1e-9);
     // A limited height keeps only the lines that fit.
-    CGRect twoLines = NSStringBoundingRectWithSize(text, {120, oneLine.height * 2.5},
-                                                   NSStringDrawingUsesLineFragmentOrigin, attrs);
+    CGRect twoLines =
+        NSStringBoundingRectWithSize(text, {120, oneLine.height * 2.5}, NSStringDrawingUsesLineFragmentOrigin, attrs);
     EXPECT_NEAR(twoLines.size.height, 2 * oneLine.height, 0.5);
     // Explicit line feeds always break.
     EXPECT_NEAR(NSStringSizeWithAttributes("a\nb", attrs).height, 2 * oneLine.height, 0.5);
@@ -160,11 +160,13 @@ TEST(TextDrawing, DrawsInTheColourInsideTheRectangleOnly) {
             auto p = image->pixelAt(x, y);
             if (p.a < 200) continue;
             bool inside = x >= 20 && x < 220 && y >= 20 && y < 180;
-            if (!inside) ++outside;
-            else if (p.r > 200 && p.g < 40 && p.b < 40) ++red;
+            if (!inside)
+                ++outside;
+            else if (p.r > 200 && p.g < 40 && p.b < 40)
+                ++red;
         }
     }
-    EXPECT_GT(red, 1000);  // heavy glyphs at 2x
+    EXPECT_GT(red, 1000);   // heavy glyphs at 2x
     EXPECT_EQ(outside, 0);  // clipped to the rectangle
 }
 
@@ -172,9 +174,8 @@ TEST(TextDrawing, AlignmentMovesTheInk) {
     NSStringAttributes attrs{UIFont::systemFontOfSize(20), UIColor::blackColor()};
     auto inkCentre = [&](NSTextAlignment alignment) {
         attrs.alignment = alignment;
-        auto image = UIImage::imageWithSize({300, 40}, 1, [&](CGContext& c) {
-            drawText(c, "Hi", CGRectMake(0, 0, 300, 40), attrs);
-        });
+        auto image = UIImage::imageWithSize({300, 40}, 1,
+                                            [&](CGContext& c) { drawText(c, "Hi", CGRectMake(0, 0, 300, 40), attrs); });
         double sum = 0, count = 0;
         for (int y = 0; y < 40; ++y)
             for (int x = 0; x < 300; ++x)

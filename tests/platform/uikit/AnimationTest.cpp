@@ -54,11 +54,13 @@ TEST_F(AnimationTest, BlockAnimatesFromThePresentationValueWithTheCurve) {
 TEST_F(AnimationTest, CompletionsRunInOrderOfEndingOnTheRunLoop) {
     std::vector<std::string> order;
     auto other = objc::make<UIView>(CGRectMake(0, 0, 10, 10));
-    UIView::animateWithDuration(0.4, [&] { view->setAlpha(0.5); }, [&](bool) { order.push_back("long"); });
-    UIView::animateWithDuration(0.2, [&] { other->setBackgroundColor(UIColor::redColor()); },
-                                [&](bool) { order.push_back("short"); });
+    UIView::animateWithDuration(
+        0.4, [&] { view->setAlpha(0.5); }, [&](bool) { order.push_back("long"); });
+    UIView::animateWithDuration(
+        0.2, [&] { other->setBackgroundColor(UIColor::redColor()); }, [&](bool) { order.push_back("short"); });
     // A block that animates nothing completes at the next turn, finished.
-    UIView::animateWithDuration(0.3, [] {}, [&](bool finished) { order.push_back(finished ? "empty" : "empty-cut"); });
+    UIView::animateWithDuration(
+        0.3, [] {}, [&](bool finished) { order.push_back(finished ? "empty" : "empty-cut"); });
     EXPECT_TRUE(order.empty());
     loop().runUntilIdle();
     EXPECT_EQ(order, std::vector<std::string>{"empty"});
@@ -69,10 +71,13 @@ TEST_F(AnimationTest, CompletionsRunInOrderOfEndingOnTheRunLoop) {
 
     // A block's completion waits for all of its animations.
     order.clear();
-    UIView::animateWithDuration(0.3, [&] {
-        view->setFrame(CGRectMake(0, 0, 50, 50));  // position and bounds
-        other->setTransform(CGAffineTransformMakeScale(2, 2));
-    }, [&](bool finished) { order.push_back(finished ? "all" : "cut"); });
+    UIView::animateWithDuration(
+        0.3,
+        [&] {
+            view->setFrame(CGRectMake(0, 0, 50, 50));  // position and bounds
+            other->setTransform(CGAffineTransformMakeScale(2, 2));
+        },
+        [&](bool finished) { order.push_back(finished ? "all" : "cut"); });
     EXPECT_EQ(view->layer()->animationKeys().size(), 2u);
     loop().advanceBy(0.29);
     EXPECT_TRUE(order.empty());
@@ -101,14 +106,17 @@ TEST_F(AnimationTest, InterruptionFinishesFalseAndTheNewAnimationStartsMidFlight
 
     // Interrupted before the run loop ever turned: still reported, once.
     order.clear();
-    UIView::animateWithDuration(1.0, [&] { view->setAlpha(0.2); }, [&](bool f) { order.push_back(f ? "a" : "a-cut"); });
-    UIView::animateWithDuration(1.0, [&] { view->setAlpha(0.8); }, [&](bool f) { order.push_back(f ? "b" : "b-cut"); });
+    UIView::animateWithDuration(
+        1.0, [&] { view->setAlpha(0.2); }, [&](bool f) { order.push_back(f ? "a" : "a-cut"); });
+    UIView::animateWithDuration(
+        1.0, [&] { view->setAlpha(0.8); }, [&](bool f) { order.push_back(f ? "b" : "b-cut"); });
     loop().advanceBy(2);
     EXPECT_EQ(order, (std::vector<std::string>{"a-cut", "b"}));
 
     // Removing the animations cuts them too.
     order.clear();
-    UIView::animateWithDuration(1.0, [&] { view->setAlpha(0.1); }, [&](bool f) { order.push_back(f ? "c" : "c-cut"); });
+    UIView::animateWithDuration(
+        1.0, [&] { view->setAlpha(0.1); }, [&](bool f) { order.push_back(f ? "c" : "c-cut"); });
     loop().advanceBy(0.1);
     view->layer()->removeAllAnimations();
     loop().runUntilIdle();
@@ -117,7 +125,8 @@ TEST_F(AnimationTest, InterruptionFinishesFalseAndTheNewAnimationStartsMidFlight
 }
 
 TEST_F(AnimationTest, DelayHoldsTheOldValueAndNoAnimationOutsideBlocks) {
-    UIView::animateWithDuration(0.5, 1.0, UIViewAnimationOptionCurveLinear, [&] { view->setAlpha(0); }, nullptr);
+    UIView::animateWithDuration(
+        0.5, 1.0, UIViewAnimationOptionCurveLinear, [&] { view->setAlpha(0); }, nullptr);
     loop().advanceBy(0.5);
     EXPECT_DOUBLE_EQ(presentedAlpha(), 1);  // still waiting
     loop().advanceBy(0.75);
@@ -127,9 +136,8 @@ TEST_F(AnimationTest, DelayHoldsTheOldValueAndNoAnimationOutsideBlocks) {
     // Outside a block, and inside performWithoutAnimation, changes are immediate.
     view->setAlpha(1);
     EXPECT_FALSE(view->layer()->hasAnimations());
-    UIView::animateWithDuration(1.0, [&] {
-        UIView::performWithoutAnimation([&] { view->setCenter(CGPointMake(7, 7)); });
-    });
+    UIView::animateWithDuration(1.0,
+                                [&] { UIView::performWithoutAnimation([&] { view->setCenter(CGPointMake(7, 7)); }); });
     EXPECT_FALSE(view->layer()->hasAnimations());
     UIView::setAnimationsEnabled(false);
     UIView::animateWithDuration(1.0, [&] { view->setAlpha(0.3); });

@@ -15,7 +15,8 @@ TEST_F(ControlTest, ButtonEventsInsideAndOutsideTheAllowance) {
     auto button = UIButton::buttonWithType(UIButtonType::System);
     button->setFrame(CGRectMake(100, 100, 100, 40));
     window->addSubview(button);
-    auto down = objc::make<ActionCounter>(), inside = objc::make<ActionCounter>(), outside = objc::make<ActionCounter>();
+    auto down = objc::make<ActionCounter>(), inside = objc::make<ActionCounter>(),
+         outside = objc::make<ActionCounter>();
     button->addTarget(down, fire, UIControlEventTouchDown);
     button->addTarget(inside, fire, UIControlEventTouchUpInside);
     button->addTarget(outside, fire, UIControlEventTouchUpOutside);

@@ -100,7 +100,7 @@ TEST_F(ControllerTest, FullScreenPresentationCoversThenUncoversTheWindow) {
     loop().runUntilIdle();
     EXPECT_TRUE(presented);
     EXPECT_EQ(log, (std::vector<std::string>{"modal.viewDidLoad", "modal.viewWillAppear", "root.viewWillDisappear",
-                                              "modal.viewDidAppear", "root.viewDidDisappear"}));
+                                             "modal.viewDidAppear", "root.viewDidDisappear"}));
     EXPECT_TRUE(pixelNear(probe(CGPointMake(100, 400)), ios::testing::kOpaqueBlue));
 
     // Presenting again while presenting does nothing and says why.
@@ -121,7 +121,7 @@ TEST_F(ControllerTest, FullScreenPresentationCoversThenUncoversTheWindow) {
     loop().runUntilIdle();
     EXPECT_TRUE(dismissed);
     EXPECT_EQ(log, (std::vector<std::string>{"modal.viewWillDisappear", "root.viewWillAppear", "modal.viewDidDisappear",
-                                              "root.viewDidAppear"}));
+                                             "root.viewDidAppear"}));
     EXPECT_TRUE(pixelNear(probe(CGPointMake(100, 400)), ios::testing::kOpaqueRed));
 }
 

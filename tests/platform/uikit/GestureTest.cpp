@@ -67,7 +67,11 @@ TEST_F(GestureTest, RecognizersOfAncestorsSeeTouchesAndDisabledOnesDoNot) {
 
 TEST_F(GestureTest, SwipeDirections) {
     auto view = addView(CGRectMake(0, 0, 375, 400));
-    struct Case { unsigned direction; CGPoint from, to; bool fires; };
+    struct Case {
+        unsigned direction;
+        CGPoint from, to;
+        bool fires;
+    };
     const Case cases[] = {
         {UISwipeGestureRecognizerDirectionLeft, {300, 100}, {100, 100}, true},
         {UISwipeGestureRecognizerDirectionLeft, {100, 100}, {300, 100}, false},

@@ -68,9 +68,9 @@ protected:
         for (std::size_t n = 0; n < count; ++n) {
             const auto c = colourOfPhoto(n);
             writePhoto(n, UIImage::imageWithSize({w, h}, 1, [&](CGContext& context) {
-                context.setFillColor(c.r / 255.0, c.g / 255.0, c.b / 255.0, 1);
-                context.fillRect(CGRectMake(0, 0, w, h));
-            }));
+                           context.setFillColor(c.r / 255.0, c.g / 255.0, c.b / 255.0, 1);
+                           context.fillRect(CGRectMake(0, 0, w, h));
+                       }));
         }
     }
 
@@ -107,16 +107,16 @@ protected:
 TEST_F(ImagePickerTest, ThumbnailsAreAspectFilledAndClipped) {
     // Photo 1: 300 × 100, thirds red, green, blue. Photo 2: a solid yellow square.
     writePhoto(0, UIImage::imageWithSize({300, 100}, 1, [](CGContext& c) {
-        const double thirds[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-        for (int i = 0; i < 3; ++i) {
-            c.setFillColor(thirds[i][0], thirds[i][1], thirds[i][2], 1);
-            c.fillRect(CGRectMake(100 * i, 0, 100, 100));
-        }
-    }));
+                   const double thirds[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+                   for (int i = 0; i < 3; ++i) {
+                       c.setFillColor(thirds[i][0], thirds[i][1], thirds[i][2], 1);
+                       c.fillRect(CGRectMake(100 * i, 0, 100, 100));
+                   }
+               }));
     writePhoto(1, UIImage::imageWithSize({50, 50}, 1, [](CGContext& c) {
-        c.setFillColor(1, 1, 0, 1);
-        c.fillRect(CGRectMake(0, 0, 50, 50));
-    }));
+                   c.setFillColor(1, 1, 0, 1);
+                   c.fillRect(CGRectMake(0, 0, 50, 50));
+               }));
     auto picker = openPicker();
     runLoop().runUntilIdle();
     UIButton* first = picker->cellForPhotoAtIndex(0);

@@ -7,7 +7,8 @@ OBJC_CLASS_DEFINE_WITH(ActionCounter, objc::Object, [](objc::Class& cls) {
         auto& counter = static_cast<ActionCounter&>(self);
         ++counter.count;
         counter.senders.push_back(args.empty() ? nullptr : args[0]);
-        if (auto r = args.empty() ? nullptr : objc::cast<UIGestureRecognizer>(args[0])) counter.states.push_back(r->state());
+        if (auto r = args.empty() ? nullptr : objc::cast<UIGestureRecognizer>(args[0]))
+            counter.states.push_back(r->state());
         return nullptr;
     });
 })

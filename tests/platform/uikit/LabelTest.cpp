@@ -20,7 +20,8 @@ TEST(UILabel, IntrinsicSizeIsTheMeasuredTextRoundedUp) {
     label->setFont(UIFont::boldSystemFontOfSize(11));
     EXPECT_LT(label->intrinsicContentSize().width, std::ceil(measured.width));
     // Attributed text with plain runs: the first run's font applies to all.
-    label->setAttributedText(NSAttributedString::stringWithRuns({{"Wi", UIFont::systemFontOfSize(30), nullptr}, {"Fi", nullptr, nullptr}}));
+    label->setAttributedText(
+        NSAttributedString::stringWithRuns({{"Wi", UIFont::systemFontOfSize(30), nullptr}, {"Fi", nullptr, nullptr}}));
     EXPECT_EQ(*label->text(), "WiFi");
     EXPECT_EQ(label->font()->pointSize(), 30);
     label->setText(std::string("two\nlines"));
@@ -37,7 +38,8 @@ TEST(UILabel, DrawsCentredTextInItsColourAndShrinksToFit) {
     label->setTextAlignment(NSTextAlignment::Center);
     auto render = [&] {
         label->displayIfNeeded();
-        return UIImage::imageWithSize(CGSizeMake(200, 60), 1, [&](CGContext& c) { label->layer()->renderInContext(c); });
+        return UIImage::imageWithSize(CGSizeMake(200, 60), 1,
+                                      [&](CGContext& c) { label->layer()->renderInContext(c); });
     };
     auto image = render();
     CGRect text = label->textRectForBounds();

@@ -14,7 +14,8 @@ struct Grid {
     LayoutSolver solver;
     int root;
     Grid(CGFloat w, CGFloat h) { root = solver.addItem({-1, CGRectMake(0, 0, w, h)}); }
-    int constrained(int parent, CGSize intrinsic = {LayoutSolver::kNoIntrinsicMetric, LayoutSolver::kNoIntrinsicMetric}) {
+    int constrained(int parent,
+                    CGSize intrinsic = {LayoutSolver::kNoIntrinsicMetric, LayoutSolver::kNoIntrinsicMetric}) {
         LayoutSolver::Item item;
         item.parent = parent;
         item.frame = CGRectMake(1, 2, 3, 4);  // a stale frame the solve must replace
@@ -30,7 +31,9 @@ struct Grid {
     void size(int a, A aa, CGFloat c) { ASSERT_TRUE(solver.addConstraint({a, aa, -1, A::NotAnAttribute, 1, c})); }
 };
 
-void expectFrame(const CGRect& actual, CGRect expected) { EXPECT_TRUE(flint::testing::rectNear(actual, expected, 1e-9)); }
+void expectFrame(const CGRect& actual, CGRect expected) {
+    EXPECT_TRUE(flint::testing::rectNear(actual, expected, 1e-9));
+}
 
 }  // namespace
 
@@ -164,8 +167,9 @@ TEST(LayoutSolver, AmbiguityNamesTheOpenItems) {
     EXPECT_EQ(r.problems[0].kind, LayoutSolver::ProblemKind::Ambiguous);
     EXPECT_EQ(r.problems[0].culprits, (std::vector<int>{a, b}));
     std::string line = g.solver.describe(r.problems[0], [](int i) { return "v" + std::to_string(i); });
-    EXPECT_EQ(line, "Ambiguous horizontal layout: the constraints leave the position or size of v1, v2 open; "
-                    "keeping the last frames of v1, v2.");
+    EXPECT_EQ(line,
+              "Ambiguous horizontal layout: the constraints leave the position or size of v1, v2 open; "
+              "keeping the last frames of v1, v2.");
     EXPECT_TRUE(r.placedVertically[a] && r.placedVertically[b]);
 }
 

@@ -116,9 +116,9 @@ TEST(LayoutViews, MalformedConstraintsAreLoggedAndNeverActive) {
     bad->setActive(true);
     EXPECT_FALSE(bad->isActive());
     EXPECT_TRUE(root->constraints().empty());
-    auto inequality = NSLayoutConstraint::constraintWithItem(a, NSLayoutAttribute::Width,
-                                                             NSLayoutRelation::GreaterThanOrEqual, nullptr,
-                                                             NSLayoutAttribute::NotAnAttribute, 1, 10);
+    auto inequality =
+        NSLayoutConstraint::constraintWithItem(a, NSLayoutAttribute::Width, NSLayoutRelation::GreaterThanOrEqual,
+                                               nullptr, NSLayoutAttribute::NotAnAttribute, 1, 10);
     EXPECT_FALSE(inequality->isValid());
     EXPECT_GE(process.process().log().lines().size(), 2u);
 }
@@ -127,7 +127,8 @@ TEST(LayoutViews, EqualSizeStacksInsetInACard) {
     ios::testing::TestProcess process;
     auto card = objc::make<UIView>(CGRectMake(0, 0, 170, 260));
     std::vector<objc::Ref<UIView>> left, right;
-    for (int i = 0; i < 3; ++i) left.push_back(objc::make<UIView>(CGRectZero)), right.push_back(objc::make<UIView>(CGRectZero));
+    for (int i = 0; i < 3; ++i)
+        left.push_back(objc::make<UIView>(CGRectZero)), right.push_back(objc::make<UIView>(CGRectZero));
     auto column1 = objc::make<UIStackView>(left), column2 = objc::make<UIStackView>(right);
     for (auto& c : {column1, column2}) {
         c->setAxis(UILayoutConstraintAxis::Vertical);

@@ -45,8 +45,8 @@ TEST_F(PhotoLibraryTest, FilesThatAreNotWholeImagesAreLeftOutOfTheListingWithOne
     writeFile("IMG_0100.PNG", "not an image at all");
     writeFile("IMG_0101.PNG", png.substr(0, png.size() - 12));  // cut inside the end chunk
     writeFile("IMG_0102.JPG", "\xFF\xD8\xFF\xE0 a start but no end");
-    writeFile("IMG_0103.PNG", "");                               // a claimed name still being written
-    writeFile("IMG_0104.PNG", png);                             // a whole copy
+    writeFile("IMG_0103.PNG", "");   // a claimed name still being written
+    writeFile("IMG_0104.PNG", png);  // a whole copy
     auto listed = library.photoPaths();
     ASSERT_EQ(listed.size(), 2u);
     EXPECT_EQ(listed[0], saved);
@@ -63,7 +63,7 @@ TEST_F(PhotoLibraryTest, FilesThatAreNotWholeImagesAreLeftOutOfTheListingWithOne
 }
 
 TEST_F(PhotoLibraryTest, SavingTakesTheNumberAfterEveryNameInTheFolderAndLeavesNothingElse) {
-    writeFile("IMG_0007.PNG", "");     // claimed by another writer
+    writeFile("IMG_0007.PNG", "");      // claimed by another writer
     writeFile("IMG_0009.PNG", "junk");  // damaged, not listed, but its name is taken
     std::string error;
     auto first = library.saveImage(image(3), error);

@@ -9,7 +9,9 @@ using namespace ios;
 namespace {
 class Recorder : public objc::Object, public UIScrollViewDelegate {
 public:
-    bool respondsToScrollViewCallback(UIScrollViewCallback c) const override { return c != UIScrollViewCallback::WillBeginDragging; }
+    bool respondsToScrollViewCallback(UIScrollViewCallback c) const override {
+        return c != UIScrollViewCallback::WillBeginDragging;
+    }
     void scrollViewDidScroll(UIScrollView&) override { ++scrolls; }
     void scrollViewWillBeginDragging(UIScrollView&) override { ADD_FAILURE() << "not implemented, must not be sent"; }
     void scrollViewDidEndDecelerating(UIScrollView& s) override { endedAt = s.contentOffset(); }

@@ -39,11 +39,11 @@ protected:
     // Presents a sheet for the items and lets it slide in; every report goes to `reports`.
     objc::Ref<UIActivityViewController> present(std::vector<objc::id> items, std::vector<objc::id> activities = {}) {
         auto sheet = objc::make<UIActivityViewController>(std::move(items), std::move(activities));
-        sheet->setCompletionWithItemsHandler([this, weak = objc::WeakRef<objc::Object>(sheet)](
-                                                 const std::optional<std::string>& type, bool completed) {
-            auto s = objc::cast<UIActivityViewController>(weak.lock());
-            reports.push_back({type, completed, s && s->presentingViewController() != nullptr});
-        });
+        sheet->setCompletionWithItemsHandler(
+            [this, weak = objc::WeakRef<objc::Object>(sheet)](const std::optional<std::string>& type, bool completed) {
+                auto s = objc::cast<UIActivityViewController>(weak.lock());
+                reports.push_back({type, completed, s && s->presentingViewController() != nullptr});
+            });
         root->presentViewController(sheet, true);
         runLoop().advanceBy(1);
         return sheet;

@@ -38,10 +38,11 @@ OBJC_CLASS_DEFINE_WITH(PickerDelegate, objc::Object, [](objc::Class& cls) {
                                 objc::cast<UIImage>(info->objectForKey(UIImagePickerControllerOriginalImage));
                             return nullptr;
                         });
-    cls.addNativeMethod("imagePickerControllerDidCancel:", "v@:@", [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
-        ++static_cast<PickerDelegate&>(self).cancels;
-        return nullptr;
-    });
+    cls.addNativeMethod("imagePickerControllerDidCancel:", "v@:@",
+                        [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
+                            ++static_cast<PickerDelegate&>(self).cancels;
+                            return nullptr;
+                        });
     cls.addNativeMethod("image:didFinishSavingWithError:contextInfo:", "v@:@@@",
                         [](objc::Object& self, objc::SEL, std::span<const objc::id> args) -> objc::id {
                             auto& d = static_cast<PickerDelegate&>(self);
@@ -99,7 +100,8 @@ TEST_F(SheetTest, PhotoSaveSucceedsAndFailsThroughTheCompletionSelector) {
     auto target = objc::make<PickerDelegate>();
     auto& library = UIPhotoLibrary::shared();
     EXPECT_EQ(library.photoCount(), 0u);
-    UIImageWriteToSavedPhotosAlbum(solidImage(20, 10), target, objc::sel("image:didFinishSavingWithError:contextInfo:"));
+    UIImageWriteToSavedPhotosAlbum(solidImage(20, 10), target,
+                                   objc::sel("image:didFinishSavingWithError:contextInfo:"));
     EXPECT_EQ(target->saves, 0) << "reported at the next turn";
     runLoop().runUntilIdle();
     EXPECT_EQ(target->saves, 1);

@@ -20,13 +20,15 @@ protected:
 };
 
 OBJC_CLASS_DEFINE_WITH(FieldDelegate, objc::Object, [](objc::Class& cls) {
-    cls.addNativeMethod("textFieldShouldBeginEditing:", "B@:@", [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
-        return NSValueBox::box(Value(static_cast<FieldDelegate&>(self).allow));
-    });
-    cls.addNativeMethod("textFieldDidBeginEditing:", "v@:@", [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
-        ++static_cast<FieldDelegate&>(self).didBegin;
-        return nullptr;
-    });
+    cls.addNativeMethod("textFieldShouldBeginEditing:", "B@:@",
+                        [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
+                            return NSValueBox::box(Value(static_cast<FieldDelegate&>(self).allow));
+                        });
+    cls.addNativeMethod("textFieldDidBeginEditing:", "v@:@",
+                        [](objc::Object& self, objc::SEL, std::span<const objc::id>) -> objc::id {
+                            ++static_cast<FieldDelegate&>(self).didBegin;
+                            return nullptr;
+                        });
 })
 
 using TextFieldTest = InputTest;
@@ -61,7 +63,8 @@ TEST_F(TextFieldTest, DrawsPlaceholderTextAndCaret) {
     auto field = objc::make<UITextField>(CGRectMake(0, 0, 200, 40));
     window->addSubview(field);
     window->setBackgroundColor(UIColor::whiteColor());
-    field->setAttributedPlaceholder(NSAttributedPlaceholder{"WWWW", UIColor::redColor(), UIFont::boldSystemFontOfSize(24)});
+    field->setAttributedPlaceholder(
+        NSAttributedPlaceholder{"WWWW", UIColor::redColor(), UIFont::boldSystemFontOfSize(24)});
     auto hasColor = [&](auto predicate) {
         auto image = UIScreen::mainScreen()->snapshot(1);
         for (int y = 0; y < 40; ++y)

@@ -35,7 +35,7 @@ TEST_F(TouchHitTest, PointsOutsideTheParentDoNotReachItsSubviews) {
 }
 
 TEST_F(TouchHitTest, TransformsAreRespectedAndLocationsConvert) {
-    auto view = addView(CGRectMake(100, 100, 100, 50));  // centre (150, 125)
+    auto view = addView(CGRectMake(100, 100, 100, 50));                       // centre (150, 125)
     view->setTransform(CGAffineTransformMakeRotation(std::numbers::pi / 2));  // now 50 wide, 100 high
     EXPECT_EQ(viewAtScreenPoint(CGPointMake(150, 170)), view.get());
     EXPECT_NE(viewAtScreenPoint(CGPointMake(190, 125)), view.get());

@@ -122,8 +122,10 @@ TEST_F(ViewTest, ConvertsPointsAndRectsThroughTransformsAndWindows) {
     // A half turn about the outer view's center mirrors both axes.
     outer->setTransform(CGAffineTransformMakeRotation(M_PI));
     expectPointNear(inner->convertPointToView(CGPointMake(0, 0), window.get()), CGPointMake(190, 190), 1e-9);
-    expectRectNear(inner->convertRectToView(CGRectMake(0, 0, 20, 20), window.get()), CGRectMake(170, 170, 20, 20), 1e-9);
-    expectRectNear(window->convertRectToView(CGRectMake(170, 170, 20, 20), inner.get()), CGRectMake(0, 0, 20, 20), 1e-9);
+    expectRectNear(inner->convertRectToView(CGRectMake(0, 0, 20, 20), window.get()), CGRectMake(170, 170, 20, 20),
+                   1e-9);
+    expectRectNear(window->convertRectToView(CGRectMake(170, 170, 20, 20), inner.get()), CGRectMake(0, 0, 20, 20),
+                   1e-9);
 
     // Views in different windows convert through the screen.
     auto other = objc::make<UIWindow>(CGRectMake(0, 400, 375, 400));
@@ -145,12 +147,12 @@ TEST_F(ViewTest, TreeOperationsKeepLayersInStepAndNotifyInOrder) {
     parent->addSubview(child);
     EXPECT_EQ(child->window(), window.get());
     EXPECT_EQ(log, (std::vector<std::string>{"child.willMoveToSuperview", "child.willMoveToWindow",
-                                              "child.didMoveToWindow", "child.didMoveToSuperview"}));
+                                             "child.didMoveToWindow", "child.didMoveToSuperview"}));
     log.clear();
     child->removeFromSuperview();
     EXPECT_EQ(child->window(), nullptr);
     EXPECT_EQ(log, (std::vector<std::string>{"child.willMoveToSuperview(nil)", "child.willMoveToWindow(nil)",
-                                              "child.didMoveToWindow(nil)", "child.didMoveToSuperview"}));
+                                             "child.didMoveToWindow(nil)", "child.didMoveToSuperview"}));
 
     // Insertion, reordering and the layer order follow each other.
     auto a = objc::make<UIView>(), b = objc::make<UIView>(), c = objc::make<UIView>();

@@ -209,7 +209,8 @@ TEST_F(WindowTest, ApplicationOperationsAreVirtualAndReachableByName) {
     auto base = UIApplication::sharedApplication();
     EXPECT_EQ(base, UIApplication::sharedApplication());
     EXPECT_FALSE(base->openURL("https://example.org"));
-    EXPECT_TRUE(process.process().log().contains("UIApplication: openURL:https://example.org is not handled in this process"));
+    EXPECT_TRUE(
+        process.process().log().contains("UIApplication: openURL:https://example.org is not handled in this process"));
     base->_simulateLockButtonPress();
     objc::msgSend(base, objc::sel("takeScreenshot"));
     EXPECT_EQ(process.process().log().lines().size(), 3u);
@@ -228,7 +229,8 @@ TEST_F(WindowTest, ApplicationOperationsAreVirtualAndReachableByName) {
     EXPECT_TRUE(completions.empty());  // on the run loop, not inside the call
     process.runLoop().runUntilIdle();
     EXPECT_EQ(completions, std::vector<bool>{false});
-    EXPECT_EQ(home->calls, (std::vector<std::string>{"screenshot", "open prefs:root=General", "launch com.x", "open bad"}));
+    EXPECT_EQ(home->calls,
+              (std::vector<std::string>{"screenshot", "open prefs:root=General", "launch com.x", "open bad"}));
 }
 
 TEST_F(WindowTest, FirstResponderAndNilTargetedActions) {
@@ -238,12 +240,13 @@ TEST_F(WindowTest, FirstResponderAndNilTargetedActions) {
     };
     static int received = 0;
     received = 0;
-    objc::class_addMethod(&UIView::staticClass(), objc::sel("flintTestAction:"),
-                          [](objc::Object&, objc::SEL, std::span<const objc::id>) -> objc::id {
-                              ++received;
-                              return nullptr;
-                          },
-                          "v@:@");
+    objc::class_addMethod(
+        &UIView::staticClass(), objc::sel("flintTestAction:"),
+        [](objc::Object&, objc::SEL, std::span<const objc::id>) -> objc::id {
+            ++received;
+            return nullptr;
+        },
+        "v@:@");
     auto window = objc::make<UIWindow>();
     auto plain = objc::make<UIView>();
     auto field = objc::make<Field>();
