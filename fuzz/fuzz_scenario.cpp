@@ -7,8 +7,8 @@
 #include <sstream>
 #include <string>
 
-#include "sim/Scenario.h"
-#include "sim/SnapshotCommand.h"
+#include "sim/scenario/Scenario.h"
+#include "sim/scenario/MakeScenario.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include "platform/uikit/UISlider.h"
 #include "platform/uikit/UITextField.h"
 #include "platform/uikit/UIWindow.h"
-#include "sim/Device.h"
-#include "sim/ShowcaseCommands.h"
+#include "sim/device/Device.h"
+#include "sim/scenario/ShowcaseCommands.h"
 #include "sim/batch/PhotoImport.h"
 
 namespace flint::sim {

@@ -20,7 +20,7 @@
 #include "platform/uikit/UIScreenRetainedFrame.h"
 #include "platform/uikit/UITraitCollection.h"
 #include "platform/uikit/UIWindow.h"
-#include "sim/Device.h"
+#include "sim/device/Device.h"
 #include "startup/FlintPreferences.h"
 
 namespace flint::live {

@@ -8,7 +8,7 @@
 #include "Extension/MarqueeLabel.h"
 #include "platform/foundation/TestProcess.h"
 #include "platform/graphics/UIImage.h"
-#include "sim/system/MarqueeSandbox.h"
+#include "sim/sandboxes/MarqueeSandbox.h"
 
 using namespace ios;
 

@@ -5,7 +5,7 @@
 #include "platform/foundation/TestProcess.h"
 #include "platform/uikit/TouchInjection.h"
 #include "platform/uikit/UIWindow.h"
-#include "sim/Device.h"
+#include "sim/device/Device.h"
 
 using namespace ios;
 

@@ -9,7 +9,7 @@
 #include "platform/graphics/UIGraphics.h"
 #include "platform/uikit/TouchInjection.h"
 #include "platform/uikit/UIWindow.h"
-#include "sim/Device.h"
+#include "sim/device/Device.h"
 
 namespace flint::testing {
 

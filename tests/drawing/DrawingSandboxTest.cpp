@@ -6,8 +6,8 @@
 
 #include "platform/foundation/TestProcess.h"
 #include "platform/graphics/UIImage.h"
-#include "sim/Device.h"
-#include "sim/system/DrawingSandbox.h"
+#include "sim/device/Device.h"
+#include "sim/sandboxes/DrawingSandbox.h"
 
 using namespace ios;
 

@@ -16,7 +16,7 @@
 #include "platform/uikit/UIHitTesting.h"
 #include "platform/uikit/UIImpactFeedbackGenerator.h"
 #include "platform/uikit/UIWindow.h"
-#include "sim/Device.h"
+#include "sim/device/Device.h"
 #include "startup/FlintFixture.h"
 #include "startup/FlintHost.h"
 #include "startup/UIColor+Container.h"

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "sim/Device.h"
+#include "sim/device/Device.h"
 
 namespace {
 

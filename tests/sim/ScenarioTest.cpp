@@ -5,7 +5,7 @@
 
 #include <sstream>
 
-#include "sim/Scenario.h"
+#include "sim/scenario/Scenario.h"
 
 namespace flint::sim {
 namespace {

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "platform/bsd/DeviceNetwork.h"
-#include "sim/NetInfo.h"
+#include "sim/cli/NetInfo.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "sim/SnapshotCommand.h"
+#include "sim/scenario/StandardCommands.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -15,9 +15,6 @@
 #include "platform/uikit/UITraitCollection.h"
 #include "startup/FlintPreferences.h"
 #include "startup/entry/LoadRoutine.h"
-#include "sim/DrawingCommands.h"
-#include "sim/InputCommands.h"
-#include "sim/ShowcaseCommands.h"
 
 namespace flint::sim {
 
@@ -366,11 +363,15 @@ void registerExpectations(Scenario& scenario) {
 
 }  // namespace
 
+bool bootConfiguredDevice(BootOptions options, bool profileChosen, std::unique_ptr<Device>& device,
+                          std::string& error) {
+    applyStoredConfiguration(options, profileChosen);
+    return bootDevice(options, device, error);
+}
+
 bool bootScenarioDevice(Scenario& scenario, std::string& error) {
-    BootOptions options = scenario.bootOptions();
-    applyStoredConfiguration(options, scenario.state<DeviceChoice>().profileChosen);
     std::unique_ptr<Device> device;
-    bool ok = bootDevice(options, device, error);
+    bool ok = bootConfiguredDevice(scenario.bootOptions(), scenario.state<DeviceChoice>().profileChosen, device, error);
     if (device) scenario.setDevice(std::move(device));
     return ok;
 }
@@ -379,52 +380,6 @@ void registerStandardScenarioCommands(Scenario& scenario) {
     registerDeviceCommands(scenario);
     registerHomeScreenCommands(scenario);
     registerExpectations(scenario);
-}
-
-std::unique_ptr<Scenario> makeScenario(std::ostream& out, std::ostream& err) {
-    auto scenario = std::make_unique<Scenario>(out, err);
-    registerStandardScenarioCommands(*scenario);
-    registerInputScenarioCommands(*scenario);
-    registerDrawingScenarioCommands(*scenario);
-    registerShowcaseScenarioCommands(*scenario);
-    // Further command families register here.
-    return scenario;
-}
-
-int runScenarioFile(const std::filesystem::path& script, std::ostream& out, std::ostream& err,
-                    const std::string& backend) {
-    auto scenario = makeScenario(out, err);
-    applyBackendChoice(scenario->bootOptions(), backend);
-    return scenario->runFile(script);
-}
-
-int runSnapshot(const SnapshotOptions& snapshot, std::ostream& out, std::ostream& err) {
-    BootOptions options;
-    options.root = snapshot.root;
-    options.appearance = snapshot.appearance;
-    if (!snapshot.profile.empty()) {
-        if (!ios::deviceProfileNamed(snapshot.profile)) {
-            err << "flint-sim: unknown device \"" << snapshot.profile
-                << "\" (iphone-8, iphone-8-plus, iphone-x, iphone-11)\n";
-            return 2;
-        }
-        options.profile = snapshot.profile;
-    }
-    applyStoredConfiguration(options, !snapshot.profile.empty());
-    std::unique_ptr<Device> device;
-    std::string error;
-    if (!bootDevice(options, device, error)) {
-        err << "flint-sim: " << error << "\n";
-        return 1;
-    }
-    auto image = ios::HomeScreen::shared().snapshot(snapshot.scale);
-    if (!image || !image->writePNG(snapshot.output)) {
-        err << "flint-sim: cannot write " << snapshot.output.string() << "\n";
-        return 1;
-    }
-    out << "wrote " << snapshot.output.string() << " (" << image->pixelWidth() << " × " << image->pixelHeight()
-        << ")\n";
-    return 0;
 }
 
 }  // namespace flint::sim

@@ -8,18 +8,19 @@
 #include <iostream>
 
 #include "platform/springboard/DeviceConfiguration.h"
-#include "sim/BootCommand.h"
-#include "sim/CompositorScene.h"
-#include "sim/ContactSheet.h"
-#include "sim/LibraryBridge.h"
-#include "sim/MediaCommand.h"
-#include "sim/NetInfo.h"
-#include "sim/PanelDemo.h"
-#include "sim/SnapshotCommand.h"
+#include "sim/cli/BootCommand.h"
+#include "sim/demos/CompositorScene.h"
+#include "sim/demos/ContactSheet.h"
+#include "sim/device/LibraryBridge.h"
+#include "sim/cli/MediaCommand.h"
+#include "sim/cli/NetInfo.h"
+#include "sim/demos/PanelDemo.h"
+#include "sim/cli/SnapshotCommand.h"
+#include "sim/scenario/MakeScenario.h"
 #include "sim/batch/PhotosCommand.h"
 #include "sim/batch/ShowcaseCommand.h"
 #include "sim/live/ServeCommand.h"
-#include "sim/system/SimScreens.h"
+#include "sim/sandboxes/SimScreens.h"
 
 namespace {
 

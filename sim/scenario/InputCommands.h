@@ -33,7 +33,7 @@
 #include <vector>
 
 #include "platform/graphics/CGGeometry.h"
-#include "sim/Scenario.h"
+#include "sim/scenario/Scenario.h"
 
 namespace ios {
 class UIView;

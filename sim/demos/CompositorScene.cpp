@@ -1,4 +1,4 @@
-#include "sim/CompositorScene.h"
+#include "sim/demos/CompositorScene.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "platform/foundation/Process.h"
-#include "sim/Device.h"
+#include "sim/device/Device.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/graphics/UIImage.h"

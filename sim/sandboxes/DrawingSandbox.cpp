@@ -1,4 +1,4 @@
-#include "sim/system/DrawingSandbox.h"
+#include "sim/sandboxes/DrawingSandbox.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,7 +11,7 @@
 
 #include "drawing/FlintDrawingLabelView.h"
 #include "platform/foundation/Process.h"
-#include "sim/Device.h"
+#include "sim/device/Device.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/uikit/TouchInjection.h"
 #include "platform/uikit/UIScreen.h"

@@ -1,4 +1,4 @@
-#include "sim/LibraryBridge.h"
+#include "sim/device/LibraryBridge.h"
 
 #include <dlfcn.h>
 
@@ -7,7 +7,7 @@
 #include <span>
 #include <utility>
 
-#include "sim/system/SimScreens.h"
+#include "sim/sandboxes/SimScreens.h"
 #include "startup/entry/FlintBridge.h"
 
 namespace flint::sim {

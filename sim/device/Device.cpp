@@ -1,4 +1,4 @@
-#include "sim/Device.h"
+#include "sim/device/Device.h"
 
 #include <dlfcn.h>
 
@@ -11,7 +11,7 @@
 #include "platform/foundation/SystemLog.h"
 #include "platform/services/MediaRemote.h"
 #include "platform/springboard/HomeScreen.h"
-#include "sim/LibraryBridge.h"
+#include "sim/device/LibraryBridge.h"
 #include "startup/entry/FlintBridge.h"
 #include "startup/FlintPreferences.h"
 #include "startup/entry/LoadRoutine.h"

@@ -1,9 +1,9 @@
-#include "sim/system/SimScreens.h"
+#include "sim/sandboxes/SimScreens.h"
 
 #include <iostream>
 
-#include "sim/system/DrawingSandbox.h"
-#include "sim/system/MarqueeSandbox.h"
+#include "sim/sandboxes/DrawingSandbox.h"
+#include "sim/sandboxes/MarqueeSandbox.h"
 
 namespace {
 

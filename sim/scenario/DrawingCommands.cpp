@@ -1,4 +1,4 @@
-#include "sim/DrawingCommands.h"
+#include "sim/scenario/DrawingCommands.h"
 
 #include <cmath>
 #include <cstdio>
@@ -10,9 +10,9 @@
 
 #include "platform/foundation/Process.h"
 #include "platform/foundation/RunLoop.h"
-#include "sim/LibraryBridge.h"
-#include "sim/Scenario.h"
-#include "sim/system/SimScreens.h"
+#include "sim/device/LibraryBridge.h"
+#include "sim/scenario/Scenario.h"
+#include "sim/sandboxes/SimScreens.h"
 
 namespace flint::sim {
 

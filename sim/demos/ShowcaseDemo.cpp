@@ -1,4 +1,4 @@
-#include "sim/ShowcaseDemo.h"
+#include "sim/demos/ShowcaseDemo.h"
 
 #include <cmath>
 #include <cstdio>
@@ -23,7 +23,7 @@
 #include "platform/uikit/UITextField.h"
 #include "platform/uikit/UIWindow.h"
 #include "showcase/ShowcaseImages.h"
-#include "sim/ShowcaseCommands.h"
+#include "sim/scenario/ShowcaseCommands.h"
 
 namespace flint::sim {
 

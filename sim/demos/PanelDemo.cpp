@@ -1,4 +1,4 @@
-#include "sim/PanelDemo.h"
+#include "sim/demos/PanelDemo.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,9 +21,9 @@
 #include "platform/uikit/UIPhotoLibrary.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIWindow.h"
-#include "sim/Device.h"
-#include "sim/ShowcaseCommands.h"
-#include "sim/ShowcaseDemo.h"
+#include "sim/device/Device.h"
+#include "sim/scenario/ShowcaseCommands.h"
+#include "sim/demos/ShowcaseDemo.h"
 #include "startup/FlintPreferences.h"
 
 namespace flint::sim {

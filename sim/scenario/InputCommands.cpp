@@ -1,4 +1,4 @@
-#include "sim/InputCommands.h"
+#include "sim/scenario/InputCommands.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,6 +1,5 @@
 #pragma once
-// flint-sim's snapshot and run commands: boot the home screen on a device and render it, or run
-// a scenario script against it. The standard scenario commands live here too:
+// The standard scenario commands:
 //
 //   device PROFILE              iphone-8, iphone-8-plus, iphone-x or iphone-11 (before boot)
 //   appearance STYLE            light, dark or unspecified (before boot, or changes it while running)
@@ -13,31 +12,13 @@
 //   launch BUNDLE_ID / open ADDRESS / screenshot / lock / unlock / home
 //   expect …                    see registerStandardScenarioCommands
 
-#include <filesystem>
-#include <iosfwd>
 #include <memory>
-#include <optional>
 #include <string>
 
-#include "sim/Scenario.h"
+#include "sim/device/Device.h"
+#include "sim/scenario/Scenario.h"
 
 namespace flint::sim {
-
-struct SnapshotOptions {
-    std::string profile;            // empty: the device root's configuration, else iphone-x
-    std::optional<int> appearance;  // none: the configuration's, else dark
-    std::filesystem::path root;     // empty: a fresh temporary root
-    double scale = 0;               // 0: the screen's
-    std::filesystem::path output;
-};
-
-int runSnapshot(const SnapshotOptions& options, std::ostream& out, std::ostream& err);
-
-// A scenario with every command family registered.
-std::unique_ptr<Scenario> makeScenario(std::ostream& out, std::ostream& err);
-// `backend`: "simulated" (the device's own services) or "host" (this machine's).
-int runScenarioFile(const std::filesystem::path& script, std::ostream& out, std::ostream& err,
-                    const std::string& backend = "simulated");
 
 void registerStandardScenarioCommands(Scenario& scenario);
 
@@ -45,5 +26,10 @@ void registerStandardScenarioCommands(Scenario& scenario);
 // device, writes the device configuration when the root has none, loads the library and boots
 // the home screen. False with a message on failure.
 bool bootScenarioDevice(Scenario& scenario, std::string& error);
+
+// The same for explicit options: the choices made win (the profile only when `profileChosen`),
+// then the device root's configuration, then the defaults. False with a message on failure; the
+// device made (if any) is in `device` either way.
+bool bootConfiguredDevice(BootOptions options, bool profileChosen, std::unique_ptr<Device>& device, std::string& error);
 
 }  // namespace flint::sim

@@ -1,4 +1,4 @@
-#include "sim/MediaCommand.h"
+#include "sim/cli/MediaCommand.h"
 
 #include <CLI/CLI.hpp>
 
@@ -16,7 +16,7 @@
 #include "platform/foundation/SystemLog.h"
 #include "platform/services/MPRISPlayers.h"
 #include "platform/services/MediaRemote.h"
-#include "sim/Device.h"
+#include "sim/device/Device.h"
 
 namespace flint::sim {
 

@@ -1,4 +1,4 @@
-#include "sim/ShowcaseCommands.h"
+#include "sim/scenario/ShowcaseCommands.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -19,8 +19,8 @@
 #include "platform/uikit/UIPasteboard.h"
 #include "platform/uikit/UIPhotoLibrary.h"
 #include "platform/uikit/UIScrollView.h"
-#include "sim/InputCommands.h"
-#include "sim/Scenario.h"
+#include "sim/scenario/InputCommands.h"
+#include "sim/scenario/Scenario.h"
 
 namespace flint::sim {
 

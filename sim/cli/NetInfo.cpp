@@ -1,4 +1,4 @@
-#include "sim/NetInfo.h"
+#include "sim/cli/NetInfo.h"
 
 #include <dlfcn.h>
 
@@ -18,8 +18,8 @@
 #include "platform/bsd/SimulatedBackend.h"
 #include "platform/foundation/Process.h"
 #include "platform/foundation/SystemLog.h"
-#include "sim/Device.h"
-#include "sim/LibraryBridge.h"
+#include "sim/device/Device.h"
+#include "sim/device/LibraryBridge.h"
 #include "startup/entry/FlintBridge.h"
 #include "sysinfo/SSNetworkInfo.h"
 

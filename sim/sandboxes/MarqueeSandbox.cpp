@@ -1,4 +1,4 @@
-#include "sim/system/MarqueeSandbox.h"
+#include "sim/sandboxes/MarqueeSandbox.h"
 
 #include <cmath>
 #include <cstdio>
@@ -9,7 +9,7 @@
 
 #include "Extension/MarqueeLabel.h"
 #include "platform/foundation/Process.h"
-#include "sim/Device.h"
+#include "sim/device/Device.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIWindow.h"

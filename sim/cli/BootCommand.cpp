@@ -1,4 +1,4 @@
-#include "sim/BootCommand.h"
+#include "sim/cli/BootCommand.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,4 +1,4 @@
-#include "sim/ContactSheet.h"
+#include "sim/demos/ContactSheet.h"
 
 #include <algorithm>
 #include <cmath>

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/Device.h"
+#include "sim/device/Device.h"
 
 namespace flint::sim {
 

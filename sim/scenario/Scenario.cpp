@@ -1,4 +1,4 @@
-#include "sim/Scenario.h"
+#include "sim/scenario/Scenario.h"
 
 #include <fstream>
 #include <ostream>
