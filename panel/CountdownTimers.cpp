@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "panel/FlintBannerWindow.h"
-#include "panel/PanelSupport.h"
+#include "startup/ScreenSupport.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/NSTimer.h"
 #include "platform/foundation/SystemLog.h"
@@ -56,7 +56,7 @@ void start(FlintHost& host, const Countdown& c) {
     host.set(c.timer,
              ios::NSTimer::scheduledTimerWithTimeInterval(1.0, host.self(), objc::sel(c.tickSelector), nullptr, true));
     if (auto window = objc::cast<ios::UIWindow>(host.get(c.window))) window->setHidden(false);
-    panel::fireMediumImpact();
+    screens::fireMediumImpact();
 }
 
 void tick(FlintHost& host, const objc::id& firing, const Countdown& c) {
@@ -83,7 +83,7 @@ void tick(FlintHost& host, const objc::id& firing, const Countdown& c) {
 void buildBanner(FlintHost& host, const PanelMetrics& m, const Countdown& c) {
     auto window = objc::make<FlintBannerWindow>(m.bannerWindowFrame());
     window->setBackgroundColor(ios::UIColor::clearColor());
-    window->setWindowLevel(statusBarWindowLevel(host) + 100);
+    window->setWindowLevel(screens::statusBarWindowLevel(host) + 100);
     window->makeKeyAndVisible();
     window->setHidden(true);
 
@@ -93,12 +93,12 @@ void buildBanner(FlintHost& host, const PanelMetrics& m, const Countdown& c) {
     banner->layer()->setCornerRadius(30);
     window->addSubview(banner);
 
-    auto title = panel::makeLabel(c.titleText);
-    panel::placeCentredLabel(*title, 100, 5);
+    auto title = screens::makeLabel(c.titleText);
+    screens::placeCentredLabel(*title, 100, 5);
     banner->addSubview(title);
 
     // The count changes every second: the label spans the banner and centres its text.
-    auto count = panel::makeLabel(startValue(c));
+    auto count = screens::makeLabel(startValue(c));
     const double height = std::ceil(count->font()->lineHeight());
     count->setFrame(ios::CGRectMake(0, 30 + 5 - height / 2, 200, height));
     banner->addSubview(count);
@@ -119,12 +119,6 @@ std::string countdownStartValue(const std::string& text) {
     if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) return "10";
     long value = std::stol(digits);
     return value >= 1 ? std::to_string(value) : "10";
-}
-
-double statusBarWindowLevel(const FlintHost& host) {
-    auto* bar = dynamic_cast<ios::UIView*>(&host.object());
-    ios::UIWindow* window = bar ? bar->window() : nullptr;
-    return window ? window->windowLevel() : ios::UIWindowLevelStatusBar;
 }
 
 void buildCountdownBanners(FlintHost& host, const PanelMetrics& metrics) {

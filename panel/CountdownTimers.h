@@ -26,9 +26,6 @@ std::string countdownStartValue(const std::string& preferenceText);
 // Builds both banner windows, hidden, showing their start values.
 void buildCountdownBanners(FlintHost& host, const PanelMetrics& metrics);
 
-// The window level of the host's status bar (the status-bar level when it is in no window).
-double statusBarWindowLevel(const FlintHost& host);
-
 extern const ActionTable countdownActions;
 
 }  // namespace flint

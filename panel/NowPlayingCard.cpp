@@ -1,7 +1,7 @@
 #include "panel/NowPlayingCard.h"
 
 #include "controls/FlintWaveView.h"
-#include "panel/PanelSupport.h"
+#include "startup/ScreenSupport.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/services/MediaRemote.h"
 #include "platform/uikit/UIImageView.h"
@@ -21,7 +21,7 @@ void applyInformation(FlintHost& host, const ios::Dictionary& info) {
         ios::UIImageRef image;
         if (bytes && bytes->data()) image = ios::UIImage::imageWithData(*bytes->data());
         // Artwork that does not decode shows the banner, as no artwork does.
-        artwork->setImage(image ? image : panel::bundleImage("music-banner.png"));
+        artwork->setImage(image ? image : screens::bundleImage("music-banner.png"));
     }
     auto text = [&](const char* key) -> std::optional<std::string> {
         const ios::Value* v = find(key);
@@ -32,7 +32,7 @@ void applyInformation(FlintHost& host, const ios::Dictionary& info) {
 }
 
 void applyPlaying(FlintHost& host, bool playing) {
-    if (auto play = host.playImage()) play->setImage(panel::bundleTemplateImage(playing ? "pause.png" : "play.png"));
+    if (auto play = host.playImage()) play->setImage(screens::bundleTemplateImage(playing ? "pause.png" : "play.png"));
     if (auto wave = host.waterView()) wave->setAlpha(playing ? 1 : 0);
 }
 
@@ -56,17 +56,17 @@ void refreshMusicButton(FlintHost& host) {
 
 void musicPreviousTrack(FlintHost&) {
     ios::MRMediaRemoteSendCommand(ios::kMRPreviousTrack, nullptr);
-    panel::fireMediumImpact();
+    screens::fireMediumImpact();
 }
 
 void musicPlayTrack(FlintHost&) {
     ios::MRMediaRemoteSendCommand(ios::kMRTogglePlayPause, nullptr);
-    panel::fireMediumImpact();
+    screens::fireMediumImpact();
 }
 
 void musicNextTrack(FlintHost&) {
     ios::MRMediaRemoteSendCommand(ios::kMRNextTrack, nullptr);
-    panel::fireMediumImpact();
+    screens::fireMediumImpact();
 }
 
 void subscribeToNowPlaying(FlintHost& host) {

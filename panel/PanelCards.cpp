@@ -4,7 +4,7 @@
 
 #include "controls/FlintWaveView.h"
 #include "panel/NowPlayingCard.h"
-#include "panel/PanelSupport.h"
+#include "startup/ScreenSupport.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/SystemLog.h"
 #include "platform/springboard/SBWiFiManager.h"
@@ -39,7 +39,7 @@ void makeUtilityButton(FlintHost& host, ios::UIView& card, const ios::CGRect& fr
 
     auto image = objc::make<ios::UIImageView>(
         CGRectMake((frame.size.width - iconSide) / 2, (frame.size.height - iconSide) / 2, iconSide, iconSide));
-    image->setImage(bundleTemplateImage(icon));
+    image->setImage(screens::bundleTemplateImage(icon));
     image->setTintColor(flintImageColor());
     image->setContentMode(ios::UIViewContentMode::ScaleAspectFit);
     image->setUserInteractionEnabled(false);  // the touch belongs to the button
@@ -64,26 +64,26 @@ NetworkColumn buildNetworkColumn(const PanelMetrics& m, ios::UIView& card, const
     auto regular = font(ios::UIFont::kSystemFontName, m.networkRegularFontSize());
 
     c.image = objc::make<ios::UIImageView>(CGRectMake(centreX - side / 2, m.networkTopInset(), side, side));
-    c.image->setImage(bundleImage(icon));
+    c.image->setImage(screens::bundleImage(icon));
     c.image->setContentMode(ios::UIViewContentMode::ScaleAspectFill);
     c.image->setClipsToBounds(true);
     c.image->layer()->setCornerRadius(side / 2);
     card.addSubview(c.image);
 
-    c.nameTitle = makeLabel(nameTitle, bold);
-    c.name = makeLabel(name, regular);
-    c.ipTitle = makeLabel(ipTitle, bold);
-    c.ip = makeLabel(ip, regular);
+    c.nameTitle = screens::makeLabel(nameTitle, bold);
+    c.name = screens::makeLabel(name, regular);
+    c.ipTitle = screens::makeLabel(ipTitle, bold);
+    c.ip = screens::makeLabel(ip, regular);
     // A long network or carrier name ends in an ellipsis inside the card.
     const double maxWidth = card.bounds().size.width - 2 * PanelMetrics::kCardTextInset;
     double y = ios::CGRectGetMaxY(c.image->frame()) + m.networkGapB();
-    placeCentredLabel(*c.nameTitle, centreX, y, maxWidth);
+    screens::placeCentredLabel(*c.nameTitle, centreX, y, maxWidth);
     y = ios::CGRectGetMaxY(c.nameTitle->frame()) + m.networkGapB();
-    placeCentredLabel(*c.name, centreX, y, maxWidth);
+    screens::placeCentredLabel(*c.name, centreX, y, maxWidth);
     y = ios::CGRectGetMaxY(c.name->frame()) + m.networkGapC();
-    placeCentredLabel(*c.ipTitle, centreX, y, maxWidth);
+    screens::placeCentredLabel(*c.ipTitle, centreX, y, maxWidth);
     y = ios::CGRectGetMaxY(c.ipTitle->frame()) + m.networkGapB();
-    placeCentredLabel(*c.ip, centreX, y, maxWidth);
+    screens::placeCentredLabel(*c.ip, centreX, y, maxWidth);
     for (auto& label : {c.nameTitle, c.name, c.ipTitle, c.ip}) card.addSubview(label);
     return c;
 }
@@ -92,13 +92,13 @@ objc::Ref<ios::UIImageView> makeTransportImage(FlintHost& host, ios::UIView& car
                                                double centreX, double side) {
     const double centreY = card.bounds().size.height / 2;
     auto image = objc::make<ios::UIImageView>(CGRectMake(centreX - side / 2, centreY - side / 2, side, side));
-    image->setImage(bundleTemplateImage(icon));
+    image->setImage(screens::bundleTemplateImage(icon));
     image->setTintColor(ios::UIColor::whiteColor());
     image->setAlpha(0.8);
     image->setContentMode(ios::UIViewContentMode::ScaleAspectFit);
     image->layer()->setZPosition(10);
     image->setUserInteractionEnabled(true);
-    addSingleTap(*image, host, action);
+    screens::addSingleTap(*image, host, action);
     card.addSubview(image);
     return image;
 }
@@ -109,13 +109,13 @@ objc::Ref<ios::UIImageView> makeMusicShortcut(FlintHost& host, ios::UIView& card
     const double side = PanelMetrics::kMusicShortcutSide;
     auto image = objc::make<ios::UIImageView>(CGRectMake(size.width - PanelMetrics::kMusicShortcutMargin - side,
                                                          size.height / 2 + centreOffsetY - side / 2, side, side));
-    image->setImage(bundleImage(icon));
+    image->setImage(screens::bundleImage(icon));
     image->setContentMode(ios::UIViewContentMode::ScaleAspectFit);
     image->setClipsToBounds(true);
     image->layer()->setCornerRadius(10);
     image->layer()->setZPosition(10);
     image->setUserInteractionEnabled(true);
-    addSingleTap(*image, host, action);
+    screens::addSingleTap(*image, host, action);
     card.addSubview(image);
     return image;
 }
@@ -128,8 +128,8 @@ std::string wifiNetworkText() {
 }
 
 void buildUserCard(FlintHost& host, const PanelMetrics& m, ios::UIView& root) {
-    auto card = makeCard(m.userCardFrame());
-    addSingleTap(*card, host, "launchIcloud");
+    auto card = screens::makeCard(m.userCardFrame());
+    screens::addSingleTap(*card, host, "launchIcloud");
     const ios::CGSize cardSize = card->bounds().size;
     const double side = m.avatarSide();
 
@@ -139,7 +139,7 @@ void buildUserCard(FlintHost& host, const PanelMetrics& m, ios::UIView& root) {
     if (const ios::Data* bytes = stored.data()) picture = ios::UIImage::imageWithData(*bytes);
     // Bytes that do not decode (or a value that is not bytes) show what no picture shows.
     if (!picture && !stored.isNone()) ios::NSLogLine("Flint: the stored avatar cannot be decoded; showing icloud.png");
-    if (!picture) picture = bundleImage("icloud.png");
+    if (!picture) picture = screens::bundleImage("icloud.png");
     avatar->setImage(picture);
     avatar->setContentMode(ios::UIViewContentMode::ScaleAspectFill);
     avatar->setClipsToBounds(true);
@@ -147,7 +147,7 @@ void buildUserCard(FlintHost& host, const PanelMetrics& m, ios::UIView& root) {
     avatar->setUserInteractionEnabled(true);
     card->addSubview(avatar);
 
-    auto name = makeLabel(userNameString());
+    auto name = screens::makeLabel(userNameString());
     name->setTextAlignment(ios::NSTextAlignment::Left);
     name->setNumberOfLines(4);
     name->setUserInteractionEnabled(true);
@@ -165,7 +165,7 @@ void buildUserCard(FlintHost& host, const PanelMetrics& m, ios::UIView& root) {
 }
 
 void buildUtilitiesCard(FlintHost& host, const PanelMetrics& m, ios::UIView& root) {
-    auto card = makeCard(m.utilitiesCardFrame());
+    auto card = screens::makeCard(m.utilitiesCardFrame());
     root.addSubview(card);
     host.set_utilitiesView(card);
 
@@ -188,8 +188,8 @@ void buildUtilitiesCard(FlintHost& host, const PanelMetrics& m, ios::UIView& roo
 }
 
 void buildWifiCard(FlintHost& host, const PanelMetrics& m, ios::UIView& root) {
-    auto card = makeCard(m.wifiCardFrame());
-    addSingleTap(*card, host, "launchWiFi");
+    auto card = screens::makeCard(m.wifiCardFrame());
+    screens::addSingleTap(*card, host, "launchWiFi");
     auto column = buildNetworkColumn(m, *card, "wifi.png", "WiFi Name:", wifiNetworkText(),
                                      "WiFi IP:", ios::format("%@\n", getIPAddress()));
     root.addSubview(card);
@@ -202,8 +202,8 @@ void buildWifiCard(FlintHost& host, const PanelMetrics& m, ios::UIView& root) {
 }
 
 void buildCellularCard(FlintHost& host, const PanelMetrics& m, ios::UIView& root) {
-    auto card = makeCard(m.cellularCardFrame());
-    addSingleTap(*card, host, "launchCellular");
+    auto card = screens::makeCard(m.cellularCardFrame());
+    screens::addSingleTap(*card, host, "launchCellular");
     auto column = buildNetworkColumn(m, *card, "cellular.png", "Carrier Name:", ios::format("%@", carrierName()),
                                      "Carrier IP:", ios::format("%@", SSNetworkInfo::cellIPAddress()));
     root.addSubview(card);
@@ -216,7 +216,7 @@ void buildCellularCard(FlintHost& host, const PanelMetrics& m, ios::UIView& root
 }
 
 void buildAppCard(FlintHost& host, const PanelMetrics& m, ios::UIView& root) {
-    auto card = makeCard(m.appCardFrame());
+    auto card = screens::makeCard(m.appCardFrame());
     const double scale = ios::UIScreen::mainScreen()->scale();
     static constexpr HostProperty kButtons[] = {HostProperty::appButton1, HostProperty::appButton2,
                                                 HostProperty::appButton3, HostProperty::appButton4,
@@ -263,19 +263,19 @@ void buildAppCard(FlintHost& host, const PanelMetrics& m, ios::UIView& root) {
 }
 
 void buildShowcaseCard(FlintHost& host, const PanelMetrics& m, ios::UIView& root) {
-    auto card = makeCard(m.showcaseCardFrame());
-    addSingleTap(*card, host, "displayShowcase");
+    auto card = screens::makeCard(m.showcaseCardFrame());
+    screens::addSingleTap(*card, host, "displayShowcase");
     const ios::CGSize size = card->bounds().size;
 
-    auto title = makeLabel("Showcase");
+    auto title = screens::makeLabel("Showcase");
     title->setUserInteractionEnabled(true);
-    placeCentredLabel(*title, size.width / 2, 5);
+    screens::placeCentredLabel(*title, size.width / 2, 5);
     card->addSubview(title);
 
     const double top = ios::CGRectGetMaxY(title->frame()) + 5;
     auto picture = objc::make<ios::UIImageView>(
         CGRectMake(5, top, std::max(0.0, size.width - 10), std::max(0.0, size.height - 5 - top)));
-    picture->setImage(bundleImage("showcase.png"));
+    picture->setImage(screens::bundleImage("showcase.png"));
     picture->setContentMode(ios::UIViewContentMode::ScaleAspectFit);
     picture->setClipsToBounds(true);
     picture->layer()->setCornerRadius(10);
@@ -289,11 +289,11 @@ void buildShowcaseCard(FlintHost& host, const PanelMetrics& m, ios::UIView& root
 }
 
 void buildMusicCard(FlintHost& host, const PanelMetrics& m, ios::UIView& root) {
-    auto card = makeCard(m.musicCardFrame());
+    auto card = screens::makeCard(m.musicCardFrame());
     const ios::CGSize size = card->bounds().size;
 
     auto artwork = objc::make<ios::UIImageView>(card->bounds());
-    artwork->setImage(bundleImage("music-banner.png"));
+    artwork->setImage(screens::bundleImage("music-banner.png"));
     artwork->setContentMode(ios::UIViewContentMode::ScaleAspectFill);
     artwork->setClipsToBounds(true);
     artwork->layer()->setCornerRadius(15);
@@ -322,7 +322,7 @@ void buildMusicCard(FlintHost& host, const PanelMetrics& m, ios::UIView& root) {
         const double height = std::ceil(label.font()->lineHeight());
         label.setFrame(CGRectMake(inset, top, std::max(0.0, size.width - 2 * inset), height));
     };
-    auto title = makeLabel("", font(ios::UIFont::kBoldSystemFontName, 15));
+    auto title = screens::makeLabel("", font(ios::UIFont::kBoldSystemFontName, 15));
     title->setBackgroundColor(ios::UIColor::clearColor());
     title->setTextColor(ios::UIColor::whiteColor());
     title->setUserInteractionEnabled(false);
@@ -330,7 +330,7 @@ void buildMusicCard(FlintHost& host, const PanelMetrics& m, ios::UIView& root) {
     placeTrackLabel(*title, 5);
     card->addSubview(title);
 
-    auto artist = makeLabel("", font(ios::UIFont::kSystemFontName, 13));
+    auto artist = screens::makeLabel("", font(ios::UIFont::kSystemFontName, 13));
     artist->setBackgroundColor(ios::UIColor::clearColor());
     artist->setTextColor(ios::UIColor::whiteColor());
     artist->setUserInteractionEnabled(false);

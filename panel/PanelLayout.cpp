@@ -1,27 +1,17 @@
 #include "panel/PanelLayout.h"
 
-#include "platform/uikit/UIScreen.h"
-
 namespace flint {
-
-ScreenClass screenClassForHeight(double height) {
-    if (height == 667) return ScreenClass::Height667;
-    if (height == 736) return ScreenClass::Height736;
-    if (height == 812) return ScreenClass::Height812;
-    return ScreenClass::Other;
-}
 
 PanelMetrics PanelMetrics::forSize(double width, double height) {
     PanelMetrics m;
-    m.W = width;
-    m.H = height;
-    m.screenClass = screenClassForHeight(height);
+    static_cast<ScreenMetrics&>(m) = ScreenMetrics::forSize(width, height);
     return m;
 }
 
 PanelMetrics PanelMetrics::current() {
-    ios::CGRect bounds = ios::UIScreen::mainScreen()->bounds();
-    return forSize(bounds.size.width, bounds.size.height);
+    PanelMetrics m;
+    static_cast<ScreenMetrics&>(m) = ScreenMetrics::current();
+    return m;
 }
 
 namespace {

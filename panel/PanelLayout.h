@@ -1,19 +1,12 @@
 #pragma once
-// The quick panel's measures: the screen class, decided by an exact comparison of the screen's
-// height, and every constant that changes with it.
+// The quick panel's measures: every constant that changes with the screen class.
 
 #include "platform/graphics/CGGeometry.h"
+#include "startup/ScreenMetrics.h"
 
 namespace flint {
 
-enum class ScreenClass { Height667, Height736, Height812, Other };
-
-ScreenClass screenClassForHeight(double height);
-
-struct PanelMetrics {
-    double W = 0, H = 0;
-    ScreenClass screenClass = ScreenClass::Other;
-
+struct PanelMetrics : ScreenMetrics {
     double topZoneHeight() const { return 0.05 * H; }  // T
     double cardWidth() const { return W / 2 - 15; }
     double userCardHeight() const { return W / 2 - 100; }

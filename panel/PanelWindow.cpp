@@ -3,7 +3,7 @@
 #include "panel/CountdownTimers.h"
 #include "panel/PanelCards.h"
 #include "panel/PanelLayout.h"
-#include "panel/PanelSupport.h"
+#include "startup/ScreenSupport.h"
 #include "platform/uikit/UIViewController.h"
 #include "platform/uikit/UIWindow.h"
 #include "startup/UIColor+Container.h"
@@ -18,7 +18,7 @@ void launchFlintWindow(FlintHost& host) {
     auto window = objc::make<ios::UIWindow>(screen);
     auto root = objc::make<ios::UIView>(screen);
     window->setBackgroundColor(ios::UIColor::clearColor());
-    window->setWindowLevel(statusBarWindowLevel(host));
+    window->setWindowLevel(screens::statusBarWindowLevel(host));
     window->makeKeyAndVisible();
     window->setRootViewController(objc::make<ios::UIViewController>());
     window->addSubview(root);
@@ -29,7 +29,7 @@ void launchFlintWindow(FlintHost& host) {
     top->setBackgroundColor(ios::UIColor::clearColor());
     top->layer()->setZPosition(10);
     top->setUserInteractionEnabled(true);
-    panel::addSingleTap(*top, host, "dismissFlintWindow");
+    screens::addSingleTap(*top, host, "dismissFlintWindow");
     root->addSubview(top);
     host.set_topDismissView(top);
 
@@ -45,10 +45,10 @@ void launchFlintWindow(FlintHost& host) {
     pill->setBackgroundColor(flintContainerColor());
     pill->layer()->setCornerRadius(25);
     pill->setUserInteractionEnabled(true);
-    panel::addSingleTap(*pill, host, "dismissFlintWindow");
-    auto label = panel::makeLabel("Dismiss");
+    screens::addSingleTap(*pill, host, "dismissFlintWindow");
+    auto label = screens::makeLabel("Dismiss");
     label->setUserInteractionEnabled(true);
-    ios::CGSize size = panel::naturalSize(*label);
+    ios::CGSize size = screens::naturalSize(*label);
     label->setFrame(ios::CGRectMake((150 - size.width) / 2, (50 - size.height) / 2, size.width, size.height));
     pill->addSubview(label);
     root->addSubview(pill);
@@ -56,7 +56,7 @@ void launchFlintWindow(FlintHost& host) {
     host.set_dismissLabel(label);
 
     buildCountdownBanners(host, m);
-    panel::applyAppearanceBackdrop(host, *root);
+    screens::applyAppearanceBackdrop(host, *root);
 }
 
 void dismissFlintWindow(FlintHost& host) {

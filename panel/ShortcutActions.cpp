@@ -1,6 +1,6 @@
 #include "panel/ShortcutActions.h"
 
-#include "panel/PanelSupport.h"
+#include "startup/ScreenSupport.h"
 #include "platform/foundation/NSTimer.h"
 #include "platform/uikit/UIApplication.h"
 #include "startup/FlintPreferences.h"
@@ -10,7 +10,7 @@ namespace flint {
 namespace {
 
 void finish(FlintHost& host) {
-    panel::fireMediumImpact();
+    screens::fireMediumImpact();
     ios::performSelectorAfterDelay(host.self(), objc::sel("dismissFlintWindow"), nullptr, 0);
 }
 

@@ -3,9 +3,8 @@
 #include "controls/FlintColorSlider.h"
 #include "controls/StyledFlintView.h"
 #include "drawing/FlintDrawingView.h"
-#include "panel/CountdownTimers.h"
-#include "panel/PanelLayout.h"
-#include "panel/PanelSupport.h"
+#include "startup/ScreenMetrics.h"
+#include "startup/ScreenSupport.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/uikit/NSLayoutAnchor.h"
 #include "platform/uikit/UIScrollView.h"
@@ -34,7 +33,7 @@ double closedCardDrop(ScreenClass c) {
     return 200;
 }
 
-void buildCanvas(FlintHost& host, const PanelMetrics& m, ios::UIView& editor) {
+void buildCanvas(FlintHost& host, const ScreenMetrics& m, ios::UIView& editor) {
     auto navbar = objc::make<ios::UIView>(ios::CGRectMake(0, 0, m.W, 0.1 * m.H));
     navbar->setBackgroundColor(showcaseNavbarColor());
     navbar->setUserInteractionEnabled(true);
@@ -97,7 +96,7 @@ void announceBezelKeys(FlintHost& host) {
     for (const auto& style : bezelStyles()) centre.removeObserver(host.self().get(), style.key);
 }
 
-void buildImagePage(FlintHost& host, const PanelMetrics& m, ios::UIView& page) {
+void buildImagePage(FlintHost& host, const ScreenMetrics& m, ios::UIView& page) {
     const bool small = smallScreen(m.screenClass);
     const BezelFamily family = small ? BezelFamily::HomeButton : BezelFamily::EdgeToEdge;
     const double screenHeight = small ? 109 : 133;
@@ -149,7 +148,7 @@ void buildImagePage(FlintHost& host, const PanelMetrics& m, ios::UIView& page) {
     host.set_shareImage(shareIcon);
 }
 
-void buildBackgroundPage(FlintHost& host, const PanelMetrics& m, ios::UIView& page) {
+void buildBackgroundPage(FlintHost& host, const ScreenMetrics& m, ios::UIView& page) {
     auto imageTitle = addConstrained(page, makeThemedLabel("Background Image"));
     auto choose =
         addConstrained(page, makeTextButton(host, "Choose Image", flintLabelColor(), 30, "pickBackgroundImage"));
@@ -256,7 +255,7 @@ void buildDrawingPage(FlintHost& host, ios::UIView& page) {
     });
 }
 
-void buildToolCard(FlintHost& host, const PanelMetrics& m, ios::UIView& editor) {
+void buildToolCard(FlintHost& host, const ScreenMetrics& m, ios::UIView& editor) {
     auto card = objc::make<StyledFlintView>(ios::CGRectMake(m.W / 2, 0, m.W, 0.6 * m.H));
     card->handleView()->setFrame(ios::CGRectMake(0, 0, m.W, 80));
     card->pillView()->setBackgroundColor(showcasePillColor());
@@ -304,10 +303,10 @@ ios::CGPoint toolCardClosedCenter(double W, double H) {
 
 void launchShowcaseEditor(FlintHost& host) {
     host.set(HostProperty::showcaseWindow, nullptr);
-    const PanelMetrics m = PanelMetrics::current();
+    const ScreenMetrics m = ScreenMetrics::current();
 
     auto window = objc::make<ios::UIWindow>(ios::CGRectMake(0, 0, m.W, m.H));
-    window->setWindowLevel(statusBarWindowLevel(host) + kShowcaseWindowLevelAboveStatusBar);
+    window->setWindowLevel(screens::statusBarWindowLevel(host) + kShowcaseWindowLevelAboveStatusBar);
     window->makeKeyAndVisible();
     auto root = objc::make<ios::UIViewController>();
     window->setRootViewController(root);

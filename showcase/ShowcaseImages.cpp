@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "controls/FlintColorSlider.h"
-#include "panel/PanelSupport.h"
+#include "startup/ScreenSupport.h"
 #include "platform/foundation/Process.h"
 #include "platform/graphics/UIGraphics.h"
 #include "platform/uikit/NSError.h"

@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "panel/PanelLayout.h"
-#include "panel/PanelSupport.h"
+#include "startup/ScreenMetrics.h"
+#include "startup/ScreenSupport.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSTimer.h"
 #include "platform/foundation/Process.h"
@@ -49,7 +49,7 @@ void buildPage(FlintHost& host, ios::UIScrollView& scroll, int k, const ios::CGS
     pill->setUserInteractionEnabled(true);
     pill->layer()->setCornerRadius(30);
     addConstrained(*content, pill);
-    panel::addSingleTap(*pill, host, ("beginShowcaseX" + std::to_string(k)).c_str());
+    screens::addSingleTap(*pill, host, ("beginShowcaseX" + std::to_string(k)).c_str());
 
     auto label = makeThemedLabel("Customize");
     addConstrained(*pill, label);
@@ -85,7 +85,7 @@ void displayShowcase(FlintHost& host) {
         ios::Process::shared().log().write("Flint: the Showcase picker needs the open panel");
         return;
     }
-    const PanelMetrics m = PanelMetrics::current();
+    const ScreenMetrics m = ScreenMetrics::current();
 
     auto picker = objc::make<ios::UIView>(ios::CGRectMake(0, 0, m.W, m.H));
     picker->setUserInteractionEnabled(true);
@@ -125,7 +125,7 @@ void displayShowcase(FlintHost& host) {
     container->addSubview(scroll);
     pinToEdges(*scroll, *container);
 
-    panel::applyAppearanceBackdrop(host, *picker);
+    screens::applyAppearanceBackdrop(host, *picker);
 }
 
 void beginShowcaseTemplate(FlintHost& host, int k) {

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "panel/PanelSupport.h"
+#include "startup/ScreenSupport.h"
 #include "platform/foundation/Process.h"
 #include "platform/foundation/SystemLog.h"
 #include "platform/uikit/NSLayoutAnchor.h"
@@ -33,14 +33,14 @@ const BezelStyle* bezelStyleForKey(std::string_view key) {
 }
 
 ios::UIImageRef originalImage(const std::string& name) {
-    auto image = panel::bundleImage(name);
+    auto image = screens::bundleImage(name);
     return image ? image->imageWithRenderingMode(ios::UIImageRenderingMode::AlwaysOriginal) : nullptr;
 }
 
 objc::Ref<ios::CALayer> makeMaskLayer(BezelFamily family, const ios::CGRect& frame) {
     auto mask = ios::CALayer::layer();
     // A missing mask image leaves the layer empty, which hides what it masks.
-    mask->setContents(panel::bundleImage(maskImageOf(family)));
+    mask->setContents(screens::bundleImage(maskImageOf(family)));
     mask->setFrame(frame);
     return mask;
 }
@@ -113,7 +113,7 @@ objc::Ref<ios::UIButton> makeTextButton(FlintHost& host, const std::string& titl
 objc::Ref<ios::UIImageView> addIcon(ios::UIButton& button, const std::string& image, double side,
                                     ios::UIColorRef tint) {
     auto icon = objc::make<ios::UIImageView>(ios::CGRectZero);
-    icon->setImage(panel::bundleTemplateImage(image));
+    icon->setImage(screens::bundleTemplateImage(image));
     icon->setContentMode(ios::UIViewContentMode::ScaleAspectFit);
     icon->setTintColor(tint ? std::move(tint) : flintImageColor());
     addConstrained(button, icon);

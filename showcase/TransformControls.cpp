@@ -3,7 +3,7 @@
 #include <array>
 
 #include "controls/FlintDragView.h"
-#include "panel/PanelSupport.h"
+#include "startup/ScreenSupport.h"
 #include "platform/foundation/Format.h"
 #include "platform/uikit/NSLayoutAnchor.h"
 #include "platform/uikit/UIImageView.h"

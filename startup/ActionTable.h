@@ -7,6 +7,10 @@
 #include "platform/objc/Runtime.h"
 #include "startup/FlintHost.h"
 
+// Action tables are read by the load routine, which runs from the library's initialiser; they
+// are therefore initialised ahead of every default-priority initialiser.
+#define FLINT_ACTION_TABLE __attribute__((init_priority(101)))
+
 namespace flint {
 
 struct Action {

@@ -1,6 +1,7 @@
 #pragma once
-// What the panel's builders and actions share: the resource images, the haptic tap, single-tap
-// recognisers aimed at the host, and the common card and label set-up.
+// What every screen's builders and actions share: the resource images, the haptic tap, single-tap
+// recognisers aimed at the host, the common card and label set-up, the appearance backdrop and the
+// status bar's window level the screens' windows are placed by.
 
 #include <limits>
 #include <string>
@@ -12,11 +13,7 @@
 #include "platform/uikit/UIView.h"
 #include "startup/FlintHost.h"
 
-// Action tables are read by the load routine, which runs from the library's initialiser; they
-// are therefore initialised ahead of every default-priority initialiser.
-#define FLINT_ACTION_TABLE __attribute__((init_priority(101)))
-
-namespace flint::panel {
+namespace flint::screens {
 
 inline constexpr const char* kBundleFolder = "/Library/Application Support/Flint.bundle/";
 
@@ -49,7 +46,11 @@ void placeCentredLabel(ios::UILabel& label, double centreX, double top,
 // for the current style, stored in the host's blur properties (none for an unspecified style).
 void applyAppearanceBackdrop(FlintHost& host, ios::UIView& root);
 
+// The window level of the host's status bar (the status-bar level when it is in no window): the
+// screens' windows are placed relative to it.
+double statusBarWindowLevel(const FlintHost& host);
+
 // Sends a host action by name through the runtime, as a recogniser or timer does.
 void sendToHost(FlintHost& host, const char* selector);
 
-}  // namespace flint::panel
+}  // namespace flint::screens

@@ -1,4 +1,4 @@
-#include "panel/PanelSupport.h"
+#include "startup/ScreenSupport.h"
 
 #include <map>
 
@@ -6,12 +6,13 @@
 #include "platform/services/LCPParseColorString.h"
 #include "platform/uikit/UITraitCollection.h"
 #include "platform/uikit/UIVisualEffectView.h"
+#include "platform/uikit/UIWindow.h"
 #include "platform/uikit/UIGestureRecognizer.h"
 #include "platform/uikit/UIImpactFeedbackGenerator.h"
 #include "startup/FlintPreferences.h"
 #include "startup/UIColor+Container.h"
 
-namespace flint::panel {
+namespace flint::screens {
 
 namespace {
 // Decoded resource images of the current process: the bundle does not change while the process
@@ -112,4 +113,10 @@ void applyAppearanceBackdrop(FlintHost& host, ios::UIView& root) {
 
 void sendToHost(FlintHost& host, const char* selector) { objc::msgSend(host.self(), objc::sel(selector)); }
 
-}  // namespace flint::panel
+double statusBarWindowLevel(const FlintHost& host) {
+    auto* bar = dynamic_cast<ios::UIView*>(&host.object());
+    ios::UIWindow* window = bar ? bar->window() : nullptr;
+    return window ? window->windowLevel() : ios::UIWindowLevelStatusBar;
+}
+
+}  // namespace flint::screens
