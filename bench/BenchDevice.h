@@ -11,7 +11,7 @@
 #include "platform/bsd/DeviceNetwork.h"
 #include "platform/bsd/SimulatedBackend.h"
 #include "platform/foundation/PropertyList.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/springboard/HomeScreen.h"
 #include "startup/FlintPreferences.h"
 #include "startup/entry/LoadRoutine.h"

@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "drawing/FlintDrawingView.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/uikit/TouchInjection.h"
 #include "platform/uikit/UIWindow.h"
 

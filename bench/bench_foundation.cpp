@@ -4,7 +4,7 @@
 
 #include "platform/foundation/NSTimer.h"
 #include "platform/foundation/PropertyList.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/objc/Runtime.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include <unistd.h>
 
 #include "platform/foundation/RunLoop.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/graphics/UIImage.h"
 #include "platform/uikit/UIImagePickerController.h"

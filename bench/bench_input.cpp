@@ -3,7 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/uikit/TouchInjection.h"
 #include "platform/uikit/UIButton.h"
 #include "platform/uikit/UIGestureRecognizer.h"

@@ -4,7 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/uikit/NSLayoutAnchor.h"
 #include "platform/uikit/UILabel.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "Extension/MarqueeLabel.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/uikit/UIViewController.h"
 #include "platform/uikit/UIWindow.h"
 

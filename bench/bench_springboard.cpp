@@ -3,7 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/springboard/HomeScreen.h"
 #include "platform/springboard/SBArtwork.h"
 

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/graphics/UIGraphics.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIWindow.h"

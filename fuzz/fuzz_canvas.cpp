@@ -28,7 +28,7 @@
 #include "drawing/FlintDrawingDraggableTextTool.h"
 #include "drawing/FlintDrawingLabelView.h"
 #include "drawing/FlintDrawingView.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/graphics/UIImage.h"
 #include "platform/uikit/TouchInjection.h"
 #include "platform/uikit/UIWindow.h"

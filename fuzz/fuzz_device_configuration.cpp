@@ -8,7 +8,7 @@
 #include "platform/foundation/Process.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/SystemLog.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/springboard/DeviceConfiguration.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

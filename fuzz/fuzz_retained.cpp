@@ -7,7 +7,7 @@
 #include <cstring>
 #include <random>
 
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/quartz/CACompositor.h"
 #include "platform/quartz/CARetainedRenderer.h"
 #include "tests/support/RandomLayerScene.h"

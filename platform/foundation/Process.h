@@ -1,6 +1,6 @@
 #pragma once
 // The simulated process: what the phone's process would own process-wide. Exactly one exists at
-// a time (Process::current()); tests make a fresh one per test (see TestProcess.h).
+// a time (Process::current()); tests make a fresh one per test (see tests/support/TestProcess.h).
 
 #include <filesystem>
 #include <functional>

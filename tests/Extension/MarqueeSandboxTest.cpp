@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "Extension/MarqueeLabel.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/graphics/UIImage.h"
 #include "sim/sandboxes/MarqueeSandbox.h"
 

@@ -13,7 +13,7 @@
 #include "Extension/MarqueeLabel.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/SystemLog.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/uikit/UIViewController.h"
 #include "platform/uikit/UIWindow.h"
 

@@ -2,7 +2,7 @@
 
 #include "controls/FlintColorSlider.h"
 #include "controls/StyledFlintView.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/uikit/TouchInjection.h"
 #include "platform/uikit/UIWindow.h"
 #include "sim/device/Device.h"

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "drawing/FlintDrawingView.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/graphics/UIGraphics.h"
 #include "platform/uikit/TouchInjection.h"
 #include "platform/uikit/UIWindow.h"

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <sstream>
 
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/graphics/UIImage.h"
 #include "sim/device/Device.h"
 #include "sim/sandboxes/DrawingSandbox.h"

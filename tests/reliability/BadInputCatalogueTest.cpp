@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "platform/foundation/PropertyList.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/graphics/UIImage.h"
 #include "sim/SimRunner.h"

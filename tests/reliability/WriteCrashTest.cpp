@@ -17,7 +17,7 @@
 
 #include "platform/bsd/DeviceNetwork.h"
 #include "platform/foundation/PropertyList.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/graphics/UIImage.h"
 #include "platform/springboard/DeviceConfiguration.h"

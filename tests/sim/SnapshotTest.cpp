@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/graphics/UIImage.h"
 #include "platform/springboard/DeviceConfiguration.h"
 #include "platform/springboard/SBArtwork.h"

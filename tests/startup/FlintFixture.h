@@ -5,7 +5,7 @@
 
 #include "platform/foundation/DarwinNotifyCenter.h"
 #include "platform/foundation/PropertyList.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "startup/FlintPreferences.h"
 #include "startup/entry/LoadRoutine.h"
 

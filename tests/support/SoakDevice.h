@@ -16,7 +16,7 @@
 #include "platform/bsd/DeviceNetwork.h"
 #include "platform/bsd/SimulatedBackend.h"
 #include "platform/foundation/PropertyList.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/graphics/UIImage.h"
 #include "platform/springboard/HomeScreen.h"
 #include "platform/uikit/TouchInjection.h"

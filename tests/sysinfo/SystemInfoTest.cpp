@@ -7,7 +7,7 @@
 #include "platform/bsd/Net.h"
 #include "platform/bsd/SimulatedBackend.h"
 #include "platform/foundation/SystemLog.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "sysinfo/SSNetworkInfo.h"
 #include "sysinfo/SystemInfo.h"
 

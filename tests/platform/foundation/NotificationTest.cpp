@@ -2,7 +2,7 @@
 
 #include "platform/foundation/DarwinNotifyCenter.h"
 #include "platform/foundation/NSNotificationCenter.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <fstream>
 
 #include "platform/foundation/PropertyList.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 
 namespace {
 

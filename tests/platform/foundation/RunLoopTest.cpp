@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/foundation/NSTimer.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/foundation/SystemLog.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/graphics/PixelProbe.h"
 #include "platform/graphics/UIBezierPath.h"
 #include "platform/graphics/UIGraphics.h"

@@ -18,7 +18,7 @@
 #include <png.h>
 
 #include "platform/foundation/SystemLog.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/graphics/PixelProbe.h"
 #include "platform/graphics/UIGraphics.h"
 

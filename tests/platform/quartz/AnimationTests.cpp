@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/quartz/CAAnimation.h"
 #include "platform/quartz/CAGradientLayer.h"
 #include "platform/quartz/CALayer.h"

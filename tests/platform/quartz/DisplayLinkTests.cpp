@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/quartz/CADisplayLink.h"
 
 using namespace ios;

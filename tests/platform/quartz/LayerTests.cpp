@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/quartz/CALayer.h"
 #include "platform/quartz/CAReplicatorLayer.h"

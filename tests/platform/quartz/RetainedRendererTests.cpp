@@ -6,7 +6,7 @@
 #include <random>
 #include <sstream>
 
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/quartz/CABackdropLayer.h"
 #include "platform/quartz/CACompositor.h"
 #include "platform/quartz/CARetainedRenderer.h"

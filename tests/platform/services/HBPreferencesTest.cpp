@@ -3,7 +3,7 @@
 #include "platform/foundation/DarwinNotifyCenter.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/SystemLog.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/services/HBPreferences.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "platform/foundation/Process.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/SystemLog.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/services/CaptiveNetwork.h"
 #include "platform/springboard/DeviceConfiguration.h"
 #include "platform/springboard/SBWiFiManager.h"

@@ -8,7 +8,7 @@
 #include "platform/foundation/Process.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/SystemLog.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/graphics/PixelProbe.h"
 #include "platform/springboard/HomeScreen.h"
 #include "platform/springboard/SBApplicationScreenView.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/graphics/PixelProbe.h"
 #include "platform/uikit/UIImageView.h"

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/uikit/TouchInjection.h"
 #include "platform/uikit/UIGestureRecognizer.h"
 #include "platform/uikit/UIWindow.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/graphics/PixelProbe.h"
 #include "platform/graphics/UIGraphics.h"
 #include "platform/uikit/UILabel.h"

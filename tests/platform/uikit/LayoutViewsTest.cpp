@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/foundation/SystemLog.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/uikit/NSLayoutAnchor.h"
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIStackView.h"

@@ -3,7 +3,7 @@
 #include <fstream>
 
 #include "platform/foundation/SystemLog.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/graphics/UIImage.h"
 #include "platform/uikit/UIPhotoLibrary.h"

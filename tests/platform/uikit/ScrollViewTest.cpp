@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/foundation/RunLoop.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/uikit/UIScrollView.h"
 
 using namespace ios;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/foundation/SystemLog.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/graphics/UIGraphics.h"
 #include "platform/quartz/CACompositor.h"
 #include "platform/uikit/NSLayoutConstraint.h"

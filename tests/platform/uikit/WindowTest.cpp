@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/foundation/SystemLog.h"
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 #include "platform/graphics/PixelProbe.h"
 #include "platform/uikit/NSValueBox.h"
 #include "platform/uikit/UIApplication.h"

@@ -1,4 +1,4 @@
-#include "platform/foundation/TestProcess.h"
+#include "tests/support/TestProcess.h"
 
 #include <cstdlib>
 #include <string>
