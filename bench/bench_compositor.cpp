@@ -29,6 +29,7 @@
 #include "platform/uikit/UIWindow.h"
 #include "sim/live/FrameDiffer.h"
 #include "startup/FlintHost.h"
+#include "tests/support/TempFolder.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/graphics/UIImage.h"
 #include "platform/quartz/CABackdropLayer.h"
@@ -139,19 +140,12 @@ struct Screen {
 };
 
 struct BenchProcess {
-    std::filesystem::path root;
+    ios::testing::TempFolder root{"flint-bench"};  // removed after the process has ended
     std::unique_ptr<Process> process;
     BenchProcess() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "flint-bench-XXXXXX").string();
-        if (mkdtemp(pattern.data())) root = pattern;
         Process::Options options;
-        options.deviceRoot = root;
+        options.deviceRoot = root.path();
         process = std::make_unique<Process>(std::move(options));
-    }
-    ~BenchProcess() {
-        process.reset();
-        std::error_code ec;
-        std::filesystem::remove_all(root, ec);
     }
 };
 

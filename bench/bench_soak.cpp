@@ -11,7 +11,7 @@
 #include <functional>
 #include <memory>
 
-#include "support/SoakDevice.h"
+#include "tests/support/SoakDevice.h"
 
 namespace {
 

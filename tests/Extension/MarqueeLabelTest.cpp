@@ -2,7 +2,7 @@
 
 #include "Extension/MarqueeControllerNotification.h"
 #include "MarqueeTestSupport.h"
-#include "platform/graphics/PixelProbe.h"
+#include "tests/support/PixelProbe.h"
 #include "platform/uikit/UIApplicationNotifications.h"
 #include "platform/uikit/UIDevice.h"
 #include "platform/uikit/UIScreen.h"

@@ -24,6 +24,7 @@
 
 #include "platform/graphics/UIImage.h"
 #include "sim/live/FrameDiffer.h"
+#include "tests/support/TempFolder.h"
 
 namespace flint::testing {
 
@@ -36,9 +37,8 @@ using tcp = boost::asio::ip::tcp;
 class LiveServerProcess {
 public:
     explicit LiveServerProcess(const std::vector<std::string>& extra = {}) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "flint-livetest-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) return;
-        root = pattern;
+        if (!m_folder) return;
+        root = m_folder.path();
         int fds[2];
         if (pipe(fds) != 0) return;
         m_pid = fork();
@@ -69,8 +69,6 @@ public:
             waitpid(m_pid, &status, 0);
         }
         if (m_out >= 0) close(m_out);
-        std::error_code ec;
-        if (!root.empty()) std::filesystem::remove_all(root, ec);
     }
     LiveServerProcess(const LiveServerProcess&) = delete;
     LiveServerProcess& operator=(const LiveServerProcess&) = delete;
@@ -96,6 +94,7 @@ private:
         }
         return line;
     }
+    ios::testing::TempFolder m_folder{"flint-livetest"};  // removed after the server has stopped
     pid_t m_pid = -1;
     int m_out = -1;
 };

@@ -16,7 +16,7 @@
 #include "platform/services/MediaRemote.h"
 #include "platform/uikit/UIImageView.h"
 #include "platform/uikit/UILabel.h"
-#include "support/FakeBusService.h"
+#include "tests/support/FakeBusService.h"
 
 namespace flint {
 namespace {

@@ -12,7 +12,7 @@
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIStackView.h"
 #include "platform/uikit/UIVisualEffectView.h"
-#include "support/GeometryExpectations.h"
+#include "tests/support/GeometryExpectations.h"
 
 namespace flint {
 namespace {

@@ -10,7 +10,7 @@
 #include "tests/support/TestProcess.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/graphics/UIImage.h"
-#include "sim/SimRunner.h"
+#include "tests/sim/SimRunner.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "support/SoakDevice.h"
+#include "tests/support/SoakDevice.h"
 
 namespace {
 

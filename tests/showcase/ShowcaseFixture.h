@@ -17,7 +17,7 @@
 #include "platform/uikit/UISlider.h"
 #include "platform/uikit/UIViewController.h"
 #include "showcase/ShowcaseSupport.h"
-#include "support/GeometryExpectations.h"
+#include "tests/support/GeometryExpectations.h"
 
 namespace flint::testing {
 

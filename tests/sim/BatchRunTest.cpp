@@ -11,7 +11,7 @@
 
 #include "platform/graphics/CGContext.h"
 #include "platform/graphics/UIImage.h"
-#include "sim/SimRunner.h"
+#include "tests/sim/SimRunner.h"
 
 namespace {
 

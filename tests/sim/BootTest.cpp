@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "sim/DemoRun.h"
-#include "sim/SimRunner.h"
+#include "tests/sim/DemoRun.h"
+#include "tests/sim/SimRunner.h"
 #include <nlohmann/json.hpp>
 
 #include <array>

@@ -6,7 +6,8 @@
 #include <filesystem>
 #include <string>
 
-#include "sim/SimRunner.h"
+#include "tests/sim/SimRunner.h"
+#include "tests/support/TempFolder.h"
 
 namespace flint::testing {
 
@@ -17,17 +18,11 @@ struct DemoRun {
 
 inline const DemoRun& demoRun() {
     static const struct Holder {
-        std::filesystem::path root;
+        ios::testing::TempFolder root{"flint-demo"};
         DemoRun run;
         Holder() {
-            std::string pattern = (std::filesystem::temp_directory_path() / "flint-demo-XXXXXX").string();
-            if (mkdtemp(pattern.data())) root = pattern;
-            run.out = root / "out";
-            if (!root.empty()) run.result = runSim("demo --out " + run.out.string());
-        }
-        ~Holder() {
-            std::error_code ec;
-            if (!root.empty()) std::filesystem::remove_all(root, ec);
+            run.out = root.path() / "out";
+            if (root) run.result = runSim("demo --out " + run.out.string());
         }
     } holder;
     return holder.run;

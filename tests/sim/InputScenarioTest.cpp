@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "sim/SimRunner.h"
+#include "tests/sim/SimRunner.h"
 
 #include <array>
 #include <cstdio>

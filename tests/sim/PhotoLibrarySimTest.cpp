@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "sim/SimRunner.h"
+#include "tests/sim/SimRunner.h"
 
 #include <cstdio>
 #include <filesystem>

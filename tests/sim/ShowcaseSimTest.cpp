@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "sim/DemoRun.h"
-#include "sim/SimRunner.h"
+#include "tests/sim/DemoRun.h"
+#include "tests/sim/SimRunner.h"
 
 #include <cstdlib>
 #include <filesystem>

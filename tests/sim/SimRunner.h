@@ -12,6 +12,8 @@
 
 #include <sys/wait.h>
 
+#include "tests/support/TempFolder.h"
+
 namespace flint::testing {
 
 struct SimResult {
@@ -34,13 +36,9 @@ inline SimResult runSim(const std::string& arguments) {
 // A test with a temporary folder of its own, removed afterwards, for scripts and written files.
 class SimFolderTest : public ::testing::Test {
 protected:
-    std::filesystem::path dir;
-    void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "flint-simtest-XXXXXX").string();
-        ASSERT_TRUE(mkdtemp(pattern.data()));
-        dir = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
+    ios::testing::TempFolder folder{"flint-simtest"};
+    const std::filesystem::path dir = folder.path();
+    void SetUp() override { ASSERT_TRUE(folder); }
     std::filesystem::path write(const std::string& name, const std::string& text) {
         std::ofstream(dir / name) << text;
         return dir / name;

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "sim/SimRunner.h"
+#include "tests/sim/SimRunner.h"
 
 #include <array>
 #include <cmath>
@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/support/PixelProbe.h"
 #include "tests/support/TestProcess.h"
 #include "platform/graphics/UIImage.h"
 #include "platform/springboard/DeviceConfiguration.h"
@@ -30,15 +31,6 @@ ios::UIImage::RGBA rgb(std::uint32_t c) { return {std::uint8_t(c >> 16), std::ui
 ios::UIImage::RGBA mix(std::uint32_t a, std::uint32_t b, double t) {
     auto c = [&](int s) { return std::uint8_t(std::lround(((a >> s) & 0xff) * (1 - t) + ((b >> s) & 0xff) * t)); };
     return {c(16), c(8), c(0), 255};
-}
-
-::testing::AssertionResult near(ios::UIImage::RGBA got, ios::UIImage::RGBA want, int tolerance) {
-    if (std::abs(got.r - want.r) <= tolerance && std::abs(got.g - want.g) <= tolerance &&
-        std::abs(got.b - want.b) <= tolerance && got.a == 255)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "rgba(" << int(got.r) << "," << int(got.g) << "," << int(got.b) << ","
-                                         << int(got.a) << ") is not within " << tolerance << " of rgb(" << int(want.r)
-                                         << "," << int(want.g) << "," << int(want.b) << ")";
 }
 
 // The status bar's battery fill for a profile, from the status bar's own geometry.
@@ -70,15 +62,16 @@ TEST_F(SimSnapshot, EveryProfileInLightAndDark) {
                 return image->pixelAt(int(x * profile.scale), int(y * profile.scale));
             };
             // The status bar band: the battery in the appearance's foreground over the wallpaper.
-            EXPECT_TRUE(near(at(ios::CGRectGetMidX(fill), ios::CGRectGetMidY(fill)),
-                             style == 2 ? rgb(0xFFFFFF) : rgb(0x000000), 40));
+            EXPECT_TRUE(ios::testing::pixelNear(at(ios::CGRectGetMidX(fill), ios::CGRectGetMidY(fill)),
+                                                style == 2 ? rgb(0xFFFFFF) : rgb(0x000000), 40));
             ios::WallpaperColors colors = ios::wallpaperColorsForStyle(style);
-            EXPECT_TRUE(near(at(2, 2), mix(colors.top, colors.bottom, 2 / profile.height), 4));
-            EXPECT_TRUE(near(at(profile.width / 2, profile.height - 1), rgb(colors.bottom), 4));
+            EXPECT_TRUE(ios::testing::pixelNear(at(2, 2), mix(colors.top, colors.bottom, 2 / profile.height), 4));
+            EXPECT_TRUE(ios::testing::pixelNear(at(profile.width / 2, profile.height - 1), rgb(colors.bottom), 4));
             // The first default application's icon.
             double spacing = (profile.width - 240) / 5;
-            EXPECT_TRUE(near(at(spacing + 30, profile.statusBarHeight + (profile.statusBarHeight > 30 ? 16 : 14) + 55),
-                             rgb(ios::DeviceConfiguration::defaults().applications[0].iconColor), 10));
+            EXPECT_TRUE(ios::testing::pixelNear(
+                at(spacing + 30, profile.statusBarHeight + (profile.statusBarHeight > 30 ? 16 : 14) + 55),
+                rgb(ios::DeviceConfiguration::defaults().applications[0].iconColor), 10));
         }
     }
 }
@@ -100,7 +93,7 @@ TEST_F(SimSnapshot, ScaleRootAndStoredConfiguration) {
     auto b = ios::UIImage::imageWithContentsOfHostFile(dir / "b.png", 1);
     ASSERT_TRUE(b);
     EXPECT_EQ(b->pixelWidth(), 750);  // iphone-8 at its own scale
-    EXPECT_TRUE(near(b->pixelAt(375, 1333), rgb(ios::wallpaperColorsForStyle(1).bottom), 4));
+    EXPECT_TRUE(ios::testing::pixelNear(b->pixelAt(375, 1333), rgb(ios::wallpaperColorsForStyle(1).bottom), 4));
 
     EXPECT_NE(sim("snapshot --device iphone-5 -o " + (dir / "c.png").string()).status, 0);
     EXPECT_NE(sim("snapshot -o /nonexistent-folder/x.png").status, 0);

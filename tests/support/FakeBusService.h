@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "platform/foundation/DBusConnection.h"
+#include "tests/support/TempFolder.h"
 
 extern char** environ;
 
@@ -30,9 +31,7 @@ namespace flint::testing {
 class PrivateBus {
 public:
     PrivateBus() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "flint-bus-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) return;
-        m_dir = pattern;
+        if (!m_folder) return;
         std::ofstream(m_dir / "bus.conf")
             << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
                " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
@@ -70,8 +69,6 @@ public:
             kill(m_pid, SIGTERM);
             waitpid(m_pid, nullptr, 0);
         }
-        std::error_code ec;
-        if (!m_dir.empty()) std::filesystem::remove_all(m_dir, ec);
     }
     PrivateBus(const PrivateBus&) = delete;
     PrivateBus& operator=(const PrivateBus&) = delete;
@@ -80,7 +77,8 @@ public:
     const std::string& address() const { return m_address; }
 
 private:
-    std::filesystem::path m_dir;
+    ios::testing::TempFolder m_folder{"flint-bus"};  // removed after the daemon has stopped
+    const std::filesystem::path m_dir = m_folder.path();
     pid_t m_pid = 0;
     std::string m_address;
 };

@@ -1,7 +1,6 @@
 #include "tests/support/TestProcess.h"
 
 #include <cstdlib>
-#include <string>
 
 #include "platform/objc/Runtime.h"
 
@@ -9,10 +8,9 @@ namespace ios::testing {
 
 TestProcess::TestProcess(Process::Options options) {
     if (options.deviceRoot.empty()) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "flint-device-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) std::abort();
-        options.deviceRoot = pattern;
-        m_ownsRoot = true;
+        m_folder.emplace("flint-device");
+        if (!*m_folder) std::abort();
+        options.deviceRoot = m_folder->path();
     }
     m_root = options.deviceRoot;
     m_process = std::make_unique<Process>(std::move(options));
@@ -21,10 +19,7 @@ TestProcess::TestProcess(Process::Options options) {
 TestProcess::~TestProcess() {
     m_process.reset();
     objc::resetRuntimeForTesting();
-    if (m_ownsRoot) {
-        std::error_code ec;
-        std::filesystem::remove_all(m_root, ec);
-    }
+    // The device root goes with m_folder, after the process.
 }
 
 }  // namespace ios::testing

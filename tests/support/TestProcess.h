@@ -4,9 +4,12 @@
 // device root is removed.
 
 #include <filesystem>
+#include <memory>
+#include <optional>
 
 #include "platform/foundation/Process.h"
 #include "platform/foundation/RunLoop.h"
+#include "tests/support/TempFolder.h"
 
 namespace ios::testing {
 
@@ -22,8 +25,8 @@ public:
     const std::filesystem::path& root() const { return m_root; }
 
 private:
+    std::optional<TempFolder> m_folder;  // the device root, when none was given
     std::filesystem::path m_root;
-    bool m_ownsRoot = false;
     std::unique_ptr<Process> m_process;
 };
 

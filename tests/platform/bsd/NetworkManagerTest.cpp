@@ -10,7 +10,7 @@
 
 #include "platform/bsd/HostBackend.h"
 #include "platform/services/CaptiveNetwork.h"
-#include "support/FakeBusService.h"
+#include "tests/support/FakeBusService.h"
 
 namespace {
 
@@ -95,8 +95,9 @@ TEST_F(NetworkManagerTest, TheAssociatedWifiInterfaceBehindEn0ShowsItsSsidAndOth
     EXPECT_EQ(hidden->wifiNetworkName("en0"), std::nullopt) << "a hidden name";
 
     // The captive-network call: en0 is a Wi-Fi interface when the host's interface is wireless.
-    std::filesystem::path sysfs =
-        std::filesystem::temp_directory_path() / ("flint-sysfs-" + std::to_string(::getpid()));
+    ios::testing::TempFolder folder("flint-sysfs");
+    ASSERT_TRUE(folder);
+    const std::filesystem::path& sysfs = folder.path();
     std::filesystem::create_directories(sysfs / "wlan0" / "wireless");
     std::filesystem::create_directories(sysfs / "eth0");
     auto host = backendFor("wlan0");
@@ -110,7 +111,6 @@ TEST_F(NetworkManagerTest, TheAssociatedWifiInterfaceBehindEn0ShowsItsSsidAndOth
         ASSERT_TRUE(info["SSIDDATA"].data());
         EXPECT_EQ(info["SSIDDATA"].data()->size(), 10u);
     }
-    std::filesystem::remove_all(sysfs);
 }
 
 TEST_F(NetworkManagerTest, NoManagerNoBusOrAMalformedSsidShowNone) {

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/graphics/PixelProbe.h"
+#include "tests/support/PixelProbe.h"
 #include "platform/graphics/UIImage.h"
 
 using namespace ios;

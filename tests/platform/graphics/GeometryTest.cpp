@@ -4,7 +4,7 @@
 
 #include "platform/graphics/CGAffineTransform.h"
 #include "platform/graphics/CGGeometry.h"
-#include "support/GeometryExpectations.h"
+#include "tests/support/GeometryExpectations.h"
 
 using namespace ios;
 

@@ -19,7 +19,7 @@
 
 #include "platform/foundation/SystemLog.h"
 #include "tests/support/TestProcess.h"
-#include "platform/graphics/PixelProbe.h"
+#include "tests/support/PixelProbe.h"
 #include "platform/graphics/UIGraphics.h"
 
 using namespace ios;

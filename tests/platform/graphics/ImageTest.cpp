@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/TestProcess.h"
-#include "platform/graphics/PixelProbe.h"
+#include "tests/support/PixelProbe.h"
 #include "platform/graphics/UIGraphics.h"
 
 using namespace ios;

@@ -4,7 +4,7 @@
 
 #include "platform/graphics/CGPath.h"
 #include "platform/graphics/UIBezierPath.h"
-#include "support/GeometryExpectations.h"
+#include "tests/support/GeometryExpectations.h"
 
 using namespace ios;
 

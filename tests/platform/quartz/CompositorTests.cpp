@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "tests/support/PixelProbe.h"
 #include "tests/support/TestProcess.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/graphics/UIImage.h"
@@ -15,6 +16,8 @@
 #include "platform/quartz/CATextLayer.h"
 
 using namespace ios;
+using ios::testing::pixelNear;
+using ios::testing::rgba;
 
 namespace {
 
@@ -44,16 +47,6 @@ UIColorRef red() { return UIColor::colorWithRed(1, 0, 0, 1); }
 UIColorRef blue() { return UIColor::colorWithRed(0, 0, 1, 1); }
 UIColorRef white() { return UIColor::whiteColor(); }
 
-// Pixel comparison within a tolerance per channel.
-::testing::AssertionResult near(const RGBA& got, int r, int g, int b, int a, int tolerance = 3) {
-    if (std::abs(got.r - r) <= tolerance && std::abs(got.g - g) <= tolerance && std::abs(got.b - b) <= tolerance &&
-        std::abs(got.a - a) <= tolerance)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "pixel (" << int(got.r) << "," << int(got.g) << "," << int(got.b) << ","
-                                         << int(got.a) << ") expected (" << r << "," << g << "," << b << "," << a
-                                         << ")";
-}
-
 RGBA at(const UIImageRef& image, double x, double y) { return image->pixelAtPoint({x, y}); }
 
 UIImageRef solidImage(int w, int h, double scale, double r, double g, double b) {
@@ -71,12 +64,12 @@ TEST_F(Compositor, BackgroundsAtTheRequestedScale) {
     EXPECT_EQ(image->pixelWidth(), 200);
     EXPECT_EQ(image->pixelHeight(), 200);
     EXPECT_EQ(image->scale(), 2);
-    EXPECT_TRUE(near(at(image, 35, 35), 255, 0, 0, 255));
-    EXPECT_TRUE(near(at(image, 5, 5), 0, 0, 0, 0));
-    EXPECT_TRUE(near(image->pixelAt(119, 60), 255, 0, 0, 255));  // last pixel inside x < 60
-    EXPECT_TRUE(near(image->pixelAt(120, 60), 0, 0, 0, 0));
+    EXPECT_TRUE(pixelNear(at(image, 35, 35), rgba(255, 0, 0, 255)));
+    EXPECT_TRUE(pixelNear(at(image, 5, 5), rgba(0, 0, 0, 0)));
+    EXPECT_TRUE(pixelNear(image->pixelAt(119, 60), rgba(255, 0, 0, 255)));  // last pixel inside x < 60
+    EXPECT_TRUE(pixelNear(image->pixelAt(120, 60), rgba(0, 0, 0, 0)));
     auto onWhite = render(1, white());
-    EXPECT_TRUE(near(at(onWhite, 80, 80), 255, 255, 255, 255));
+    EXPECT_TRUE(pixelNear(at(onWhite, 80, 80), rgba(255, 255, 255, 255)));
 }
 
 TEST_F(Compositor, CornerRadiusRoundsTheBackgroundAndClipsWithMasksToBounds) {
@@ -84,18 +77,18 @@ TEST_F(Compositor, CornerRadiusRoundsTheBackgroundAndClipsWithMasksToBounds) {
     card->setCornerRadius(30);
     auto inner = box({{0, 0}, {100, 100}}, blue(), card);
     auto unclipped = render();
-    EXPECT_TRUE(near(at(unclipped, 2, 2), 0, 0, 255, 255));  // the sublayer is not clipped
+    EXPECT_TRUE(pixelNear(at(unclipped, 2, 2), rgba(0, 0, 255, 255)));  // the sublayer is not clipped
     inner->setBackgroundColor(nullptr);
     auto rounded = render();
-    EXPECT_TRUE(near(at(rounded, 2, 2), 0, 0, 0, 0));
-    EXPECT_TRUE(near(at(rounded, 50, 1), 255, 0, 0, 255));
-    EXPECT_TRUE(near(at(rounded, 97, 97), 0, 0, 0, 0));
+    EXPECT_TRUE(pixelNear(at(rounded, 2, 2), rgba(0, 0, 0, 0)));
+    EXPECT_TRUE(pixelNear(at(rounded, 50, 1), rgba(255, 0, 0, 255)));
+    EXPECT_TRUE(pixelNear(at(rounded, 97, 97), rgba(0, 0, 0, 0)));
     inner->setBackgroundColor(blue());
     card->setMasksToBounds(true);
     auto clipped = render();
-    EXPECT_TRUE(near(at(clipped, 2, 2), 0, 0, 0, 0));
-    EXPECT_TRUE(near(at(clipped, 2, 97), 0, 0, 0, 0));
-    EXPECT_TRUE(near(at(clipped, 50, 50), 0, 0, 255, 255));
+    EXPECT_TRUE(pixelNear(at(clipped, 2, 2), rgba(0, 0, 0, 0)));
+    EXPECT_TRUE(pixelNear(at(clipped, 2, 97), rgba(0, 0, 0, 0)));
+    EXPECT_TRUE(pixelNear(at(clipped, 50, 50), rgba(0, 0, 255, 255)));
 }
 
 TEST_F(Compositor, MaskLayerAlphaMasksTheLayerAndItsSublayers) {
@@ -110,12 +103,12 @@ TEST_F(Compositor, MaskLayerAlphaMasksTheLayerAndItsSublayers) {
     mask->addSublayer(faint);
     card->setMask(mask);
     auto image = render();
-    EXPECT_TRUE(near(at(image, 25, 25), 255, 0, 0, 255));
-    EXPECT_TRUE(near(at(image, 25, 80), 0, 0, 255, 255));
-    EXPECT_TRUE(near(at(image, 75, 80), 0, 0, 0, 0));
-    EXPECT_TRUE(near(at(image, 75, 25), 255, 0, 0, 128, 4));  // half-transparent mask, half alpha
-    card->setMask(CALayer::layer());                          // an empty mask hides everything
-    EXPECT_TRUE(near(at(render(), 25, 25), 0, 0, 0, 0));
+    EXPECT_TRUE(pixelNear(at(image, 25, 25), rgba(255, 0, 0, 255)));
+    EXPECT_TRUE(pixelNear(at(image, 25, 80), rgba(0, 0, 255, 255)));
+    EXPECT_TRUE(pixelNear(at(image, 75, 80), rgba(0, 0, 0, 0)));
+    EXPECT_TRUE(pixelNear(at(image, 75, 25), rgba(255, 0, 0, 128), 4));  // half-transparent mask, half alpha
+    card->setMask(CALayer::layer());                                     // an empty mask hides everything
+    EXPECT_TRUE(pixelNear(at(render(), 25, 25), rgba(0, 0, 0, 0)));
 }
 
 TEST_F(Compositor, OpacityAppliesToTheLayerAsOneGroup) {
@@ -125,19 +118,19 @@ TEST_F(Compositor, OpacityAppliesToTheLayerAsOneGroup) {
     group->setOpacity(0.5);
     auto image = render(1, white());
     // Where the two overlap only the top one shows, at half strength over white.
-    EXPECT_TRUE(near(at(image, 50, 50), 127, 127, 255, 255, 3));
-    EXPECT_TRUE(near(at(image, 20, 50), 255, 127, 127, 255, 3));
+    EXPECT_TRUE(pixelNear(at(image, 50, 50), rgba(127, 127, 255, 255), 3));
+    EXPECT_TRUE(pixelNear(at(image, 20, 50), rgba(255, 127, 127, 255), 3));
     group->setAllowsGroupOpacity(true);
     group->setOpacity(0);
-    EXPECT_TRUE(near(at(render(1, white()), 50, 50), 255, 255, 255, 255));
+    EXPECT_TRUE(pixelNear(at(render(1, white()), 50, 50), rgba(255, 255, 255, 255)));
 }
 
 TEST_F(Compositor, ZPositionOrdersSiblingsBeforeListOrder) {
     auto a = box({{0, 0}, {60, 60}}, red());
     box({{40, 40}, {60, 60}}, blue());
-    EXPECT_TRUE(near(at(render(), 50, 50), 0, 0, 255, 255));
+    EXPECT_TRUE(pixelNear(at(render(), 50, 50), rgba(0, 0, 255, 255)));
     a->setZPosition(1);
-    EXPECT_TRUE(near(at(render(), 50, 50), 255, 0, 0, 255));
+    EXPECT_TRUE(pixelNear(at(render(), 50, 50), rgba(255, 0, 0, 255)));
 }
 
 TEST_F(Compositor, HiddenLayersAndTheirSublayersAreSkipped) {
@@ -145,17 +138,17 @@ TEST_F(Compositor, HiddenLayersAndTheirSublayersAreSkipped) {
     box({{0, 0}, {50, 50}}, blue(), a);
     a->setHidden(true);
     auto image = render();
-    EXPECT_TRUE(near(at(image, 25, 25), 0, 0, 0, 0));
-    EXPECT_TRUE(near(at(image, 75, 75), 0, 0, 0, 0));
+    EXPECT_TRUE(pixelNear(at(image, 25, 25), rgba(0, 0, 0, 0)));
+    EXPECT_TRUE(pixelNear(at(image, 75, 75), rgba(0, 0, 0, 0)));
 }
 
 TEST_F(Compositor, RotationAboutXByNinetyDegreesCollapsesToALine) {
     auto bezel = box({{20, 20}, {60, 60}}, red());
-    EXPECT_TRUE(near(at(render(), 50, 30), 255, 0, 0, 255));
+    EXPECT_TRUE(pixelNear(at(render(), 50, 30), rgba(255, 0, 0, 255)));
     bezel->setTransform(CATransform3DMakeRotation(M_PI / 2, 1, 0, 0));
     auto flat = render();
-    EXPECT_TRUE(near(at(flat, 50, 30), 0, 0, 0, 0));
-    EXPECT_TRUE(near(at(flat, 50, 70), 0, 0, 0, 0));
+    EXPECT_TRUE(pixelNear(at(flat, 50, 30), rgba(0, 0, 0, 0)));
+    EXPECT_TRUE(pixelNear(at(flat, 50, 70), rgba(0, 0, 0, 0)));
     // Single-precision quarter turn, as the editor's slider makes it.
     bezel->setTransform(CATransform3DMakeRotation(double(90 * 3.1415927f / 180), 1, 0, 0));
     auto almost = render();
@@ -165,11 +158,11 @@ TEST_F(Compositor, RotationAboutXByNinetyDegreesCollapsesToALine) {
     // 60° about X: orthographic foreshortening to half the height, about the centre.
     bezel->setTransform(CATransform3DMakeRotation(M_PI / 3, 1, 0, 0));
     auto half = render();
-    EXPECT_TRUE(near(at(half, 50, 36), 255, 0, 0, 255));
-    EXPECT_TRUE(near(at(half, 50, 64), 255, 0, 0, 255));
-    EXPECT_TRUE(near(at(half, 50, 33), 0, 0, 0, 0));
-    EXPECT_TRUE(near(at(half, 50, 67), 0, 0, 0, 0));
-    EXPECT_TRUE(near(at(half, 22, 50), 255, 0, 0, 255));  // full width kept
+    EXPECT_TRUE(pixelNear(at(half, 50, 36), rgba(255, 0, 0, 255)));
+    EXPECT_TRUE(pixelNear(at(half, 50, 64), rgba(255, 0, 0, 255)));
+    EXPECT_TRUE(pixelNear(at(half, 50, 33), rgba(0, 0, 0, 0)));
+    EXPECT_TRUE(pixelNear(at(half, 50, 67), rgba(0, 0, 0, 0)));
+    EXPECT_TRUE(pixelNear(at(half, 22, 50), rgba(255, 0, 0, 255)));  // full width kept
 }
 
 TEST_F(Compositor, PerspectiveMakesTheNearEdgeTaller) {
@@ -187,7 +180,7 @@ TEST_F(Compositor, PerspectiveMakesTheNearEdgeTaller) {
     double left = columnHeight(32), right = columnHeight(68);
     EXPECT_GT(left, 120 + 4);
     EXPECT_LT(right, 120 - 4);
-    EXPECT_TRUE(near(at(image, 50, 50), 255, 0, 0, 255));
+    EXPECT_TRUE(pixelNear(at(image, 50, 50), rgba(255, 0, 0, 255)));
 }
 
 TEST_F(Compositor, ReplicatorDrawsEachInstanceThroughTheRepeatedTransform) {
@@ -198,13 +191,13 @@ TEST_F(Compositor, ReplicatorDrawsEachInstanceThroughTheRepeatedTransform) {
     replicator->setInstanceCount(3);
     replicator->setInstanceTransform(CATransform3DMakeTranslation(30, 5, 0));
     auto image = render();
-    EXPECT_TRUE(near(at(image, 10, 10), 255, 0, 0, 255));
-    EXPECT_TRUE(near(at(image, 40, 15), 255, 0, 0, 255));
-    EXPECT_TRUE(near(at(image, 70, 20), 255, 0, 0, 255));
-    EXPECT_TRUE(near(at(image, 40, 3), 0, 0, 0, 0));
-    EXPECT_TRUE(near(at(image, 95, 30), 0, 0, 0, 0));
+    EXPECT_TRUE(pixelNear(at(image, 10, 10), rgba(255, 0, 0, 255)));
+    EXPECT_TRUE(pixelNear(at(image, 40, 15), rgba(255, 0, 0, 255)));
+    EXPECT_TRUE(pixelNear(at(image, 70, 20), rgba(255, 0, 0, 255)));
+    EXPECT_TRUE(pixelNear(at(image, 40, 3), rgba(0, 0, 0, 0)));
+    EXPECT_TRUE(pixelNear(at(image, 95, 30), rgba(0, 0, 0, 0)));
     replicator->setInstanceCount(0);
-    EXPECT_TRUE(near(at(render(), 10, 10), 0, 0, 0, 0));
+    EXPECT_TRUE(pixelNear(at(render(), 10, 10), rgba(0, 0, 0, 0)));
 }
 
 TEST_F(Compositor, GradientStopsLandWhereTheLocationsSay) {
@@ -217,21 +210,21 @@ TEST_F(Compositor, GradientStopsLandWhereTheLocationsSay) {
     // Pixel x is sampled at its centre, x + 0.5.
     auto mix = [](double f) { return int(std::lround(255 * f)); };
     auto even = render();
-    EXPECT_TRUE(near(at(even, 0, 50), mix(0.995), 0, mix(0.005), 255, 3));
-    EXPECT_TRUE(near(at(even, 99, 50), mix(0.005), 0, mix(0.995), 255, 3));
-    EXPECT_TRUE(near(at(even, 50, 50), mix(0.495), 0, mix(0.505), 255, 3));
+    EXPECT_TRUE(pixelNear(at(even, 0, 50), rgba(mix(0.995), 0, mix(0.005), 255), 3));
+    EXPECT_TRUE(pixelNear(at(even, 99, 50), rgba(mix(0.005), 0, mix(0.995), 255), 3));
+    EXPECT_TRUE(pixelNear(at(even, 50, 50), rgba(mix(0.495), 0, mix(0.505), 255), 3));
     g->setLocations({0.2, 0.4});
     auto stops = render();
-    EXPECT_TRUE(near(at(stops, 10, 50), 255, 0, 0, 255, 2));
-    EXPECT_TRUE(near(at(stops, 30, 50), mix(1 - 10.5 / 20), 0, mix(10.5 / 20), 255, 3));
-    EXPECT_TRUE(near(at(stops, 60, 50), 0, 0, 255, 255, 2));
+    EXPECT_TRUE(pixelNear(at(stops, 10, 50), rgba(255, 0, 0, 255), 2));
+    EXPECT_TRUE(pixelNear(at(stops, 30, 50), rgba(mix(1 - 10.5 / 20), 0, mix(10.5 / 20), 255), 3));
+    EXPECT_TRUE(pixelNear(at(stops, 60, 50), rgba(0, 0, 255, 255), 2));
     // Default direction runs top to bottom.
     g->setLocations({});
     g->setStartPoint({0.5, 0});
     g->setEndPoint({0.5, 1});
     auto vertical = render();
-    EXPECT_TRUE(near(at(vertical, 50, 0.5), 255, 0, 0, 255, 4));
-    EXPECT_TRUE(near(at(vertical, 50, 99.5), 0, 0, 255, 255, 4));
+    EXPECT_TRUE(pixelNear(at(vertical, 50, 0.5), rgba(255, 0, 0, 255), 4));
+    EXPECT_TRUE(pixelNear(at(vertical, 50, 99.5), rgba(0, 0, 255, 255), 4));
 }
 
 TEST_F(Compositor, FadeMaskGradientHidesTheEdges) {
@@ -245,8 +238,8 @@ TEST_F(Compositor, FadeMaskGradientHidesTheEdges) {
     text->setMask(fade);
     auto image = render();
     EXPECT_LT(at(image, 0.5, 50).a, 16);
-    EXPECT_TRUE(near(at(image, 5, 50), 255, 0, 0, int(std::lround(255 * 5.5 / 10)), 3));
-    EXPECT_TRUE(near(at(image, 50, 50), 255, 0, 0, 255));
+    EXPECT_TRUE(pixelNear(at(image, 5, 50), rgba(255, 0, 0, int(std::lround(255 * 5.5 / 10))), 3));
+    EXPECT_TRUE(pixelNear(at(image, 50, 50), rgba(255, 0, 0, 255)));
     EXPECT_LT(at(image, 99.5, 50).a, 16);
 }
 
@@ -256,24 +249,24 @@ TEST_F(Compositor, ContentsFollowGravityAndTemplateTint) {
     icon->setContents(solidImage(40, 20, 2, 0, 0, 0));  // 20 × 10 points at scale 2
     icon->setContentsScale(2);
     root->addSublayer(icon);
-    EXPECT_TRUE(near(at(render(), 5, 95), 0, 0, 0, 255));  // resize fills the bounds
+    EXPECT_TRUE(pixelNear(at(render(), 5, 95), rgba(0, 0, 0, 255)));  // resize fills the bounds
     icon->setContentsGravity(kCAGravityCenter);
     auto centred = render();
-    EXPECT_TRUE(near(at(centred, 50, 50), 0, 0, 0, 255));
-    EXPECT_TRUE(near(at(centred, 41, 46), 0, 0, 0, 255));
-    EXPECT_TRUE(near(at(centred, 38, 50), 0, 0, 0, 0));
-    EXPECT_TRUE(near(at(centred, 50, 44), 0, 0, 0, 0));
+    EXPECT_TRUE(pixelNear(at(centred, 50, 50), rgba(0, 0, 0, 255)));
+    EXPECT_TRUE(pixelNear(at(centred, 41, 46), rgba(0, 0, 0, 255)));
+    EXPECT_TRUE(pixelNear(at(centred, 38, 50), rgba(0, 0, 0, 0)));
+    EXPECT_TRUE(pixelNear(at(centred, 50, 44), rgba(0, 0, 0, 0)));
     icon->setContentsGravity(kCAGravityResizeAspect);
     auto fit = render();
-    EXPECT_TRUE(near(at(fit, 50, 30), 0, 0, 0, 255));
-    EXPECT_TRUE(near(at(fit, 50, 20), 0, 0, 0, 0));
+    EXPECT_TRUE(pixelNear(at(fit, 50, 30), rgba(0, 0, 0, 255)));
+    EXPECT_TRUE(pixelNear(at(fit, 50, 20), rgba(0, 0, 0, 0)));
     icon->setContentsGravity(kCAGravityTopLeft);
     auto corner = render();
-    EXPECT_TRUE(near(at(corner, 19, 9), 0, 0, 0, 255));
-    EXPECT_TRUE(near(at(corner, 21, 9), 0, 0, 0, 0));
+    EXPECT_TRUE(pixelNear(at(corner, 19, 9), rgba(0, 0, 0, 255)));
+    EXPECT_TRUE(pixelNear(at(corner, 21, 9), rgba(0, 0, 0, 0)));
     icon->setContentsGravity(kCAGravityResize);
     icon->setContentsTintColor(red());
-    EXPECT_TRUE(near(at(render(), 50, 50), 255, 0, 0, 255));
+    EXPECT_TRUE(pixelNear(at(render(), 50, 50), rgba(255, 0, 0, 255)));
 }
 
 TEST_F(Compositor, BorderIsDrawnInsideTheBoundsAboveSublayers) {
@@ -282,10 +275,10 @@ TEST_F(Compositor, BorderIsDrawnInsideTheBoundsAboveSublayers) {
     card->setBorderWidth(5);
     card->setBorderColor(blue());
     auto image = render();
-    EXPECT_TRUE(near(at(image, 12, 50), 0, 0, 255, 255));
-    EXPECT_TRUE(near(at(image, 87, 50), 0, 0, 255, 255));
-    EXPECT_TRUE(near(at(image, 20, 50), 0, 255, 0, 255));
-    EXPECT_TRUE(near(at(image, 8, 50), 0, 0, 0, 0));
+    EXPECT_TRUE(pixelNear(at(image, 12, 50), rgba(0, 0, 255, 255)));
+    EXPECT_TRUE(pixelNear(at(image, 87, 50), rgba(0, 0, 255, 255)));
+    EXPECT_TRUE(pixelNear(at(image, 20, 50), rgba(0, 255, 0, 255)));
+    EXPECT_TRUE(pixelNear(at(image, 8, 50), rgba(0, 0, 0, 0)));
 }
 
 TEST_F(Compositor, ShadowFallsBeneathByTheOffsetAndIsBlurred) {
@@ -295,9 +288,9 @@ TEST_F(Compositor, ShadowFallsBeneathByTheOffsetAndIsBlurred) {
     card->setShadowOffset({0, 10});
     card->setShadowRadius(4);
     auto image = render(2, white());
-    EXPECT_TRUE(near(at(image, 50, 40), 255, 255, 255, 255));  // the card itself
-    EXPECT_LT(at(image, 50, 64).r, 120);                       // under the card, offset down
-    EXPECT_TRUE(near(at(image, 50, 14), 255, 255, 255, 255));  // nothing above
+    EXPECT_TRUE(pixelNear(at(image, 50, 40), rgba(255, 255, 255, 255)));  // the card itself
+    EXPECT_LT(at(image, 50, 64).r, 120);                                  // under the card, offset down
+    EXPECT_TRUE(pixelNear(at(image, 50, 14), rgba(255, 255, 255, 255)));  // nothing above
     // Blurred: the shadow fades out past its edge instead of stopping.
     int edge = at(image, 50, 70).r, beyond = at(image, 50, 74).r;
     EXPECT_GT(edge, 60);
@@ -318,8 +311,8 @@ TEST_F(Compositor, BackdropBlursWhatLiesBeneathAndTints) {
     root->addSublayer(glass);
     auto image = render(1, white());
     // Far from the edge: the colour beneath under the light tint (white at 0.55).
-    EXPECT_TRUE(near(at(image, 5, 50), 255, 255, 255, 255, 3));
-    EXPECT_TRUE(near(at(image, 95, 50), 140, 140, 140, 255, 4));
+    EXPECT_TRUE(pixelNear(at(image, 5, 50), rgba(255, 255, 255, 255), 3));
+    EXPECT_TRUE(pixelNear(at(image, 95, 50), rgba(140, 140, 140, 255), 4));
     // The sharp edge is now a ramp several points wide.
     int a = at(image, 44, 50).r, b = at(image, 50, 50).r, c = at(image, 56, 50).r;
     EXPECT_GT(a, b);
@@ -328,11 +321,11 @@ TEST_F(Compositor, BackdropBlursWhatLiesBeneathAndTints) {
     EXPECT_GT(c, 140 + 3);
     glass->setStyle(CABackdropStyle::Dark);
     auto dark = render(1, white());
-    EXPECT_TRUE(near(at(dark, 5, 50), 140, 140, 140, 255, 4));
-    EXPECT_TRUE(near(at(dark, 95, 50), 0, 0, 0, 255, 3));
+    EXPECT_TRUE(pixelNear(at(dark, 5, 50), rgba(140, 140, 140, 255), 4));
+    EXPECT_TRUE(pixelNear(at(dark, 95, 50), rgba(0, 0, 0, 255), 3));
     // A layer above the backdrop is not blurred.
     box({{45, 45}, {10, 10}}, red());
-    EXPECT_TRUE(near(at(render(1, white()), 50, 50), 255, 0, 0, 255));
+    EXPECT_TRUE(pixelNear(at(render(1, white()), 50, 50), rgba(255, 0, 0, 255)));
 }
 
 TEST_F(Compositor, ShapeLayerFillsAndStrokesItsPath) {
@@ -346,10 +339,10 @@ TEST_F(Compositor, ShapeLayerFillsAndStrokesItsPath) {
     shape->setLineWidth(6);
     root->addSublayer(shape);
     auto image = render();
-    EXPECT_TRUE(near(at(image, 50, 50), 255, 0, 0, 255));
-    EXPECT_TRUE(near(at(image, 50, 20), 0, 0, 255, 255));
-    EXPECT_TRUE(near(at(image, 50, 15), 0, 0, 0, 0));
-    EXPECT_TRUE(near(at(image, 25, 25), 0, 0, 0, 0));
+    EXPECT_TRUE(pixelNear(at(image, 50, 50), rgba(255, 0, 0, 255)));
+    EXPECT_TRUE(pixelNear(at(image, 50, 20), rgba(0, 0, 255, 255)));
+    EXPECT_TRUE(pixelNear(at(image, 50, 15), rgba(0, 0, 0, 0)));
+    EXPECT_TRUE(pixelNear(at(image, 25, 25), rgba(0, 0, 0, 0)));
 
     auto line = CGPathCreateMutable();
     line->moveTo({0, 90});
@@ -358,13 +351,13 @@ TEST_F(Compositor, ShapeLayerFillsAndStrokesItsPath) {
     shape->setFillColor(nullptr);
     shape->setStrokeEnd(0.5);
     auto halfLine = render();
-    EXPECT_TRUE(near(at(halfLine, 25, 90), 0, 0, 255, 255));
-    EXPECT_TRUE(near(at(halfLine, 75, 90), 0, 0, 0, 0));
+    EXPECT_TRUE(pixelNear(at(halfLine, 25, 90), rgba(0, 0, 255, 255)));
+    EXPECT_TRUE(pixelNear(at(halfLine, 75, 90), rgba(0, 0, 0, 0)));
     shape->setStrokeEnd(1);
     shape->setLineDashPattern({10, 10});
     auto dashed = render();
-    EXPECT_TRUE(near(at(dashed, 5, 90), 0, 0, 255, 255));
-    EXPECT_TRUE(near(at(dashed, 15, 90), 0, 0, 0, 0));
+    EXPECT_TRUE(pixelNear(at(dashed, 5, 90), rgba(0, 0, 255, 255)));
+    EXPECT_TRUE(pixelNear(at(dashed, 15, 90), rgba(0, 0, 0, 0)));
 }
 
 TEST_F(Compositor, TextLayerDrawsItsStringInsideItsBounds) {
@@ -380,7 +373,7 @@ TEST_F(Compositor, TextLayerDrawsItsStringInsideItsBounds) {
         for (int x = 0; x < 200; ++x) {
             RGBA p = image->pixelAt(x, y);
             if (p.a < 128) continue;
-            EXPECT_TRUE(near(p, 255, 0, 0, p.a, 3));
+            EXPECT_TRUE(pixelNear(p, rgba(255, 0, 0, p.a), 3));
             bool in = x >= 20 && x < 180 && y >= 20 && y < 80;
             (in ? inside : outside)++;
         }
@@ -407,8 +400,8 @@ TEST_F(Compositor, CustomDrawingComesFromTheDelegate) {
     canvas->setContentsScale(2);
     canvas->setNeedsDisplay();
     auto image = render(2);
-    EXPECT_TRUE(near(at(image, 25, 50), 0, 0, 255, 255));
-    EXPECT_TRUE(near(at(image, 75, 50), 255, 0, 0, 255));  // background shows through
+    EXPECT_TRUE(pixelNear(at(image, 25, 50), rgba(0, 0, 255, 255)));
+    EXPECT_TRUE(pixelNear(at(image, 75, 50), rgba(255, 0, 0, 255)));  // background shows through
 }
 
 TEST_F(Compositor, AnimatedLayersAreDrawnAtTheirPresentationValues) {
@@ -420,8 +413,8 @@ TEST_F(Compositor, AnimatedLayersAreDrawnAtTheirPresentationValues) {
     mover->addAnimation(slide, "slide");
     process.runLoop().advanceBy(0.5);
     auto image = render();
-    EXPECT_TRUE(near(at(image, 50, 50), 255, 0, 0, 255));
-    EXPECT_TRUE(near(at(image, 10, 50), 0, 0, 0, 0));
+    EXPECT_TRUE(pixelNear(at(image, 50, 50), rgba(255, 0, 0, 255)));
+    EXPECT_TRUE(pixelNear(at(image, 10, 50), rgba(0, 0, 0, 0)));
     EXPECT_EQ(mover->position().x, 10);  // the model is untouched
 }
 
@@ -444,8 +437,8 @@ TEST_F(Compositor, RenderingLeavesTheModelTreeAlone) {
 TEST_F(Compositor, RenderInContextUsesTheLayersOwnCoordinates) {
     auto card = box({{50, 50}, {20, 20}}, red());
     auto image = UIImage::imageWithSize({20, 20}, 1, [&](CGContext& c) { card->renderInContext(c); });
-    EXPECT_TRUE(near(image->pixelAt(10, 10), 255, 0, 0, 255));
-    EXPECT_TRUE(near(image->pixelAt(0, 0), 255, 0, 0, 255));
+    EXPECT_TRUE(pixelNear(image->pixelAt(10, 10), rgba(255, 0, 0, 255)));
+    EXPECT_TRUE(pixelNear(image->pixelAt(0, 0), rgba(255, 0, 0, 255)));
 }
 
 TEST_F(Compositor, WritesAPngOfSeveralRoots) {
@@ -458,8 +451,8 @@ TEST_F(Compositor, WritesAPngOfSeveralRoots) {
     auto image = UIImage::imageWithContentsOfHostFile(file, 2);
     ASSERT_TRUE(image);
     EXPECT_EQ(image->pixelWidth(), 200);
-    EXPECT_TRUE(near(image->pixelAt(20, 20), 0, 0, 255, 255));
-    EXPECT_TRUE(near(image->pixelAt(180, 180), 255, 0, 0, 255));
+    EXPECT_TRUE(pixelNear(image->pixelAt(20, 20), rgba(0, 0, 255, 255)));
+    EXPECT_TRUE(pixelNear(image->pixelAt(180, 180), rgba(255, 0, 0, 255)));
 }
 
 TEST(Blur, SoftensABlockAndKeepsItsMass) {

@@ -11,7 +11,7 @@
 #include "platform/quartz/CACompositor.h"
 #include "platform/quartz/CARetainedRenderer.h"
 #include "platform/quartz/CATransaction.h"
-#include "support/RandomLayerScene.h"
+#include "tests/support/RandomLayerScene.h"
 
 using namespace ios;
 

@@ -9,7 +9,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/SystemLog.h"
 #include "tests/support/TestProcess.h"
-#include "platform/graphics/PixelProbe.h"
+#include "tests/support/PixelProbe.h"
 #include "platform/springboard/HomeScreen.h"
 #include "platform/springboard/SBApplicationScreenView.h"
 #include "platform/springboard/SBArtwork.h"

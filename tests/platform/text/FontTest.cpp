@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "platform/graphics/PixelProbe.h"
+#include "tests/support/PixelProbe.h"
 #include "platform/graphics/UIGraphics.h"
 #include "platform/text/NSStringDrawing.h"
 #include "platform/text/UIFont.h"

@@ -5,7 +5,7 @@
 
 #include "platform/foundation/SystemLog.h"
 #include "tests/support/TestProcess.h"
-#include "platform/graphics/PixelProbe.h"
+#include "tests/support/PixelProbe.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIViewController.h"
 #include "platform/uikit/UIWindow.h"

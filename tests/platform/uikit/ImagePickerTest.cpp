@@ -10,7 +10,7 @@
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/CGContext.h"
-#include "platform/graphics/PixelProbe.h"
+#include "tests/support/PixelProbe.h"
 #include "platform/uikit/UIButton.h"
 #include "platform/uikit/UIHitTesting.h"
 #include "platform/uikit/UIImagePickerController.h"

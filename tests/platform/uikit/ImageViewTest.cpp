@@ -2,7 +2,7 @@
 
 #include "tests/support/TestProcess.h"
 #include "platform/graphics/CGContext.h"
-#include "platform/graphics/PixelProbe.h"
+#include "tests/support/PixelProbe.h"
 #include "platform/uikit/UIImageView.h"
 
 using namespace ios;

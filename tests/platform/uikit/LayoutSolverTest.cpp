@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/uikit/LayoutSolver.h"
-#include "support/GeometryExpectations.h"
+#include "tests/support/GeometryExpectations.h"
 
 using namespace ios;
 using A = NSLayoutAttribute;

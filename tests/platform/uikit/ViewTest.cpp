@@ -11,8 +11,8 @@
 #include "platform/uikit/NSLayoutConstraint.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIWindow.h"
-#include "platform/graphics/PixelProbe.h"
-#include "support/GeometryExpectations.h"
+#include "tests/support/PixelProbe.h"
+#include "tests/support/GeometryExpectations.h"
 
 using namespace ios;
 

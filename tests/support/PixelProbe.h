@@ -1,6 +1,7 @@
 #pragma once
 // Pixel probes for rendering tests: compare one pixel with an expected colour within a tolerance.
 
+#include <cstdint>
 #include <cstdlib>
 #include <ostream>
 
@@ -26,6 +27,12 @@ inline ::testing::AssertionResult pixelNear(const UIImage::RGBA& actual, const U
                                         std::abs(int(actual.b) - int(expected.b)) <= tolerance);
     if (alphaOk && colourOk) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << actual << " is not within " << tolerance << " of " << expected;
+}
+
+// An expected colour from components 0–255 (each clamped to that range).
+inline UIImage::RGBA rgba(int r, int g, int b, int a = 255) {
+    auto c = [](int v) { return std::uint8_t(v < 0 ? 0 : v > 255 ? 255 : v); };
+    return {c(r), c(g), c(b), c(a)};
 }
 
 inline constexpr UIImage::RGBA kTransparent{0, 0, 0, 0};

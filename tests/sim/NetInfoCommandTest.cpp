@@ -9,6 +9,7 @@
 
 #include "platform/bsd/DeviceNetwork.h"
 #include "sim/cli/NetInfo.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -26,9 +27,9 @@ std::string lineOf(const std::string& output, const std::string& label) {
 }
 
 TEST(NetInfoCommand, PrintsEveryAnswerOfASimulatedDevice) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "flint-netinfo-test-XXXXXX").string();
-    ASSERT_TRUE(mkdtemp(pattern.data()));
-    std::filesystem::path root = pattern;
+    ios::testing::TempFolder folder("flint-netinfo-test");
+    ASSERT_TRUE(folder);
+    const std::filesystem::path& root = folder.path();
     bsd::DeviceNetwork network = bsd::DeviceNetwork::typicalPhone();
     network.publicAddressEndpoint = "http://127.0.0.1:1/";
     std::filesystem::create_directories(bsd::DeviceNetwork::fileIn(root).parent_path());
@@ -56,7 +57,6 @@ TEST(NetInfoCommand, PrintsEveryAnswerOfASimulatedDevice) {
     std::ostringstream out2, err2;
     EXPECT_EQ(runNetInfo({"--backend", "simulated", "--root", root.string()}, out2, err2), 1);
     EXPECT_NE(err2.str().find("interfaces must be an array"), std::string::npos);
-    std::filesystem::remove_all(root);
 }
 
 TEST(NetInfoCommand, HostWithLoopbackAsEn0AndBadOptions) {

@@ -4,24 +4,15 @@
 #include <filesystem>
 #include <sstream>
 
+#include "tests/support/PixelProbe.h"
 #include "tests/support/TestProcess.h"
 #include "platform/graphics/UIImage.h"
 #include "sim/device/Device.h"
 #include "sim/sandboxes/DrawingSandbox.h"
 
 using namespace ios;
-
-namespace {
-
-// Within 12 of 255 per channel: the PNG holds the composited screen, with anti-aliasing.
-::testing::AssertionResult near(UIImage::RGBA p, double r, double g, double b) {
-    auto close = [](int v, double want) { return std::abs(v - static_cast<int>(want * 255 + 0.5)) <= 12; };
-    if (close(p.r, r) && close(p.g, g) && close(p.b, b)) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "pixel (" << int(p.r) << ", " << int(p.g) << ", " << int(p.b)
-                                         << ") is not near (" << r * 255 << ", " << g * 255 << ", " << b * 255 << ")";
-}
-
-}  // namespace
+using ios::testing::pixelNear;
+using ios::testing::rgba;
 
 // The demo draws through touches and writes three screenshots: everything, after undoing the
 // text box and the arrow, and after redoing both.
@@ -46,12 +37,12 @@ TEST(DrawingSandbox, TheDemoDrawsUndoesAndRedoesThroughTouches) {
     const double top = flint::sim::kSandboxCanvasTop;
     const CGPoint rectangleEdge{40, top + 185}, ellipse{260, top + 185}, arrow{160, top + 330}, plain{340, top + 420};
 
-    EXPECT_TRUE(near(at(first, rectangleEdge), 0.1, 0.3, 0.8));
-    EXPECT_TRUE(near(at(first, ellipse), 0.1, 0.65, 0.3));
-    EXPECT_TRUE(near(at(first, arrow), 0.85, 0.4, 0.05));
-    EXPECT_TRUE(near(at(first, plain), 0.96, 0.95, 0.92));
+    EXPECT_TRUE(pixelNear(at(first, rectangleEdge), rgba(26, 77, 204), 12));
+    EXPECT_TRUE(pixelNear(at(first, ellipse), rgba(26, 166, 77), 12));
+    EXPECT_TRUE(pixelNear(at(first, arrow), rgba(217, 102, 13), 12));
+    EXPECT_TRUE(pixelNear(at(first, plain), rgba(245, 242, 235), 12));
     // Undo took the arrow away, leaving the background; the shapes stay.
-    EXPECT_TRUE(near(at(undone, arrow), 0.96, 0.95, 0.92));
-    EXPECT_TRUE(near(at(undone, ellipse), 0.1, 0.65, 0.3));
-    EXPECT_TRUE(near(at(redone, arrow), 0.85, 0.4, 0.05));
+    EXPECT_TRUE(pixelNear(at(undone, arrow), rgba(245, 242, 235), 12));
+    EXPECT_TRUE(pixelNear(at(undone, ellipse), rgba(26, 166, 77), 12));
+    EXPECT_TRUE(pixelNear(at(redone, arrow), rgba(217, 102, 13), 12));
 }
