@@ -5,9 +5,12 @@
 #include <limits>
 
 #include "Extension/GradientSetupAnimation.h"
+#include "Extension/MarqueeAnimationDelegate.h"
+#include "Extension/MarqueeFadeMask.h"
 #include "Extension/MarqueeAssertion.h"
 #include "Extension/MarqueeControllerNotification.h"
 #include "Extension/MarqueeLabelHelpers.h"
+#include "Extension/MarqueeTimingCurves.h"
 #include "platform/foundation/Process.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/quartz/CATransaction.h"
@@ -25,37 +28,14 @@ const std::string kMarqueeLabelShouldAnimateNotification = "MarqueeLabelShouldAn
 const std::string kMarqueeLabelAnimationCompletionBlock = "MarqueeLabelAnimationCompletionBlock";
 }
 
-// Forwards the animations' ends to the label without keeping it alive: the animations are held by
-// layers the label owns.
-class MarqueeAnimationDelegate : public CAAnimationDelegate {
-public:
-    explicit MarqueeAnimationDelegate(objc::WeakRef<MarqueeLabel> label) : m_label(std::move(label)) {}
-    bool respondsToAnimationDidStart() const override { return false; }
-    void animationDidStop(CAAnimation& animation, bool finished) override {
-        if (auto label = m_label.lock()) label->animationDidStop(animation, finished);
-    }
-
-private:
-    objc::WeakRef<MarqueeLabel> m_label;
-};
-
 namespace {
 
 constexpr double kLargestDouble = std::numeric_limits<double>::max();
 
-enum class Family { Left, Continuous, BackAndForth };
+using Family = MarqueeFamily;
 
-Family familyOf(unsigned type) {
-    switch (type) {
-    case MLLeft:
-    case MLRight: return Family::Left;
-    case MLContinuous:
-    case MLContinuousReverse: return Family::Continuous;
-    default: return Family::BackAndForth;
-    }
-}
-
-bool isRightHandType(unsigned type) { return type == MLRightLeft || type == MLContinuousReverse || type == MLRight; }
+Family familyOf(unsigned type) { return MarqueeTimingCurves::familyOf(type); }
+bool isRightHandType(unsigned type) { return MarqueeTimingCurves::startsOnTheRight(type); }
 
 const NSNotification* notificationArgument(std::span<const objc::id> args) {
     return args.empty() ? nullptr : dynamic_cast<const NSNotification*>(args[0].get());
@@ -87,12 +67,6 @@ void setupClass(objc::Class& cls) {
                             static_cast<MarqueeLabel&>(self).labelWasTapped(recognizer);
                             return nullptr;
                         });
-}
-
-std::vector<UIColorRef> colorSet(bool leftClear, bool rightClear) {
-    auto black = UIColor::blackColor();
-    auto clear = UIColor::clearColor();
-    return {leftClear ? clear : black, black, black, rightClear ? clear : black};
 }
 
 }  // namespace
@@ -761,58 +735,25 @@ void MarqueeLabel::scrollContinuousWithInterval(double interval, double delay,
 // --- animation curves and fade mask --------------------------------------------------------------
 
 CAMediaTimingFunctionRef MarqueeLabel::timingFunctionForAnimationOptions(unsigned options) {
-    switch (options) {
-    case UIViewAnimationOptionCurveEaseOut:
-        return CAMediaTimingFunction::functionWithName(kCAMediaTimingFunctionEaseOut);
-    case UIViewAnimationOptionCurveEaseIn: return CAMediaTimingFunction::functionWithName(kCAMediaTimingFunctionEaseIn);
-    case UIViewAnimationOptionCurveEaseInOut:
-        return CAMediaTimingFunction::functionWithName(kCAMediaTimingFunctionEaseInEaseOut);
-    default: return CAMediaTimingFunction::functionWithName(kCAMediaTimingFunctionLinear);
-    }
+    return MarqueeTimingCurves::timingFunctionForAnimationOptions(options);
 }
 
 objc::Ref<CAKeyframeAnimation> MarqueeLabel::keyFrameAnimationForProperty(const std::string& keyPath,
                                                                           std::vector<CAValue> values, double i,
                                                                           double d) {
+    const Family family = familyOf(m_marqueeType);
+    std::vector<double> keyTimes = MarqueeTimingCurves::positionKeyTimes(family, i, d);
+    if (values.size() != keyTimes.size()) {
+        const char* message = "Incorrect number of values passed for MLLeftRight-type animation";
+        if (family == Family::Left) message = "Incorrect number of values passed for MLLeft-type animation";
+        if (family == Family::Continuous) message = "Incorrect number of values passed for MLContinous-type animation";
+        marqueeAssertionFailure(kMarqueeLabelSourceFile, message);
+        return nullptr;
+    }
     auto animation = CAKeyframeAnimation::animationWithKeyPath(keyPath);
     auto curve = timingFunctionForAnimationOptions(m_animationCurve);
-    const double t = i + d;
-    std::size_t segments = 0;
-    switch (familyOf(m_marqueeType)) {
-    case Family::Left: {
-        if (values.size() != 4) {
-            marqueeAssertionFailure(kMarqueeLabelSourceFile,
-                                    "Incorrect number of values passed for MLLeft-type animation");
-            return nullptr;
-        }
-        const double D = kLargestDouble;
-        animation->setKeyTimes({0.0, d / D, t / D, 1.0});
-        segments = 3;
-        break;
-    }
-    case Family::Continuous: {
-        if (values.size() != 3) {
-            marqueeAssertionFailure(kMarqueeLabelSourceFile,
-                                    "Incorrect number of values passed for MLContinous-type animation");
-            return nullptr;
-        }
-        animation->setKeyTimes({0.0, d / t, 1.0});
-        segments = 2;
-        break;
-    }
-    case Family::BackAndForth: {
-        if (values.size() != 5) {
-            marqueeAssertionFailure(kMarqueeLabelSourceFile,
-                                    "Incorrect number of values passed for MLLeftRight-type animation");
-            return nullptr;
-        }
-        const double T = 2 * t;
-        animation->setKeyTimes({0.0, d / T, t / T, (t + d) / T, 1.0});
-        segments = 4;
-        break;
-    }
-    }
-    animation->setTimingFunctions(std::vector<CAMediaTimingFunctionRef>(segments, curve));
+    animation->setTimingFunctions(std::vector<CAMediaTimingFunctionRef>(keyTimes.size() - 1, curve));
+    animation->setKeyTimes(std::move(keyTimes));
     animation->setValues(std::move(values));
     animation->setDelegate(m_animationDelegate);
     return animation;
@@ -822,55 +763,26 @@ objc::Ref<CAKeyframeAnimation> MarqueeLabel::keyFrameAnimationForGradientFadeLen
                                                                                     double d) {
     auto animation = CAKeyframeAnimation::animationWithKeyPath("colors");
     auto curve = timingFunctionForAnimationOptions(m_animationCurve);
-    const double t = i + d;
     const Family family = familyOf(m_marqueeType);
-    switch (family) {
-    case Family::Left: {
-        const double D = kLargestDouble;
-        animation->setKeyTimes({0.0, d / D, (d + kFadeChangeDuration) / D, (t - kFadeChangeDuration) / D, t / D, 1.0});
-        break;
-    }
-    case Family::BackAndForth: {
-        const double T = 2 * t;
-        animation->setKeyTimes({0.0, d / T, (d + kFadeChangeDuration) / T, (t - kFadeChangeDuration) / T, t / T,
-                                (t + d) / T, (t + d + kFadeChangeDuration) / T, (T - kFadeChangeDuration) / T, 1.0});
-        break;
-    }
-    case Family::Continuous: {
+    double fadeOutAt = 0;
+    if (family == Family::Continuous) {
         const double q = std::fabs((m_subLabel->bounds().size.width + m_leadingBuffer) / m_awayOffset);
-        const double p = MarqueeLabelHelpers::durationPercentageForPositionPercentage(*curve, q, t);
-        animation->setKeyTimes({0.0, d / t, (d + kContinuousFadeInDuration) / t, (p * i + d) / t,
-                                (p * i + d + kContinuousFadeOutDuration) / t, 1.0});
-        break;
+        fadeOutAt = MarqueeLabelHelpers::durationPercentageForPositionPercentage(*curve, q, i + d);
     }
-    }
+    animation->setKeyTimes(MarqueeTimingCurves::fadeKeyTimes(family, i, d, fadeOutAt));
 
-    const CAValue right = colorSet(false, true);
-    const CAValue left = colorSet(true, false);
-    const CAValue both = colorSet(true, true);
-    const bool startsLeft = isRightHandType(m_marqueeType);
-    CAValue current = startsLeft ? left : right;
+    CAValue current = MarqueeFadeMask::colors(isRightHandType(m_marqueeType), !isRightHandType(m_marqueeType));
     if (auto mask = maskLayer()) {
         auto presentation = objc::cast<CAGradientLayer>(mask->presentationLayer());
         if (presentation && !presentation->colors().empty()) current = presentation->colors();
     }
-    std::vector<CAValue> values;
-    switch (m_marqueeType) {
-    case MLRightLeft: values = {current, left, both, both, right, right, both, both, left}; break;
-    case MLContinuous: values = {current, right, both, both, right, right}; break;
-    case MLContinuousReverse: values = {current, left, both, both, left, left}; break;
-    case MLLeft: values = {current, right, both, both, left, left}; break;
-    case MLRight: values = {current, left, both, both, right, right}; break;
-    default: values = {current, right, both, both, left, left, both, both, right}; break;
-    }
-    animation->setValues(std::move(values));
+    animation->setValues(MarqueeFadeMask::fadeValues(m_marqueeType, current));
     animation->setTimingFunctions(std::vector<CAMediaTimingFunctionRef>(4, curve));
     return animation;
 }
 
 std::vector<UIColorRef> MarqueeLabel::maskColorsForScrolling() const {
-    if (!labelShouldScroll()) return colorSet(false, false);
-    return isRightHandType(m_marqueeType) ? colorSet(true, false) : colorSet(false, true);
+    return MarqueeFadeMask::restingColors(m_marqueeType, labelShouldScroll());
 }
 
 void MarqueeLabel::applyGradientMaskForFadeLength(double fadeLength, bool animated) {
@@ -883,18 +795,9 @@ void MarqueeLabel::applyGradientMaskForFadeLength(double fadeLength, bool animat
 
     CATransaction::begin();
     CATransaction::setDisableActions(true);
-    if (!mask) {
-        mask = CAGradientLayer::layer();
-        mask->setShouldRasterize(true);
-        mask->setRasterizationScale(UIScreen::mainScreen()->scale());
-        mask->setStartPoint(CGPoint{0, 0.5});
-        mask->setEndPoint(CGPoint{1, 0.5});
-    }
+    if (!mask) mask = MarqueeFadeMask::makeLayer();
     const CGRect b = bounds();
-    if (!CGRectEqualToRect(mask->bounds(), b)) {
-        const double fraction = fadeLength / b.size.width;
-        mask->setLocations({double(0.0f), fraction, 1 - fraction, double(1.0f)});
-    }
+    if (!CGRectEqualToRect(mask->bounds(), b)) mask->setLocations(MarqueeFadeMask::locations(fadeLength, b.size.width));
     mask->setBounds(layer()->bounds());
     mask->setPosition(CGPoint{CGRectGetMidX(b), CGRectGetMidY(b)});
     layer()->setMask(mask);

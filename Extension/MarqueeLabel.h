@@ -5,8 +5,9 @@
 // The label draws no text itself. An inner label, the sub-label (tag 700, anchor point (0, 0)),
 // carries the text and is moved by keyframe animations on its layer's position; the label's own
 // layer is a replicator (two instances for the continuous types, the second one awayOffset
-// behind), clips to the bounds and can carry a gradient mask that fades its edges. The keyframe
-// tables, the fade mask and the curve arithmetic (MarqueeLabelHelpers) follow the scroll type.
+// behind), clips to the bounds and can carry a gradient mask that fades its edges. The key times
+// (MarqueeTimingCurves), the fade mask (MarqueeFadeMask) and the curve arithmetic
+// (MarqueeLabelHelpers) follow the scroll type.
 //
 // Every property that an ordinary label has is kept on both the label and the sub-label: the
 // getter reads the sub-label, the setter writes the sub-label and then the label's own value.
