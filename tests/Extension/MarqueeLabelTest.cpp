@@ -12,12 +12,29 @@ using namespace marquee_testing;
 
 class MarqueeLabelTest : public MarqueeTest {};
 
-TEST_F(MarqueeLabelTest, ExportedNamesAndPlatformFacts) {
-    EXPECT_EQ(kMarqueeLabelControllerRestartNotification, "MarqueeLabelViewControllerRestart");
-    EXPECT_EQ(kMarqueeLabelShouldLabelizeNotification, "MarqueeLabelShouldLabelizeNotification");
-    EXPECT_EQ(kMarqueeLabelShouldAnimateNotification, "MarqueeLabelShouldAnimateNotification");
-    EXPECT_EQ(kMarqueeLabelAnimationCompletionBlock, "MarqueeLabelAnimationCompletionBlock");
-    EXPECT_EQ(UIDevice::currentDevice()->systemVersion(), "13.3");
+// Other code reaches a controller's labels by posting the messages under their names, with the
+// controller in the user information.
+TEST_F(MarqueeLabelTest, MessagesPostedByNameReachTheControllersLabels) {
+    auto label = addLabel(100, MLContinuous);
+    auto post = [&](const std::string& name, const objc::Ref<UIViewController>& to) {
+        NSNotificationCenter::defaultCenter().postNotification(
+            objc::make<MarqueeControllerNotification>(name, std::map<std::string, objc::id>{{"controller", to}}));
+    };
+    post("MarqueeLabelShouldLabelizeNotification", objc::make<UIViewController>());
+    EXPECT_FALSE(label->labelize()) << "another controller's message";
+    post("MarqueeLabelShouldLabelizeNotification", controller);
+    EXPECT_TRUE(label->labelize());
+    post("MarqueeLabelShouldAnimateNotification", controller);
+    EXPECT_FALSE(label->labelize());
+
+    loop().advanceBy(2);
+    ASSERT_LT(presentedX(*label), 0);
+    post("MarqueeLabelViewControllerRestart", controller);
+    EXPECT_EQ(presentedX(*label), 0);
+    // Every scroll animation carries the completion mark under its name.
+    auto position = label->subLabel()->layer()->animationForKey("position");
+    ASSERT_TRUE(position);
+    EXPECT_TRUE(position->valueForKey("MarqueeLabelAnimationCompletionBlock").boolValue());
 }
 
 TEST_F(MarqueeLabelTest, InitialisersSetUpTheStructureAndDefaults) {

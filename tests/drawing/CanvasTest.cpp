@@ -38,11 +38,11 @@ UIImageRef solidImage(CGSize size, double scale, double r, double g, double b) {
 }  // namespace
 
 TEST_F(CanvasTest, ConfigurationDefaults) {
-    EXPECT_EQ(canvas->drawTool(), 0);
+    EXPECT_EQ(canvas->drawTool(), FlintDrawingToolTypePen);
     EXPECT_TRUE(canvas->lineColor()->isEqual(*UIColor::blackColor()));
     EXPECT_EQ(canvas->lineWidth(), 10.0);
     EXPECT_EQ(canvas->lineAlpha(), 1.0);
-    EXPECT_EQ(canvas->drawMode(), 1u);
+    EXPECT_EQ(canvas->drawMode(), FlintDrawingModeOriginalSize);
     EXPECT_EQ(canvas->edgeSnapThreshold(), 0.0);
     EXPECT_TRUE(canvas->backgroundColor()->isEqual(*UIColor::clearColor()));
     EXPECT_TRUE(canvas->draggableTextCloseImage());
@@ -206,12 +206,19 @@ TEST_F(CanvasTest, FastUndoAndRedoMatchTheFullRebuildOverRandomSequences) {
     auto small = makeCanvas(CGRectMake(0, 0, 120, 90));
     std::mt19937 rng(8);
     auto coord = [&](double max) { return std::uniform_real_distribution<double>(0, max)(rng); };
-    const int tools[] = {0, 1, 2, 3, 4, 5, 6, 7, 10, 11, 12, 13, 14, 15};
+    // Every tool a stroke draws (not the text or custom tools).
+    const FlintDrawingToolType tools[] = {FlintDrawingToolTypePen,           FlintDrawingToolTypeLine,
+                                          FlintDrawingToolTypeArrow,         FlintDrawingToolTypeRectangleStroke,
+                                          FlintDrawingToolTypeRectangleFill, FlintDrawingToolTypeEllipseStroke,
+                                          FlintDrawingToolTypeEllipseFill,   FlintDrawingToolTypeEraser,
+                                          FlintDrawingToolTypeTriangleFill,  FlintDrawingToolTypeTriangleStroke,
+                                          FlintDrawingToolTypePentagonFill,  FlintDrawingToolTypePentagonStroke,
+                                          FlintDrawingToolTypeHexagonFill,   FlintDrawingToolTypeHexagonStroke};
     int checked = 0;
     for (int step = 0; step < 160; ++step) {
         int action = std::uniform_int_distribution<int>(0, 9)(rng);
         if (action < 5) {
-            small->setDrawTool(tools[std::uniform_int_distribution<int>(0, 13)(rng)]);
+            small->setDrawTool(tools[std::uniform_int_distribution<int>(0, int(std::size(tools)) - 1)(rng)]);
             small->setLineWidth(1 + coord(12));
             small->setLineColor(UIColor::colorWithHue(coord(1), 1, 1, 1));
             small->setLineAlpha(0.3 + coord(0.7));

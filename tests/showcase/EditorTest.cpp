@@ -6,6 +6,7 @@
 #include "showcase/ShowcaseEditor.h"
 #include "showcase/ShowcaseFixture.h"
 #include "showcase/ShowcaseImages.h"
+#include "tests/support/PixelProbe.h"
 
 namespace flint {
 namespace {
@@ -253,6 +254,59 @@ TEST_F(DrawingPageTest, ButtonsChooseToolsAndStepThroughTheHistory) {
     press(h.drawingResetButton());
     EXPECT_TRUE(drawing->pathArray().empty());
     EXPECT_EQ(exportedAt(180, 40).a, 0);
+}
+
+// The theme's opaque colours as the screens draw them, in both appearances: the panel's utilities
+// buttons, the editor's navigation bar and background, the tool card and its pill.
+class ThemeAsDrawnTest : public ShowcaseTest {
+protected:
+    struct Drawn {
+        ios::UIImage::RGBA button, navbar, background, tool, pill;
+    };
+
+    // The view drawn on its own (with its subviews) at one pixel per point, read at `point`.
+    static ios::UIImage::RGBA drawnAt(ios::UIView& view, ios::CGPoint point) {
+        auto image = ios::UIImage::imageWithSize(view.bounds().size, 1,
+                                                 [&](ios::CGContext& c) { view.layer()->renderInContext(c); });
+        return image->pixelAtPoint(point);
+    }
+
+    void expectDrawn(int style, const Drawn& want) {
+        boot("iphone-x", style);
+        openPanel();
+        // Inside the round button, above its icon.
+        auto button = host().lockscreenButton();
+        ASSERT_TRUE(button);
+        EXPECT_TRUE(ios::testing::pixelNear(drawnAt(*button, {button->bounds().size.width / 2, 4}), want.button, 2));
+
+        tapView(*host().showcaseView());
+        loop().runUntilIdle();
+        layout();
+        chooseTemplate(1);
+        auto navbar = host().showcaseNavbarView();
+        auto editor = host().showcaseEditorView();
+        auto card = host().toolCardView();
+        ASSERT_TRUE(navbar && editor && card);
+        EXPECT_TRUE(ios::testing::pixelNear(drawnAt(*navbar, {4, 4}), want.navbar, 2));
+        EXPECT_TRUE(
+            ios::testing::pixelNear(drawnAt(*editor, {4, navbar->frame().size.height + 4}), want.background, 2));
+        // Below the rounded corner, beside the handle's pill.
+        EXPECT_TRUE(ios::testing::pixelNear(drawnAt(*card, {24, 40}), want.tool, 2));
+        auto pill = card->pillView();
+        EXPECT_TRUE(ios::testing::pixelNear(
+            drawnAt(*pill, {pill->bounds().size.width / 2, pill->bounds().size.height / 2}), want.pill, 2));
+    }
+};
+
+TEST_F(ThemeAsDrawnTest, Dark) {
+    using ios::testing::rgba;
+    expectDrawn(2, {rgba(38, 38, 41), rgba(46, 46, 48), rgba(69, 69, 71), rgba(51, 51, 51), rgba(71, 71, 71)});
+}
+
+TEST_F(ThemeAsDrawnTest, Light) {
+    using ios::testing::rgba;
+    expectDrawn(
+        1, {rgba(227, 227, 232), rgba(240, 240, 240), rgba(255, 255, 255), rgba(237, 237, 237), rgba(214, 214, 214)});
 }
 
 TEST_F(ShowcaseTest, TheMusicCardStillFollowsTheMusicAfterTheEditorOpened) {
