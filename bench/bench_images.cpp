@@ -145,7 +145,8 @@ double cpuNow() {
 
 double seconds(double since) { return cpuNow() - since; }
 
-// A device whose library holds 1,000 screenshots (hard links to one P3 screenshot file).
+// A device whose library holds 1,000 screenshots (hard links to one P3 screenshot file) and their
+// thumbnails.
 struct Library {
     ios::testing::TestProcess process;
     objc::Ref<UIWindow> window = objc::make<UIWindow>();
@@ -165,6 +166,19 @@ struct Library {
             std::snprintf(name, sizeof name, "IMG_%04d.PNG", n);
             std::filesystem::create_hard_link(first, folder / name);
         }
+        // The thumbnails as the library keeps them: made once for the first photo, which every
+        // other photo is (its store names differ only by the photo's name).
+        auto& photos = UIPhotoLibrary::shared();
+        const int side = UIImagePickerController::thumbnailSide();
+        photos.thumbnailOfPhoto(first, side);
+        const auto store = devicePath(UIPhotoLibrary::kThumbnailFolder) / std::to_string(side);
+        const auto thumbnail = std::filesystem::directory_iterator(store)->path();
+        const auto suffix = thumbnail.filename().string().substr(first.filename().string().size());
+        for (int n = 2; n <= 1000; ++n) {
+            char name[32];
+            std::snprintf(name, sizeof name, "IMG_%04d.PNG", n);
+            std::filesystem::create_hard_link(thumbnail, store / (name + suffix));
+        }
     }
 };
 
@@ -182,6 +196,7 @@ void BM_OpenPicker1000(benchmark::State& state) {
         untilThumbnails += seconds(start);
         addedMB = std::max(addedMB, residentMegabytes() - before);
         if (picker->photoCount() != 1000 || picker->thumbnailsPending() != 0) state.SkipWithError("picker not ready");
+        if (UIPhotoLibrary::shared().thumbnailsDecodedFromPhotos() != 1) state.SkipWithError("thumbnails not kept");
         state.PauseTiming();
         library.root->dismissViewControllerAnimated(false);
         library.process.runLoop().advanceBy(1);

@@ -482,23 +482,33 @@ ImageDecoder::Result ImageDecoder::decode(const std::uint8_t* bytes, std::size_t
     return result;
 }
 
+cairo_surface_t* ImageDecoder::reduced(cairo_surface_t* surface, int minimumSide) {
+    minimumSide = std::max(1, minimumSide);
+    cairo_surface_t* result = cairo_surface_reference(surface);
+    auto shorter = [&] {
+        return std::min(cairo_image_surface_get_width(result), cairo_image_surface_get_height(result));
+    };
+    auto replace = [&](cairo_surface_t* smaller) {
+        cairo_surface_destroy(result);
+        result = smaller;
+    };
+    // A box average by the whole factor first (cheap at any reduction), then the rest.
+    if (const int factor = shorter() / minimumSide; factor >= 2) replace(reduceByFactor(result, factor));
+    if (result && shorter() * 4 > minimumSide * 5) replace(reduceToSide(result, minimumSide));
+    return result;
+}
+
 ImageDecoder::Result ImageDecoder::decodeThumbnail(const std::uint8_t* bytes, std::size_t size, int minimumSide) {
     minimumSide = std::max(1, minimumSide);
     // Colours are converted once the image is small.
     Decoded decoded = decodeStored(bytes, size, minimumSide, true);
     Result& result = decoded.result;
-    // A box average by the whole factor first (cheap at any reduction), then the rest.
-    auto shorter = [&] {
-        return std::min(cairo_image_surface_get_width(result.surface), cairo_image_surface_get_height(result.surface));
-    };
-    auto replace = [&](cairo_surface_t* reduced) {
+    if (result.surface) {
+        cairo_surface_t* small = reduced(result.surface, minimumSide);
         cairo_surface_destroy(result.surface);
-        result.surface = reduced;
-        if (!reduced) result.error = "out of memory";
-    };
-    if (result.surface)
-        if (const int factor = shorter() / minimumSide; factor >= 2) replace(reduceByFactor(result.surface, factor));
-    if (result.surface && shorter() * 4 > minimumSide * 5) replace(reduceToSide(result.surface, minimumSide));
+        result.surface = small;
+        if (!small) result.error = "out of memory";
+    }
     if (result.surface && decoded.conversion) convertSurface(result.surface, *decoded.conversion);
     makeUpright(result);
     return result;

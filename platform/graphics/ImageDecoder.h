@@ -44,6 +44,11 @@ public:
     // never enlarged).
     static Result decodeThumbnail(const std::uint8_t* bytes, std::size_t size, int minimumSide);
 
+    // `surface` reduced so that its shorter side is about `minimumSide` pixels, as a thumbnail
+    // decode reduces (a new reference; the same surface referenced again when it is small enough;
+    // null when out of memory).
+    static cairo_surface_t* reduced(cairo_surface_t* surface, int minimumSide);
+
     static bool isPNG(const std::uint8_t* bytes, std::size_t size);
     static bool isJPEG(const std::uint8_t* bytes, std::size_t size);
     // The orientation in a JPEG's EXIF block (the APP1 payload after "Exif\0\0"); Up when absent.

@@ -102,7 +102,7 @@ void UIImagePickerController::loadView() {
 
     m_paths = UIPhotoLibrary::shared().photoPaths();
     m_cellSide = std::floor(screen.size.width / kColumns);
-    m_thumbnailPixels = static_cast<int>(std::ceil((m_cellSide - kSpacing) * UIScreen::mainScreen()->scale()));
+    m_thumbnailPixels = thumbnailSide();
     m_grid = objc::make<UIScrollView>(CGRectMake(0, kBarHeight, screen.size.width, screen.size.height - kBarHeight));
     m_grid->setBackgroundColor(UIColor::whiteColor());
     m_grid->setShowsHorizontalScrollIndicator(false);
@@ -125,6 +125,12 @@ void UIImagePickerController::loadView() {
     cancelButton->addTarget(shared_from_this(), objc::sel("_cancelPicking:"), UIControlEventTouchUpInside);
     bar->addSubview(cancelButton);
     setView(root);
+}
+
+int UIImagePickerController::thumbnailSide() {
+    const auto screen = UIScreen::mainScreen();
+    const double cell = std::floor(screen->bounds().size.width / kColumns) - kSpacing;
+    return std::max(1, static_cast<int>(std::ceil(cell * screen->scale())));
 }
 
 CGRect UIImagePickerController::frameOfPhotoAtIndex(std::size_t index) const {
@@ -237,7 +243,7 @@ bool UIImagePickerController::decodeNextThumbnail() {
         if (wanted == m_paths.size() || distance < best) wanted = index, best = distance;
     }
     if (wanted == m_paths.size()) return false;
-    auto thumbnail = UIImage::thumbnailWithContentsOfHostFile(m_paths[wanted], m_thumbnailPixels);
+    auto thumbnail = UIPhotoLibrary::shared().thumbnailOfPhoto(m_paths[wanted], m_thumbnailPixels);
     ++m_thumbnailsDecoded;
     if (!thumbnail) {
         Process::shared().log().write("Image picker: cannot show " + m_paths[wanted].filename().string());

@@ -2,8 +2,9 @@
 // The image picker over the device's photo library. It shows the library's photos as a scrolling
 // grid of thumbnails, oldest first, opening scrolled to the end so the newest show; a tap on one
 // picks it. Only the cells on screen and half a screen either side exist (reused as the grid
-// scrolls); their thumbnails are decoded at cell size, one per turn of the run loop (one per frame
-// while the grid moves), nearest the screen first, and kept in a cache of fixed size. Only the
+// scrolls); their thumbnails come from the library's thumbnail store (made there at cell size when
+// missing), one per turn of the run loop (one per frame while the grid moves), nearest the screen
+// first, and are kept in a cache of fixed size. Only the
 // picked photo is decoded at full size. pickImageAtIndex / pickImageAtPath / cancel are the same
 // choices made directly. Picking sends imagePickerController:didFinishPickingMediaWithInfo: with
 // the image under "UIImagePickerControllerOriginalImage"; cancelling sends
@@ -83,6 +84,8 @@ public:
     static constexpr double kSpacing = 2;
     // Thumbnails kept at most (bytes of pixels).
     static constexpr std::size_t kThumbnailBudget = 32u << 20;
+    // The side in pixels of a cell's thumbnail on the main screen.
+    static int thumbnailSide();
 
     UIScrollView* gridView() const { return m_grid.get(); }
     // The cell showing photo `index` (a button tagged with the index), or null when it is not

@@ -1,14 +1,20 @@
 #include "platform/uikit/UIPhotoLibrary.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/Process.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/SystemLog.h"
+#include "platform/graphics/ImageDecoder.h"
+#include "platform/uikit/UIImagePickerController.h"
 #include "platform/uikit/NSError.h"
 
 namespace ios {
@@ -32,7 +38,7 @@ std::uint32_t bigEndian32(const unsigned char* bytes) {
 
 // A whole PNG: the signature, an image header with a size, and chunks that lead to the end
 // chunk inside the file. Reads only the chunk headers.
-bool isWholePNG(std::ifstream& in, std::uintmax_t size) {
+bool isWholePNG(std::istream& in, std::uintmax_t size) {
     static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     unsigned char head[8 + 8 + 8];
     if (!in.read(reinterpret_cast<char*>(head), sizeof head) || std::memcmp(head, kSignature, 8) != 0) return false;
@@ -67,6 +73,34 @@ bool isWholeImageFile(const std::filesystem::path& path, std::uintmax_t size) {
     in.clear();
     in.seekg(0);
     return isWholeJPEG(in, size);
+}
+
+// The centre square of the surface, `side` pixels on a side (fewer when the image is smaller).
+objc::Ref<UIImage> squareThumbnail(cairo_surface_t* surface, int side) {
+    if (!surface || side <= 0) return nullptr;
+    cairo_surface_t* small = ImageDecoder::reduced(surface, side);
+    if (!small) return nullptr;
+    const int w = cairo_image_surface_get_width(small), h = cairo_image_surface_get_height(small);
+    const int s = std::min({side, w, h});
+    const cairo_format_t format =
+        cairo_image_surface_get_format(small) == CAIRO_FORMAT_RGB24 ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32;
+    cairo_surface_t* square = cairo_image_surface_create(format, s, s);
+    cairo_t* cr = cairo_create(square);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr, small, -std::floor((w - s) / 2.0), -std::floor((h - s) / 2.0));
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    cairo_surface_destroy(small);
+    if (cairo_surface_status(square) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(square);
+        return nullptr;
+    }
+    return UIImage::imageWithSurface(square, 1);
+}
+
+std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace
@@ -116,15 +150,37 @@ std::filesystem::path UIPhotoLibrary::saveImage(const objc::Ref<UIImage>& image,
         error = "The user has not allowed adding photos";
         return {};
     }
+    auto bytes = image->pngRepresentation();
+    if (bytes.empty()) {
+        error = "The photo could not be written";
+        return {};
+    }
+    auto path = writeNext(bytes, error);
+    if (!path.empty()) {
+        const int side = UIImagePickerController::thumbnailSide();
+        storeThumbnail(path, side, squareThumbnail(image->surface(), side));
+    }
+    return path;
+}
+
+std::filesystem::path UIPhotoLibrary::addPNGData(const UIImage::Data& png, std::string& error) {
+    if (!m_writeAuthorized) {
+        error = "The user has not allowed adding photos";
+        return {};
+    }
+    std::istringstream in(std::string(png.begin(), png.end()));
+    if (!isWholePNG(in, png.size())) {
+        error = "The data is not a whole PNG image";
+        return {};
+    }
+    return writeNext(png, error);
+}
+
+std::filesystem::path UIPhotoLibrary::writeNext(const UIImage::Data& bytes, std::string& error) {
     std::error_code ec;
     std::filesystem::create_directories(folder(), ec);
     if (!std::filesystem::is_directory(folder(), ec)) {
         error = "The photo library is unavailable";
-        return {};
-    }
-    auto bytes = image->pngRepresentation();
-    if (bytes.empty()) {
-        error = "The photo could not be written";
         return {};
     }
     // The next number after every IMG_ name in the folder, listed or not (claims in progress and
@@ -151,6 +207,50 @@ std::filesystem::path UIPhotoLibrary::saveImage(const objc::Ref<UIImage>& image,
     }
     error = "The photo could not be written";
     return {};
+}
+
+std::filesystem::path UIPhotoLibrary::thumbnailPath(const std::filesystem::path& photo, int side) const {
+    // Named after the photo's name, size and modification time, so a photo written again under
+    // its old name never meets the thumbnail of what it was.
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(photo, ec);
+    if (ec) return {};
+    const auto modified = std::filesystem::last_write_time(photo, ec);
+    if (ec) return {};
+    const auto ticks = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                           std::chrono::file_clock::to_sys(modified).time_since_epoch())
+                           .count();
+    return devicePath(kThumbnailFolder) / std::to_string(side) /
+           (photo.filename().string() + "-" + std::to_string(size) + "-" + std::to_string(ticks) + ".PNG");
+}
+
+objc::Ref<UIImage> UIPhotoLibrary::thumbnailOfPhoto(const std::filesystem::path& photo, int side) {
+    const auto stored = thumbnailPath(photo, side);
+    if (stored.empty()) return nullptr;
+    if (const auto bytes = readFile(stored); !bytes.empty()) {
+        if (auto image = UIImage::imageWithData(bytes); image && image->pixelWidth() == image->pixelHeight())
+            return image;
+    }
+    const auto bytes = readFile(photo);
+    auto reduced = UIImage::thumbnailWithData(bytes.data(), bytes.size(), side);
+    if (!reduced) return nullptr;
+    ++m_thumbnailsDecoded;
+    auto thumbnail = squareThumbnail(reduced->surface(), side);
+    storeThumbnail(photo, side, thumbnail);
+    return thumbnail;
+}
+
+void UIPhotoLibrary::storeThumbnail(const std::filesystem::path& photo, int side, const objc::Ref<UIImage>& thumbnail) {
+    const auto path = thumbnailPath(photo, side);
+    if (!thumbnail || path.empty()) return;
+    const auto bytes = thumbnail->pngRepresentation();
+    if (!bytes.empty() &&
+        writeFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())))
+        return;
+    // A store that cannot be written costs only speed: the thumbnail is made again next time.
+    if (!m_storeFailureLogged)
+        Process::shared().log().write("Photo library: cannot keep thumbnails in " + path.parent_path().string());
+    m_storeFailureLogged = true;
 }
 
 void UIImageWriteToSavedPhotosAlbum(const objc::Ref<UIImage>& image, const objc::id& completionTarget,

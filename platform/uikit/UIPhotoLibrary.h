@@ -5,6 +5,13 @@
 // one log line). Saving claims the next free name with an exclusive create and writes the photo
 // whole (a temporary file renamed over the claim), so processes saving at once never overwrite
 // each other and a crash never leaves half a photo.
+//
+// Beside the photos the library keeps their thumbnails, as the platform does: each photo's centre
+// square, `side` pixels on a side, a PNG in "/var/mobile/Media/PhotoData/Thumbnails/<side>/" named
+// after the photo's name, size and modification time. Saving an image makes its thumbnail from
+// the pixels in hand; any other photo gets its thumbnail the first time one is asked for (decoded
+// at reduced size, then kept). A photo written again gets a new thumbnail; a stored thumbnail
+// that does not decode is made again.
 
 #include <filesystem>
 #include <map>
@@ -33,6 +40,16 @@ public:
     void setWriteAuthorized(bool authorized) { m_writeAuthorized = authorized; }
     // Writes the image as the next PNG; the written path, or empty with `error` set.
     std::filesystem::path saveImage(const objc::Ref<UIImage>& image, std::string& error);
+    // Adds PNG bytes as they are, as the next photo (checked to be a whole PNG first).
+    std::filesystem::path addPNGData(const UIImage::Data& png, std::string& error);
+
+    static constexpr const char* kThumbnailFolder = "/var/mobile/Media/PhotoData/Thumbnails";
+    // The photo's thumbnail (scale 1), from the store when it is there and current; null when the
+    // photo cannot be decoded.
+    objc::Ref<UIImage> thumbnailOfPhoto(const std::filesystem::path& photo, int side);
+    // Thumbnails this process made by decoding a photo (rather than reading the store or
+    // reducing an image being saved).
+    std::size_t thumbnailsDecodedFromPhotos() const { return m_thumbnailsDecoded; }
 
 private:
     struct FileCheck {
@@ -40,7 +57,13 @@ private:
         std::filesystem::file_time_type modified;
         bool whole = false;
     };
+    std::filesystem::path writeNext(const UIImage::Data& png, std::string& error);
+    std::filesystem::path thumbnailPath(const std::filesystem::path& photo, int side) const;
+    void storeThumbnail(const std::filesystem::path& photo, int side, const objc::Ref<UIImage>& thumbnail);
+
     bool m_writeAuthorized = true;
+    std::size_t m_thumbnailsDecoded = 0;
+    bool m_storeFailureLogged = false;
     // What the listing found of each file, so that each file is checked and logged once per change.
     mutable std::map<std::filesystem::path, FileCheck> m_checked;
 };

@@ -146,19 +146,10 @@ std::filesystem::path addToPhotoLibrary(const ImageFile& file, const std::string
         if (saved.empty()) error = what + ": " + error;
         return saved;
     }
-    // The library's next name, as its own saving picks it.
-    int next = 1;
-    for (const auto& p : library.photoPaths()) {
-        int n = 0;
-        if (std::sscanf(p.filename().string().c_str(), "IMG_%d", &n) == 1) next = std::max(next, n + 1);
-    }
-    char name[32];
-    std::snprintf(name, sizeof name, "IMG_%04d.PNG", next);
-    std::error_code ec;
-    std::filesystem::create_directories(library.folder(), ec);
-    const auto target = library.folder() / name;
-    if (!writeFileAtomically(target, file.bytes, error)) return {};
-    return target;
+    // A PNG goes in as it is, under the library's next free name.
+    auto added = library.addPNGData(file.bytes, error);
+    if (added.empty()) error = what + ": " + error;
+    return added;
 }
 
 }  // namespace flint::sim

@@ -191,5 +191,106 @@ TEST_F(ImagePickerTest, ScrollingThroughTheLibraryKeepsThumbnailsWithinTheBudget
     EXPECT_GT(largest, UIImagePickerController::kThumbnailBudget / 2);
 }
 
+std::size_t filesIn(const std::filesystem::path& folder) {
+    std::error_code ec;
+    std::size_t n = 0;
+    for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+        n += it->is_regular_file() ? 1 : 0;
+    return n;
+}
+
+objc::Ref<UIImage> thumbnailShown(UIImagePickerController& picker, std::size_t index) {
+    UIButton* cell = picker.cellForPhotoAtIndex(index);
+    auto* view = cell ? dynamic_cast<UIImageView*>(cell->subviews().at(0).get()) : nullptr;
+    return view ? view->image() : nullptr;
+}
+
+// Thumbnails are kept beside the library: a second opening decodes no photo, a saved image comes
+// with its thumbnail, and a photo written again under its name shows what it is now.
+TEST_F(ImagePickerTest, ThumbnailsAreKeptBesideTheLibrary) {
+    fillLibrary(12, 200, 500);
+    auto& library = UIPhotoLibrary::shared();
+    const auto store = devicePath(UIPhotoLibrary::kThumbnailFolder);
+    {
+        auto picker = openPicker();
+        runLoop().runUntilIdle();
+        EXPECT_EQ(library.thumbnailsDecodedFromPhotos(), 12u);
+        root->dismissViewControllerAnimated(false);
+        runLoop().advanceBy(1);
+    }
+    EXPECT_EQ(filesIn(store), 12u);
+
+    // An image saved through the library brings its thumbnail: nothing is decoded when it shows.
+    std::string error;
+    ASSERT_FALSE(library
+                     .saveImage(UIImage::imageWithSize({300, 300}, 1,
+                                                       [](CGContext& c) {
+                                                           c.setFillColor(0.2, 0.4, 1, 1);
+                                                           c.fillRect(CGRectMake(0, 0, 300, 300));
+                                                       }),
+                                error)
+                     .empty())
+        << error;
+    // Photo 3 written again, in another colour and size.
+    writePhoto(2, UIImage::imageWithSize({220, 480}, 1, [](CGContext& c) {
+                   c.setFillColor(1, 0.5, 0, 1);
+                   c.fillRect(CGRectMake(0, 0, 220, 480));
+               }));
+    auto picker = openPicker();
+    runLoop().runUntilIdle();
+    EXPECT_EQ(library.thumbnailsDecodedFromPhotos(), 13u) << "only the photo written again is decoded";
+    ASSERT_EQ(picker->photoCount(), 13u);
+    auto saved = thumbnailShown(*picker, 12);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->pixelWidth(), UIImagePickerController::thumbnailSide());
+    EXPECT_EQ(saved->pixelHeight(), UIImagePickerController::thumbnailSide());
+    EXPECT_TRUE(pixelNear(saved->pixelAt(10, 10), {51, 102, 255, 255}, 2));
+    auto rewritten = thumbnailShown(*picker, 2);
+    ASSERT_TRUE(rewritten);
+    EXPECT_TRUE(pixelNear(rewritten->pixelAt(10, 10), {255, 128, 0, 255}, 2));
+    auto kept = thumbnailShown(*picker, 5);
+    ASSERT_TRUE(kept);
+    EXPECT_TRUE(pixelNear(kept->pixelAt(10, 10), colourOfPhoto(5), 2));
+}
+
+// A damaged store costs only time: a thumbnail that does not decode is made again, and a store
+// that cannot be written still shows every photo.
+TEST_F(ImagePickerTest, DamagedOrUnwritableStoreStillShowsThePhotos) {
+    fillLibrary(3, 100, 100);
+    auto& library = UIPhotoLibrary::shared();
+    const auto store = devicePath(UIPhotoLibrary::kThumbnailFolder);
+    {
+        auto picker = openPicker();
+        runLoop().runUntilIdle();
+        root->dismissViewControllerAnimated(false);
+        runLoop().advanceBy(1);
+    }
+    ASSERT_EQ(library.thumbnailsDecodedFromPhotos(), 3u);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(store))
+        if (entry.is_regular_file()) std::ofstream(entry.path(), std::ios::trunc) << "not a picture";
+    {
+        auto picker = openPicker();
+        runLoop().runUntilIdle();
+        EXPECT_EQ(library.thumbnailsDecodedFromPhotos(), 6u);
+        auto first = thumbnailShown(*picker, 0);
+        ASSERT_TRUE(first);
+        EXPECT_TRUE(pixelNear(first->pixelAt(3, 3), colourOfPhoto(0), 2));
+        root->dismissViewControllerAnimated(false);
+        runLoop().advanceBy(1);
+    }
+    // The store's folder replaced by a file: nothing can be kept, everything still shows.
+    std::filesystem::remove_all(store);
+    std::ofstream(store) << "in the way";
+    auto picker = openPicker();
+    runLoop().runUntilIdle();
+    EXPECT_EQ(library.thumbnailsDecodedFromPhotos(), 9u);
+    for (std::size_t n = 0; n < 3; ++n) {
+        auto shown = thumbnailShown(*picker, n);
+        ASSERT_TRUE(shown) << n;
+        EXPECT_TRUE(pixelNear(shown->pixelAt(3, 3), colourOfPhoto(n), 2));
+    }
+}
+
 }  // namespace
 }  // namespace ios::testing
