@@ -1,6 +1,5 @@
 #include "platform/graphics/UIImage.h"
 
-#include <array>
 #include <csetjmp>
 #include <cmath>
 #include <cstdio>
@@ -10,11 +9,11 @@
 #include <vector>
 
 #include <jpeglib.h>
-#include <png.h>
 
 #include "platform/foundation/Process.h"
 #include "platform/foundation/SystemLog.h"
 #include "platform/graphics/CGContext.h"
+#include "platform/graphics/PNGEncoder.h"
 #include "platform/graphics/UIGraphics.h"
 
 namespace ios {
@@ -39,40 +38,8 @@ struct JpegError {
 void jpegErrorExit(j_common_ptr info) { std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1); }
 void jpegQuiet(j_common_ptr) {}
 
-// Chunks are (length, type, data, CRC); the CRC covers type and data.
-std::uint32_t crc32(const std::uint8_t* bytes, std::size_t size) {
-    static const auto table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t n = 0; n < 256; ++n) {
-            std::uint32_t c = n;
-            for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[n] = c;
-        }
-        return t;
-    }();
-    std::uint32_t c = 0xFFFFFFFFu;
-    for (std::size_t i = 0; i < size; ++i) c = table[(c ^ bytes[i]) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
-}
-
-// An sRGB chunk (perceptual intent) right after IHDR, which is 8 + 25 bytes into the file.
-void insertSRGBChunk(UIImage::Data& png) {
-    constexpr std::size_t kAfterHeader = 8 + 25;
-    if (png.size() < kAfterHeader) return;
-    std::uint8_t chunk[13] = {0, 0, 0, 1, 's', 'R', 'G', 'B', 0};
-    const std::uint32_t crc = crc32(chunk + 4, 5);
-    for (int i = 0; i < 4; ++i) chunk[9 + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
-    png.insert(png.begin() + kAfterHeader, chunk, chunk + sizeof chunk);
-}
-
 void logImage(const std::string& line) {
     if (Process* process = Process::current()) process->log().write("Image: " + line);
-}
-
-cairo_status_t appendToVector(void* closure, const unsigned char* data, unsigned int length) {
-    auto* out = static_cast<UIImage::Data*>(closure);
-    out->insert(out->end(), data, data + length);
-    return CAIRO_STATUS_SUCCESS;
 }
 
 bool readFile(const std::filesystem::path& path, UIImage::Data& out) {
@@ -337,8 +304,14 @@ void UIImage::paint(cairo_t* cr, const CGRect& rect, CGFloat alpha, const UIColo
 UIImage::Data UIImage::pngRepresentation() const {
     Data out;
     if (!m_surface || pixelWidth() == 0 || pixelHeight() == 0) return out;
-    if (cairo_surface_write_to_png_stream(m_surface.get(), appendToVector, &out) != CAIRO_STATUS_SUCCESS) out.clear();
-    insertSRGBChunk(out);
+    cairo_surface_flush(m_surface.get());
+    PNGEncoding encoding;
+    encoding.alpha = cairo_image_surface_get_format(m_surface.get()) != CAIRO_FORMAT_RGB24;
+    encoding.sRGB = true;
+    if (!PNGEncoder::encode(cairo_image_surface_get_data(m_surface.get()),
+                            cairo_image_surface_get_stride(m_surface.get()), pixelWidth(), pixelHeight(), encoding,
+                            out))
+        out.clear();
     return out;
 }
 

@@ -1,9 +1,9 @@
 #include "sim/live/FrameDiffer.h"
 
-#include <png.h>
-
 #include <algorithm>
 #include <cstring>
+
+#include "platform/graphics/PNGEncoder.h"
 
 namespace flint::live {
 
@@ -66,11 +66,6 @@ std::optional<PixelRect> FrameDiffer::update(const std::uint32_t* pixels, int wi
 
 namespace {
 
-void appendBytes(png_structp png, png_bytep data, png_size_t length) {
-    auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + length);
-}
-
 void put16(std::vector<std::uint8_t>& out, std::size_t at, int value) {
     out[at] = static_cast<std::uint8_t>(value & 0xFF);
     out[at + 1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
@@ -89,35 +84,11 @@ std::vector<std::uint8_t> encodeFrameMessage(const std::vector<std::uint32_t>& f
     put16(out, 12, frameWidth);
     put16(out, 14, frameHeight);
 
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        return {};
-    }
-    std::vector<std::uint8_t> rowBytes(std::size_t(rect.width) * 3);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return {};
-    }
-    png_set_write_fn(png, &out, appendBytes, nullptr);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(rect.width), static_cast<png_uint_32>(rect.height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     // Fast: the frames travel over the loopback, so time matters more than bytes.
-    png_set_compression_level(png, 1);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
-    png_write_info(png, info);
-    for (int y = rect.y; y < rect.y + rect.height; ++y) {
-        const std::uint32_t* src = &frame[std::size_t(y) * frameWidth + rect.x];
-        for (int x = 0; x < rect.width; ++x) {
-            rowBytes[std::size_t(x) * 3] = static_cast<std::uint8_t>(src[x] >> 16);
-            rowBytes[std::size_t(x) * 3 + 1] = static_cast<std::uint8_t>(src[x] >> 8);
-            rowBytes[std::size_t(x) * 3 + 2] = static_cast<std::uint8_t>(src[x]);
-        }
-        png_write_row(png, rowBytes.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
+    ios::PNGEncoding encoding;
+    encoding.effort = ios::PNGEncoding::Effort::Sent;
+    const auto* origin = reinterpret_cast<const std::uint8_t*>(&frame[std::size_t(rect.y) * frameWidth + rect.x]);
+    if (!ios::PNGEncoder::encode(origin, frameWidth * 4, rect.width, rect.height, encoding, out)) return {};
     return out;
 }
 

@@ -58,6 +58,42 @@ TEST(UIImage, PNGRoundTripKeepsPixelsAndAlpha) {
     EXPECT_EQ(decoded->scale(), 1);
 }
 
+// Every alpha level comes back with its colour (within rounding); the file says it is sRGB and
+// stores three channels for an opaque bitmap, four otherwise.
+TEST(UIImage, PNGKeepsEveryAlphaLevelAndSaysItIsSRGB) {
+    auto ramp = UIImage::imageWithSize({256, 2}, 1, [](CGContext& c) {
+        for (int a = 0; a < 256; ++a) {
+            c.setFillColor(0.9, 0.5, 0.1, a / 255.0);
+            c.fillRect(CGRectMake(a, 0, 1, 1));
+            c.setFillColor(0.1, 0.3, 1.0, a / 255.0);
+            c.fillRect(CGRectMake(a, 1, 1, 1));
+        }
+    });
+    const auto png = ramp->pngRepresentation();
+    ASSERT_GT(png.size(), 8u + 25 + 13);
+    EXPECT_EQ(png[8 + 8 + 9], 6) << "RGBA";
+    EXPECT_EQ(std::string(png.begin() + 8 + 25 + 4, png.begin() + 8 + 25 + 8), "sRGB") << "right after the header";
+    auto decoded = UIImage::imageWithData(png);
+    ASSERT_TRUE(decoded);
+    for (int y = 0; y < 2; ++y)
+        for (int a = 0; a < 256; ++a)
+            ASSERT_TRUE(pixelNear(decoded->pixelAt(a, y), ramp->pixelAt(a, y), 1)) << "alpha " << a << " row " << y;
+
+    auto opaque = UIImage::imageWithSize(
+        {3, 3}, 1,
+        [](CGContext& c) {
+            c.setFillColor(0.2, 0.4, 0.6, 1);
+            c.fillRect(CGRectMake(0, 0, 3, 3));
+        },
+        true);
+    const auto rgb = opaque->pngRepresentation();
+    ASSERT_GT(rgb.size(), 8u + 25);
+    EXPECT_EQ(rgb[8 + 8 + 9], 2) << "RGB";
+    auto back = UIImage::imageWithData(rgb);
+    ASSERT_TRUE(back);
+    EXPECT_TRUE(pixelNear(back->pixelAt(1, 1), opaque->pixelAt(1, 1), 0));
+}
+
 TEST(UIImage, JPEGRoundTripIsCloseAndOpaque) {
     auto image = UIImage::imageWithSize({32, 32}, 1, [](CGContext& c) {
         c.setFillColor(1, 0, 0, 1);
