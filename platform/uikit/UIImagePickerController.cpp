@@ -63,7 +63,7 @@ bool UIImagePickerController::pickImageAtIndex(std::size_t index) {
 }
 
 bool UIImagePickerController::pickImageAtPath(const std::filesystem::path& hostPath) {
-    auto image = UIImage::imageWithContentsOfHostFile(hostPath, 1);
+    auto image = UIPhotoLibrary::shared().imageOfPhoto(hostPath);
     if (!image) {
         Process::shared().log().write("Image picker: cannot read " + hostPath.string());
         return false;

@@ -95,7 +95,9 @@ objc::Ref<UIImage> squareThumbnail(cairo_surface_t* surface, int side) {
         cairo_surface_destroy(square);
         return nullptr;
     }
-    return UIImage::imageWithSurface(square, 1);
+    auto image = UIImage::imageWithSurface(square, 1);  // takes its own reference
+    cairo_surface_destroy(square);
+    return image;
 }
 
 std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
@@ -159,11 +161,35 @@ std::filesystem::path UIPhotoLibrary::saveImage(const objc::Ref<UIImage>& image,
     if (!path.empty()) {
         const int side = UIImagePickerController::thumbnailSide();
         storeThumbnail(path, side, squareThumbnail(image->surface(), side));
+        // Opaque pixels come back from the PNG exactly; partly transparent ones need not.
+        remember(path, image->isOpaque() ? UIImage::imageWithSurface(image->surface(), 1) : nullptr);
     }
     return path;
 }
 
-std::filesystem::path UIPhotoLibrary::addPNGData(const UIImage::Data& png, std::string& error) {
+void UIPhotoLibrary::remember(const std::filesystem::path& path, const objc::Ref<UIImage>& image) {
+    m_recent = {};
+    std::error_code ec;
+    if (!image || path.empty()) return;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec) return;
+    const auto modified = std::filesystem::last_write_time(path, ec);
+    if (ec) return;
+    m_recent = {path, size, modified, image};
+}
+
+objc::Ref<UIImage> UIPhotoLibrary::imageOfPhoto(const std::filesystem::path& photo) {
+    if (m_recent.image && photo == m_recent.path) {
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(photo, ec);
+        const auto modified = ec ? std::filesystem::file_time_type{} : std::filesystem::last_write_time(photo, ec);
+        if (!ec && size == m_recent.size && modified == m_recent.modified) return m_recent.image;
+    }
+    return UIImage::imageWithContentsOfHostFile(photo, 1);
+}
+
+std::filesystem::path UIPhotoLibrary::addPNGData(const UIImage::Data& png, std::string& error,
+                                                 const objc::Ref<UIImage>& decoded) {
     if (!m_writeAuthorized) {
         error = "The user has not allowed adding photos";
         return {};
@@ -173,7 +199,13 @@ std::filesystem::path UIPhotoLibrary::addPNGData(const UIImage::Data& png, std::
         error = "The data is not a whole PNG image";
         return {};
     }
-    return writeNext(png, error);
+    auto path = writeNext(png, error);
+    if (!path.empty() && decoded) {
+        const int side = UIImagePickerController::thumbnailSide();
+        storeThumbnail(path, side, squareThumbnail(decoded->surface(), side));
+        remember(path, decoded->scale() == 1 ? decoded : UIImage::imageWithSurface(decoded->surface(), 1));
+    }
+    return path;
 }
 
 std::filesystem::path UIPhotoLibrary::writeNext(const UIImage::Data& bytes, std::string& error) {

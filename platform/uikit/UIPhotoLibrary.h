@@ -40,8 +40,14 @@ public:
     void setWriteAuthorized(bool authorized) { m_writeAuthorized = authorized; }
     // Writes the image as the next PNG; the written path, or empty with `error` set.
     std::filesystem::path saveImage(const objc::Ref<UIImage>& image, std::string& error);
-    // Adds PNG bytes as they are, as the next photo (checked to be a whole PNG first).
-    std::filesystem::path addPNGData(const UIImage::Data& png, std::string& error);
+    // Adds PNG bytes as they are, as the next photo (checked to be a whole PNG first). `decoded`,
+    // when given, is what the bytes decode to: it makes the thumbnail and is the photo's image
+    // (imageOfPhoto) until another photo is added.
+    std::filesystem::path addPNGData(const UIImage::Data& png, std::string& error,
+                                     const objc::Ref<UIImage>& decoded = nullptr);
+    // The photo's full image at scale 1: the image of the photo added last when the file is still
+    // what was added, else decoded from the file. Null when the file does not decode.
+    objc::Ref<UIImage> imageOfPhoto(const std::filesystem::path& photo);
 
     static constexpr const char* kThumbnailFolder = "/var/mobile/Media/PhotoData/Thumbnails";
     // The photo's thumbnail (scale 1), from the store when it is there and current; null when the
@@ -64,6 +70,14 @@ private:
     bool m_writeAuthorized = true;
     std::size_t m_thumbnailsDecoded = 0;
     bool m_storeFailureLogged = false;
+    // The photo added last and its image; one full image at most is kept.
+    struct Recent {
+        std::filesystem::path path;
+        std::uintmax_t size = 0;
+        std::filesystem::file_time_type modified;
+        objc::Ref<UIImage> image;
+    } m_recent;
+    void remember(const std::filesystem::path& path, const objc::Ref<UIImage>& image);
     // What the listing found of each file, so that each file is checked and logged once per change.
     mutable std::map<std::filesystem::path, FileCheck> m_checked;
 };

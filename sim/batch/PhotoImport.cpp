@@ -146,8 +146,13 @@ std::filesystem::path addToPhotoLibrary(const ImageFile& file, const std::string
         if (saved.empty()) error = what + ": " + error;
         return saved;
     }
-    // A PNG goes in as it is, under the library's next free name.
-    auto added = library.addPNGData(file.bytes, error);
+    // A PNG goes in as it is, under the library's next free name, with the image it decodes to.
+    auto image = ios::UIImage::imageWithData(file.bytes);
+    if (!image) {
+        error = what + ": the image cannot be decoded";
+        return {};
+    }
+    auto added = library.addPNGData(file.bytes, error, image);
     if (added.empty()) error = what + ": " + error;
     return added;
 }

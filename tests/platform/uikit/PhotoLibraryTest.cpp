@@ -79,5 +79,60 @@ TEST_F(PhotoLibraryTest, SavingTakesTheNumberAfterEveryNameInTheFolderAndLeavesN
     EXPECT_EQ(library.imageAtIndex(1)->pixelWidth(), 5);
 }
 
+// What a photo just added decodes to is handed out without decoding the file again, as long as
+// the file is what was added; only an image whose pixels the file keeps exactly is handed out.
+TEST_F(PhotoLibraryTest, ThePhotoAddedLastIsNotDecodedAgainUntilItsFileChanges) {
+    auto red = UIImage::imageWithSize({6, 6}, 1, [](CGContext& c) {
+        c.setFillColor(1, 0, 0, 1);
+        c.fillRect({{0, 0}, {6, 6}});
+    });
+    const auto png = red->pngRepresentation();
+    auto decoded = UIImage::imageWithData(png);
+    ASSERT_TRUE(decoded);
+    std::string error;
+    const auto path = library.addPNGData(png, error, decoded);
+    ASSERT_FALSE(path.empty()) << error;
+    EXPECT_EQ(library.imageOfPhoto(path).get(), decoded.get());
+    EXPECT_EQ(bytesOf(path), std::string(png.begin(), png.end())) << "the bytes are stored as they came";
+
+    // The file written again (another size, so the change shows even within one clock tick).
+    auto blue = UIImage::imageWithSize({8, 6}, 1, [](CGContext& c) {
+        c.setFillColor(0, 0, 1, 1);
+        c.fillRect({{0, 0}, {8, 6}});
+    });
+    const auto bluePNG = blue->pngRepresentation();
+    writeFile(path.filename().string(), std::string(bluePNG.begin(), bluePNG.end()));
+    auto now = library.imageOfPhoto(path);
+    ASSERT_TRUE(now);
+    EXPECT_NE(now.get(), decoded.get());
+    EXPECT_EQ(now->pixelWidth(), 8);
+    EXPECT_EQ(now->pixelAt(2, 2).b, 255);
+
+    // Half-transparent pixels do not survive the PNG exactly, so a saved image of them is decoded.
+    auto glass = UIImage::imageWithSize({5, 5}, 1, [](CGContext& c) {
+        c.setFillColor(0.3, 0.6, 0.9, 0.3);
+        c.fillRect({{0, 0}, {5, 5}});
+    });
+    const auto glassPath = library.saveImage(glass, error);
+    ASSERT_FALSE(glassPath.empty()) << error;
+    auto glassImage = library.imageOfPhoto(glassPath);
+    ASSERT_TRUE(glassImage);
+    EXPECT_NE(glassImage->surface(), glass->surface());
+    // An opaque one is, at scale 1 whatever its own scale.
+    auto wall = UIImage::imageWithSize(
+        {3, 3}, 2,
+        [](CGContext& c) {
+            c.setFillColor(0.1, 0.5, 0.2, 1);
+            c.fillRect({{0, 0}, {3, 3}});
+        },
+        true);
+    const auto wallPath = library.saveImage(wall, error);
+    auto wallImage = library.imageOfPhoto(wallPath);
+    ASSERT_TRUE(wallImage);
+    EXPECT_EQ(wallImage->surface(), wall->surface());
+    EXPECT_EQ(wallImage->scale(), 1);
+    EXPECT_EQ(library.imageOfPhoto(glassPath)->pixelWidth(), 5) << "an older photo is still read from its file";
+}
+
 }  // namespace
 }  // namespace ios::testing
