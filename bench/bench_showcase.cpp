@@ -25,6 +25,21 @@ struct EditorDevice : PanelDevice {
     }
     void launchEditor() { objc::msgSend(bar, objc::sel("launchShowcaseEditor")); }
     flint::FlintHost host() const { return flint::FlintHost(*bar); }
+
+    // The editor open on a blue bezel holding a full-screen screenshot, over a colour and, when
+    // asked, the same screenshot as the background image.
+    flint::FlintHost composed(const ios::UIColorRef& colour, bool backgroundImage) {
+        auto screenshot = ios::UIScreen::mainScreen()->snapshot(3);
+        launchEditor();
+        process.runLoop().runUntilIdle();
+        flint::FlintHost h = host();
+        flint::applyBezel(h, "IphoneXBlue");
+        h.showcaseScreenshotImage()->setImage(screenshot);
+        if (backgroundImage) h.showcaseBackgroundImage()->setImage(screenshot);
+        h.showcaseCanvasView()->setBackgroundColor(colour);
+        ios::UIScreen::mainScreen()->layoutVisibleWindows();
+        return h;
+    }
 };
 
 void BM_LaunchShowcaseEditor(benchmark::State& state) {
@@ -42,15 +57,7 @@ BENCHMARK(BM_LaunchShowcaseEditor)->Unit(benchmark::kMillisecond);
 
 void BM_ExportRender(benchmark::State& state) {
     EditorDevice device;
-    auto screenshot = ios::UIScreen::mainScreen()->snapshot(3);
-    device.launchEditor();
-    device.process.runLoop().runUntilIdle();
-    flint::FlintHost host = device.host();
-    flint::applyBezel(host, "IphoneXBlue");
-    host.showcaseScreenshotImage()->setImage(screenshot);
-    host.showcaseBackgroundImage()->setImage(screenshot);
-    host.showcaseCanvasView()->setBackgroundColor(ios::UIColor::colorWithRed(0.2, 0.4, 0.6, 1));
-    ios::UIScreen::mainScreen()->layoutVisibleWindows();
+    flint::FlintHost host = device.composed(ios::UIColor::colorWithRed(0.2, 0.4, 0.6, 1), true);
     for (auto _ : state) {
         auto image = flint::renderShowcaseCanvas(host);
         benchmark::DoNotOptimize(image);
@@ -62,14 +69,7 @@ BENCHMARK(BM_ExportRender)->Unit(benchmark::kMillisecond);
 // point (1125 × 2193 pixels): its encode time and size.
 void BM_ExportEncode(benchmark::State& state) {
     EditorDevice device;
-    auto screenshot = ios::UIScreen::mainScreen()->snapshot(3);
-    device.launchEditor();
-    device.process.runLoop().runUntilIdle();
-    flint::FlintHost host = device.host();
-    flint::applyBezel(host, "IphoneXBlue");
-    host.showcaseScreenshotImage()->setImage(screenshot);
-    host.showcaseCanvasView()->setBackgroundColor(ios::UIColor::colorWithRed(0, 0.7, 1, 1));
-    ios::UIScreen::mainScreen()->layoutVisibleWindows();
+    flint::FlintHost host = device.composed(ios::UIColor::colorWithRed(0, 0.7, 1, 1), false);
     auto canvas = host.showcaseCanvasView();
     ios::UIGraphicsBeginImageContextWithOptions(canvas->frame().size, false, 3);
     canvas->layer()->renderInContext(*ios::UIGraphicsGetCurrentContext());

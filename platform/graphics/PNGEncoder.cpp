@@ -47,8 +47,8 @@ void convertRow(const std::uint32_t* src, int width, bool alpha, std::uint8_t* r
 
 }  // namespace
 
-bool PNGEncoder::encode(const std::uint8_t* pixels, int strideBytes, int width, int height,
-                        const PNGEncoding& encoding, std::vector<std::uint8_t>& out) {
+bool PNGEncoder::encode(const std::uint8_t* pixels, int strideBytes, int width, int height, const PNGEncoding& encoding,
+                        std::vector<std::uint8_t>& out) {
     if (!pixels || width <= 0 || height <= 0) return false;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
