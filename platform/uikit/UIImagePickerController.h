@@ -4,8 +4,7 @@
 // picks it. Only the cells on screen and half a screen either side exist (reused as the grid
 // scrolls); their thumbnails come from the library's thumbnail store (made there at cell size when
 // missing), one per turn of the run loop (one per frame while the grid moves), nearest the screen
-// first, and are kept in a cache of fixed size. Only the
-// picked photo is decoded at full size. pickImageAtIndex / pickImageAtPath / cancel are the same
+// first, and are kept in a cache of fixed size. Only the picked photo is decoded at full size. pickImageAtIndex / pickImageAtPath / cancel are the same
 // choices made directly. Picking sends imagePickerController:didFinishPickingMediaWithInfo: with
 // the image under "UIImagePickerControllerOriginalImage"; cancelling sends
 // imagePickerControllerDidCancel:. Each goes to the delegate (held weakly) only when it
