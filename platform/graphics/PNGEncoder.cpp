@@ -86,4 +86,15 @@ bool PNGEncoder::encode(const std::uint8_t* pixels, int strideBytes, int width, 
     return true;
 }
 
+bool PNGEncoder::encodeSurface(cairo_surface_t* surface, PNGEncoding::Effort effort, std::vector<std::uint8_t>& out) {
+    if (!surface || cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE) return false;
+    cairo_surface_flush(surface);
+    PNGEncoding encoding;
+    encoding.alpha = cairo_image_surface_get_format(surface) != CAIRO_FORMAT_RGB24;
+    encoding.sRGB = true;
+    encoding.effort = effort;
+    return encode(cairo_image_surface_get_data(surface), cairo_image_surface_get_stride(surface),
+                  cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface), encoding, out);
+}
+
 }  // namespace ios

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include <cairo.h>
+
 namespace ios {
 
 struct PNGEncoding {
@@ -13,8 +15,9 @@ struct PNGEncoding {
     bool sRGB = false;   // an sRGB chunk (perceptual intent) says how the colours are meant
     // Kept: each row predicted from its neighbours (Paeth) and deflated as runs only; on screens
     // and mock-ups (flat areas, repeated rows) about as small as zlib's full search in a quarter of
-    // its time. Sent: the left neighbour and zlib's fastest level, for frames on the loopback.
-    enum class Effort { Kept, Sent } effort = Effort::Kept;
+    // its time. Quick: the left neighbour and zlib's fastest level, larger but about twice as
+    // quick to write and to read back, for frames on the loopback and the library's thumbnails.
+    enum class Effort { Kept, Quick } effort = Effort::Kept;
 };
 
 class PNGEncoder {
@@ -23,6 +26,8 @@ public:
     // `out` as it was) when libpng fails or the size is empty.
     static bool encode(const std::uint8_t* pixels, int strideBytes, int width, int height, const PNGEncoding& encoding,
                        std::vector<std::uint8_t>& out);
+    // An image surface (ARGB32 with alpha, RGB24 without), marked sRGB.
+    static bool encodeSurface(cairo_surface_t* surface, PNGEncoding::Effort effort, std::vector<std::uint8_t>& out);
 };
 
 }  // namespace ios

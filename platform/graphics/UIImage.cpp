@@ -304,14 +304,7 @@ void UIImage::paint(cairo_t* cr, const CGRect& rect, CGFloat alpha, const UIColo
 UIImage::Data UIImage::pngRepresentation() const {
     Data out;
     if (!m_surface || pixelWidth() == 0 || pixelHeight() == 0) return out;
-    cairo_surface_flush(m_surface.get());
-    PNGEncoding encoding;
-    encoding.alpha = cairo_image_surface_get_format(m_surface.get()) != CAIRO_FORMAT_RGB24;
-    encoding.sRGB = true;
-    if (!PNGEncoder::encode(cairo_image_surface_get_data(m_surface.get()),
-                            cairo_image_surface_get_stride(m_surface.get()), pixelWidth(), pixelHeight(), encoding,
-                            out))
-        out.clear();
+    if (!PNGEncoder::encodeSurface(m_surface.get(), PNGEncoding::Effort::Kept, out)) out.clear();
     return out;
 }
 

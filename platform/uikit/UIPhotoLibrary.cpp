@@ -14,6 +14,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/SystemLog.h"
 #include "platform/graphics/ImageDecoder.h"
+#include "platform/graphics/PNGEncoder.h"
 #include "platform/uikit/UIImagePickerController.h"
 #include "platform/uikit/NSError.h"
 
@@ -275,8 +276,9 @@ objc::Ref<UIImage> UIPhotoLibrary::thumbnailOfPhoto(const std::filesystem::path&
 void UIPhotoLibrary::storeThumbnail(const std::filesystem::path& photo, int side, const objc::Ref<UIImage>& thumbnail) {
     const auto path = thumbnailPath(photo, side);
     if (!thumbnail || path.empty()) return;
-    const auto bytes = thumbnail->pngRepresentation();
-    if (!bytes.empty() &&
+    // Quick to write and to read back: the picker reads thumbnails a screenful at a time.
+    std::vector<std::uint8_t> bytes;
+    if (PNGEncoder::encodeSurface(thumbnail->surface(), PNGEncoding::Effort::Quick, bytes) &&
         writeFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())))
         return;
     // A store that cannot be written costs only speed: the thumbnail is made again next time.

@@ -86,7 +86,7 @@ std::vector<std::uint8_t> encodeFrameMessage(const std::vector<std::uint32_t>& f
 
     // Fast: the frames travel over the loopback, so time matters more than bytes.
     ios::PNGEncoding encoding;
-    encoding.effort = ios::PNGEncoding::Effort::Sent;
+    encoding.effort = ios::PNGEncoding::Effort::Quick;
     const auto* origin = reinterpret_cast<const std::uint8_t*>(&frame[std::size_t(rect.y) * frameWidth + rect.x]);
     if (!ios::PNGEncoder::encode(origin, frameWidth * 4, rect.width, rect.height, encoding, out)) return {};
     return out;
