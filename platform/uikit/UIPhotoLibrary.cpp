@@ -159,33 +159,30 @@ std::filesystem::path UIPhotoLibrary::saveImage(const objc::Ref<UIImage>& image,
         return {};
     }
     auto path = writeNext(bytes, error);
-    if (!path.empty()) {
-        const int side = UIImagePickerController::thumbnailSide();
-        storeThumbnail(path, side, squareThumbnail(image->surface(), side));
-        // Opaque pixels come back from the PNG exactly; partly transparent ones need not.
-        remember(path, image->isOpaque() ? UIImage::imageWithSurface(image->surface(), 1) : nullptr);
-    }
+    // Opaque pixels come back from the PNG exactly; partly transparent ones need not.
+    if (!path.empty()) added(path, image, image->isOpaque());
     return path;
 }
 
-void UIPhotoLibrary::remember(const std::filesystem::path& path, const objc::Ref<UIImage>& image) {
-    m_recent = {};
+std::optional<UIPhotoLibrary::Stamp> UIPhotoLibrary::stampOf(const std::filesystem::path& path) {
     std::error_code ec;
-    if (!image || path.empty()) return;
     const auto size = std::filesystem::file_size(path, ec);
-    if (ec) return;
+    if (ec) return std::nullopt;
     const auto modified = std::filesystem::last_write_time(path, ec);
-    if (ec) return;
-    m_recent = {path, size, modified, image};
+    if (ec) return std::nullopt;
+    return Stamp{size, modified};
+}
+
+void UIPhotoLibrary::added(const std::filesystem::path& path, const objc::Ref<UIImage>& image, bool exact) {
+    const int side = UIImagePickerController::thumbnailSide();
+    storeThumbnail(thumbnailPath(path, side), squareThumbnail(image->surface(), side));
+    m_recent = {};
+    if (const auto stamp = stampOf(path); stamp && exact)
+        m_recent = {path, *stamp, image->scale() == 1 ? image : UIImage::imageWithSurface(image->surface(), 1)};
 }
 
 objc::Ref<UIImage> UIPhotoLibrary::imageOfPhoto(const std::filesystem::path& photo) {
-    if (m_recent.image && photo == m_recent.path) {
-        std::error_code ec;
-        const auto size = std::filesystem::file_size(photo, ec);
-        const auto modified = ec ? std::filesystem::file_time_type{} : std::filesystem::last_write_time(photo, ec);
-        if (!ec && size == m_recent.size && modified == m_recent.modified) return m_recent.image;
-    }
+    if (m_recent.image && photo == m_recent.path && stampOf(photo) == m_recent.stamp) return m_recent.image;
     return UIImage::imageWithContentsOfHostFile(photo, 1);
 }
 
@@ -201,11 +198,7 @@ std::filesystem::path UIPhotoLibrary::addPNGData(const UIImage::Data& png, std::
         return {};
     }
     auto path = writeNext(png, error);
-    if (!path.empty() && decoded) {
-        const int side = UIImagePickerController::thumbnailSide();
-        storeThumbnail(path, side, squareThumbnail(decoded->surface(), side));
-        remember(path, decoded->scale() == 1 ? decoded : UIImage::imageWithSurface(decoded->surface(), 1));
-    }
+    if (!path.empty() && decoded) added(path, decoded, true);
     return path;
 }
 
@@ -245,16 +238,13 @@ std::filesystem::path UIPhotoLibrary::writeNext(const UIImage::Data& bytes, std:
 std::filesystem::path UIPhotoLibrary::thumbnailPath(const std::filesystem::path& photo, int side) const {
     // Named after the photo's name, size and modification time, so a photo written again under
     // its old name never meets the thumbnail of what it was.
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(photo, ec);
-    if (ec) return {};
-    const auto modified = std::filesystem::last_write_time(photo, ec);
-    if (ec) return {};
+    const auto stamp = stampOf(photo);
+    if (!stamp) return {};
     const auto ticks = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                           std::chrono::file_clock::to_sys(modified).time_since_epoch())
+                           std::chrono::file_clock::to_sys(stamp->modified).time_since_epoch())
                            .count();
     return devicePath(kThumbnailFolder) / std::to_string(side) /
-           (photo.filename().string() + "-" + std::to_string(size) + "-" + std::to_string(ticks) + ".PNG");
+           (photo.filename().string() + "-" + std::to_string(stamp->size) + "-" + std::to_string(ticks) + ".PNG");
 }
 
 objc::Ref<UIImage> UIPhotoLibrary::thumbnailOfPhoto(const std::filesystem::path& photo, int side) {
@@ -264,17 +254,15 @@ objc::Ref<UIImage> UIPhotoLibrary::thumbnailOfPhoto(const std::filesystem::path&
         if (auto image = UIImage::imageWithData(bytes); image && image->pixelWidth() == image->pixelHeight())
             return image;
     }
-    const auto bytes = readFile(photo);
-    auto reduced = UIImage::thumbnailWithData(bytes.data(), bytes.size(), side);
+    auto reduced = UIImage::thumbnailWithContentsOfHostFile(photo, side);
     if (!reduced) return nullptr;
     ++m_thumbnailsDecoded;
     auto thumbnail = squareThumbnail(reduced->surface(), side);
-    storeThumbnail(photo, side, thumbnail);
+    storeThumbnail(stored, thumbnail);
     return thumbnail;
 }
 
-void UIPhotoLibrary::storeThumbnail(const std::filesystem::path& photo, int side, const objc::Ref<UIImage>& thumbnail) {
-    const auto path = thumbnailPath(photo, side);
+void UIPhotoLibrary::storeThumbnail(const std::filesystem::path& path, const objc::Ref<UIImage>& thumbnail) {
     if (!thumbnail || path.empty()) return;
     // Quick to write and to read back: the picker reads thumbnails a screenful at a time.
     std::vector<std::uint8_t> bytes;

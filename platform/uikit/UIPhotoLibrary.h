@@ -15,6 +15,7 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,9 +64,20 @@ private:
         std::filesystem::file_time_type modified;
         bool whole = false;
     };
+    // A file's size and modification time: what tells one version of a photo from the next.
+    struct Stamp {
+        std::uintmax_t size = 0;
+        std::filesystem::file_time_type modified;
+        bool operator==(const Stamp&) const = default;
+    };
+    static std::optional<Stamp> stampOf(const std::filesystem::path& path);
+
     std::filesystem::path writeNext(const UIImage::Data& png, std::string& error);
+    // The photo just written, whose pixels are `image`: its thumbnail is made from them, and
+    // when the file keeps them exactly (`exact`) the image is the photo's until it changes.
+    void added(const std::filesystem::path& path, const objc::Ref<UIImage>& image, bool exact);
     std::filesystem::path thumbnailPath(const std::filesystem::path& photo, int side) const;
-    void storeThumbnail(const std::filesystem::path& photo, int side, const objc::Ref<UIImage>& thumbnail);
+    void storeThumbnail(const std::filesystem::path& stored, const objc::Ref<UIImage>& thumbnail);
 
     bool m_writeAuthorized = true;
     std::size_t m_thumbnailsDecoded = 0;
@@ -73,11 +85,9 @@ private:
     // The photo added last and its image; one full image at most is kept.
     struct Recent {
         std::filesystem::path path;
-        std::uintmax_t size = 0;
-        std::filesystem::file_time_type modified;
+        Stamp stamp;
         objc::Ref<UIImage> image;
     } m_recent;
-    void remember(const std::filesystem::path& path, const objc::Ref<UIImage>& image);
     // What the listing found of each file, so that each file is checked and logged once per change.
     mutable std::map<std::filesystem::path, FileCheck> m_checked;
 };

@@ -136,23 +136,14 @@ void installPartialFileCleanup() {
 
 std::filesystem::path addToPhotoLibrary(const ImageFile& file, const std::string& what, std::string& error) {
     auto& library = ios::UIPhotoLibrary::shared();
-    if (!file.png) {
-        auto image = ios::UIImage::imageWithData(file.bytes);
-        if (!image) {
-            error = what + ": the image cannot be decoded";
-            return {};
-        }
-        auto saved = library.saveImage(image, error);
-        if (saved.empty()) error = what + ": " + error;
-        return saved;
-    }
-    // A PNG goes in as it is, under the library's next free name, with the image it decodes to.
     auto image = ios::UIImage::imageWithData(file.bytes);
     if (!image) {
         error = what + ": the image cannot be decoded";
         return {};
     }
-    auto added = library.addPNGData(file.bytes, error, image);
+    // A PNG goes in as it is, under the library's next free name, with the image it decodes to;
+    // anything else is saved as the PNG of its image.
+    auto added = file.png ? library.addPNGData(file.bytes, error, image) : library.saveImage(image, error);
     if (added.empty()) error = what + ": " + error;
     return added;
 }

@@ -81,6 +81,16 @@ protected:
         runLoop().advanceBy(1);
         return picker;
     }
+    // Opened, with every thumbnail it wants shown.
+    objc::Ref<UIImagePickerController> openPickerUntilIdle() {
+        auto picker = openPicker();
+        runLoop().runUntilIdle();
+        return picker;
+    }
+    void closePicker() {
+        root->dismissViewControllerAnimated(false);
+        runLoop().advanceBy(1);
+    }
 
     objc::Ref<UIImage> renderPicker(UIImagePickerController& picker) {
         auto view = picker.view();
@@ -213,11 +223,9 @@ TEST_F(ImagePickerTest, ThumbnailsAreKeptBesideTheLibrary) {
     auto& library = UIPhotoLibrary::shared();
     const auto store = devicePath(UIPhotoLibrary::kThumbnailFolder);
     {
-        auto picker = openPicker();
-        runLoop().runUntilIdle();
+        auto picker = openPickerUntilIdle();
         EXPECT_EQ(library.thumbnailsDecodedFromPhotos(), 12u);
-        root->dismissViewControllerAnimated(false);
-        runLoop().advanceBy(1);
+        closePicker();
     }
     EXPECT_EQ(filesIn(store), 12u);
 
@@ -237,8 +245,7 @@ TEST_F(ImagePickerTest, ThumbnailsAreKeptBesideTheLibrary) {
                    c.setFillColor(1, 0.5, 0, 1);
                    c.fillRect(CGRectMake(0, 0, 220, 480));
                }));
-    auto picker = openPicker();
-    runLoop().runUntilIdle();
+    auto picker = openPickerUntilIdle();
     EXPECT_EQ(library.thumbnailsDecodedFromPhotos(), 13u) << "only the photo written again is decoded";
     ASSERT_EQ(picker->photoCount(), 13u);
     auto saved = thumbnailShown(*picker, 12);
@@ -261,29 +268,24 @@ TEST_F(ImagePickerTest, DamagedOrUnwritableStoreStillShowsThePhotos) {
     auto& library = UIPhotoLibrary::shared();
     const auto store = devicePath(UIPhotoLibrary::kThumbnailFolder);
     {
-        auto picker = openPicker();
-        runLoop().runUntilIdle();
-        root->dismissViewControllerAnimated(false);
-        runLoop().advanceBy(1);
+        auto picker = openPickerUntilIdle();
+        closePicker();
     }
     ASSERT_EQ(library.thumbnailsDecodedFromPhotos(), 3u);
     for (const auto& entry : std::filesystem::recursive_directory_iterator(store))
         if (entry.is_regular_file()) std::ofstream(entry.path(), std::ios::trunc) << "not a picture";
     {
-        auto picker = openPicker();
-        runLoop().runUntilIdle();
+        auto picker = openPickerUntilIdle();
         EXPECT_EQ(library.thumbnailsDecodedFromPhotos(), 6u);
         auto first = thumbnailShown(*picker, 0);
         ASSERT_TRUE(first);
         EXPECT_TRUE(pixelNear(first->pixelAt(3, 3), colourOfPhoto(0), 2));
-        root->dismissViewControllerAnimated(false);
-        runLoop().advanceBy(1);
+        closePicker();
     }
     // The store's folder replaced by a file: nothing can be kept, everything still shows.
     std::filesystem::remove_all(store);
     std::ofstream(store) << "in the way";
-    auto picker = openPicker();
-    runLoop().runUntilIdle();
+    auto picker = openPickerUntilIdle();
     EXPECT_EQ(library.thumbnailsDecodedFromPhotos(), 9u);
     for (std::size_t n = 0; n < 3; ++n) {
         auto shown = thumbnailShown(*picker, n);
