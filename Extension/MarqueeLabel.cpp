@@ -30,8 +30,6 @@ const std::string kMarqueeLabelAnimationCompletionBlock = "MarqueeLabelAnimation
 
 namespace {
 
-constexpr double kLargestDouble = std::numeric_limits<double>::max();
-
 using Family = MarqueeFamily;
 
 Family familyOf(unsigned type) { return MarqueeTimingCurves::familyOf(type); }
@@ -533,7 +531,8 @@ void MarqueeLabel::minimizeLabelFrameWithMaximumSize(const CGSize& maximum, bool
     const auto& text = m_subLabel->text();
     if (!text || text->empty()) return;
     CGSize limit = maximum;
-    if (limit.width == 0 && limit.height == 0) limit = CGSize{kLargestDouble, kLargestDouble};
+    if (limit.width == 0 && limit.height == 0)
+        limit = CGSize{std::numeric_limits<double>::max(), std::numeric_limits<double>::max()};
     const CGSize measured = subLabelSize();
     CGRect f = frame();
     f.size.width = std::min(measured.width + 2 * m_fadeLength, limit.width);
@@ -668,7 +667,7 @@ void MarqueeLabel::scrollAwayWithInterval(double interval, double delay, bool sh
     labelWillBeginScroll();
 
     CATransaction::begin();
-    CATransaction::setAnimationDuration(shouldReturn ? 2 * (interval + delay) : kLargestDouble);
+    CATransaction::setAnimationDuration(shouldReturn ? 2 * (interval + delay) : MarqueeTimingCurves::kForever);
     if (m_fadeLength != 0)
         if (auto mask = layer()->mask())
             if (auto gradient = keyFrameAnimationForGradientFadeLength(m_fadeLength, interval, delay))

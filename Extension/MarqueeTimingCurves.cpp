@@ -1,15 +1,9 @@
 #include "Extension/MarqueeTimingCurves.h"
 
-#include <limits>
-
 #include "Extension/MarqueeLabel.h"
 #include "platform/uikit/UIView.h"
 
 using namespace ios;
-
-namespace {
-constexpr double kLargestDouble = std::numeric_limits<double>::max();
-}  // namespace
 
 MarqueeFamily MarqueeTimingCurves::familyOf(unsigned marqueeType) {
     switch (marqueeType) {
@@ -40,7 +34,7 @@ std::vector<double> MarqueeTimingCurves::positionKeyTimes(MarqueeFamily family, 
     const double t = i + d;
     switch (family) {
     case MarqueeFamily::Left: {
-        const double D = kLargestDouble;
+        const double D = kForever;
         return {0.0, d / D, t / D, 1.0};
     }
     case MarqueeFamily::Continuous: return {0.0, d / t, 1.0};
@@ -55,7 +49,7 @@ std::vector<double> MarqueeTimingCurves::fadeKeyTimes(MarqueeFamily family, doub
     const double F = MarqueeLabel::kFadeChangeDuration;
     switch (family) {
     case MarqueeFamily::Left: {
-        const double D = kLargestDouble;
+        const double D = kForever;
         return {0.0, d / D, (d + F) / D, (t - F) / D, t / D, 1.0};
     }
     case MarqueeFamily::Continuous:

@@ -3,6 +3,7 @@
 // times at which the segments meet, as fractions of the animation's length, for the three
 // families of scroll types. `interval` is a leg's scroll time, `delay` the wait before it.
 
+#include <limits>
 #include <vector>
 
 #include "platform/quartz/CAMediaTimingFunction.h"
@@ -15,6 +16,9 @@ enum class MarqueeFamily {
 
 class MarqueeTimingCurves {
 public:
+    // The length of an animation that never ends.
+    static constexpr double kForever = std::numeric_limits<double>::max();
+
     static MarqueeFamily familyOf(unsigned marqueeType);
     // Right-aligned at rest, so the text fades in on the left first (MLRightLeft,
     // MLContinuousReverse, MLRight).

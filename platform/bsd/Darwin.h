@@ -14,7 +14,8 @@
 #include "platform/bsd/Inet.h"
 
 #if defined(AF_INET) || defined(ifr_name) || defined(ifa_dstaddr) || defined(s6_addr) || defined(IFNAMSIZ)
-#error "platform/bsd/Darwin.h cannot share a file with the host's socket headers"
+#error \
+    "platform/bsd/Darwin.h cannot share a file with the host's socket headers (a file that includes it compiles outside the batches: see SKIP_UNITY_BUILD_INCLUSION in CMakeLists.txt)"
 #endif
 
 namespace bsd {

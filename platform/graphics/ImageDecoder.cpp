@@ -16,6 +16,7 @@
 #include <png.h>
 
 #include "platform/graphics/ColorConversion.h"
+#include "platform/graphics/JpegError.h"
 
 namespace ios {
 
@@ -211,13 +212,6 @@ Decoded decodePNG(const std::uint8_t* bytes, std::size_t size, bool deferColour)
 
 // --- JPEG ---
 
-// The error manager comes first, so the library's pointer to it is a pointer to the whole.
-struct JpegError {
-    jpeg_error_mgr manager{};
-    std::jmp_buf jump{};
-    char message[JMSG_LENGTH_MAX] = {};
-};
-
 struct JpegState {
     jpeg_decompress_struct info{};
     JpegError error;
@@ -232,13 +226,6 @@ struct JpegState {
         std::free(icc);
     }
 };
-
-void jpegErrorExit(j_common_ptr info) {
-    auto* error = reinterpret_cast<JpegError*>(info->err);
-    info->err->format_message(info, error->message);
-    std::longjmp(error->jump, 1);
-}
-void jpegQuiet(j_common_ptr) {}
 
 UIImageOrientation jpegOrientation(jpeg_decompress_struct& info) {
     for (jpeg_saved_marker_ptr m = info.marker_list; m; m = m->next)
@@ -312,9 +299,7 @@ Decoded decodeJPEG(const std::uint8_t* bytes, std::size_t size, int minimumSide,
     Decoded decoded;
     ImageDecoder::Result& result = decoded.result;
     auto state = std::make_unique<JpegState>();
-    state->info.err = jpeg_std_error(&state->error.manager);
-    state->error.manager.error_exit = jpegErrorExit;
-    state->error.manager.output_message = jpegQuiet;
+    state->info.err = state->error.install();
     if (!readJPEG(*state, bytes, size, minimumSide, result.error, result.orientation)) return decoded;
     if (state->icc) {
         std::string colorError;

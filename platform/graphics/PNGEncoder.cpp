@@ -1,6 +1,9 @@
 #include "platform/graphics/PNGEncoder.h"
 
+#include <array>
 #include <csetjmp>
+#include <cstdlib>
+#include <thread>
 
 #include <png.h>
 #include <zlib.h>
@@ -45,11 +48,123 @@ void convertRow(const std::uint32_t* src, int width, bool alpha, std::uint8_t* r
     }
 }
 
+// --- Kept images of some size: two halves deflated side by side ---
+//
+// Each half's rows are Paeth-filtered and deflated as a raw stream of its own on a thread of its
+// own; the first half ends on a byte boundary without a final block (a sync flush), so the two
+// streams joined under one zlib header, with the checksum of the whole, are one valid stream.
+// Runs reach back one pixel at most, so the split costs nothing in size. Always two halves, on
+// any machine, so an image always encodes to the same bytes.
+
+constexpr long long kSplitPixels = 512 * 512;
+
+void putBE32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
+}
+
+void putChunk(std::vector<std::uint8_t>& out, const char type[4], const std::uint8_t* a, std::size_t aSize,
+              const std::uint8_t* b = nullptr, std::size_t bSize = 0) {
+    putBE32(out, static_cast<std::uint32_t>(aSize + bSize));
+    const std::size_t start = out.size();
+    out.insert(out.end(), type, type + 4);
+    if (aSize) out.insert(out.end(), a, a + aSize);
+    if (bSize) out.insert(out.end(), b, b + bSize);
+    putBE32(out, static_cast<std::uint32_t>(crc32(0, out.data() + start, static_cast<uInt>(out.size() - start))));
+}
+
+std::uint8_t paeth(int a, int b, int c) {
+    const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+    return static_cast<std::uint8_t>(pa <= pb && pa <= pc ? a : pb <= pc ? b : c);
+}
+
+struct Half {
+    std::vector<std::uint8_t> deflated;
+    std::uint32_t adler = 1;
+    std::size_t rawSize = 0;
+    bool ok = false;
+};
+
+// Rows [first, last) filtered and deflated; `final` ends the stream, otherwise a sync flush.
+void deflateRows(const std::uint8_t* pixels, int stride, int width, int first, int last, bool alpha, bool final,
+                 Half& half) {
+    const int bpp = alpha ? 4 : 3;
+    const std::size_t rowBytes = std::size_t(width) * bpp;
+    std::vector<std::uint8_t> previous(rowBytes, 0), current(rowBytes), filtered(rowBytes + 1);
+    if (first > 0)
+        convertRow(reinterpret_cast<const std::uint32_t*>(pixels + std::size_t(first - 1) * stride), width, alpha,
+                   previous.data());
+    z_stream z{};
+    if (deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -15, 8, Z_RLE) != Z_OK) return;
+    half.deflated.resize(deflateBound(&z, static_cast<uLong>((rowBytes + 1) * std::size_t(last - first))) + 64);
+    z.next_out = half.deflated.data();
+    z.avail_out = static_cast<uInt>(half.deflated.size());
+    bool ok = true;
+    for (int y = first; y < last && ok; ++y) {
+        convertRow(reinterpret_cast<const std::uint32_t*>(pixels + std::size_t(y) * stride), width, alpha,
+                   current.data());
+        filtered[0] = PNG_FILTER_VALUE_PAETH;
+        for (std::size_t i = 0; i < rowBytes; ++i) {
+            const int a = i >= std::size_t(bpp) ? current[i - bpp] : 0;
+            const int c = i >= std::size_t(bpp) ? previous[i - bpp] : 0;
+            filtered[i + 1] = static_cast<std::uint8_t>(current[i] - paeth(a, previous[i], c));
+        }
+        half.adler = static_cast<std::uint32_t>(adler32(half.adler, filtered.data(), static_cast<uInt>(rowBytes + 1)));
+        half.rawSize += rowBytes + 1;
+        z.next_in = filtered.data();
+        z.avail_in = static_cast<uInt>(rowBytes + 1);
+        const int flush = y + 1 < last ? Z_NO_FLUSH : final ? Z_FINISH : Z_SYNC_FLUSH;
+        const int status = deflate(&z, flush);
+        ok = z.avail_in == 0 && (flush == Z_FINISH ? status == Z_STREAM_END : status == Z_OK);
+        previous.swap(current);
+    }
+    half.deflated.resize(half.deflated.size() - z.avail_out);
+    deflateEnd(&z);
+    half.ok = ok;
+}
+
+bool encodeInHalves(const std::uint8_t* pixels, int stride, int width, int height, const PNGEncoding& encoding,
+                    std::vector<std::uint8_t>& out) {
+    const int middle = height / 2;
+    std::array<Half, 2> halves;
+    std::thread second([&] { deflateRows(pixels, stride, width, middle, height, encoding.alpha, true, halves[1]); });
+    deflateRows(pixels, stride, width, 0, middle, encoding.alpha, false, halves[0]);
+    second.join();
+    if (!halves[0].ok || !halves[1].ok) return false;
+
+    static const std::uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    out.insert(out.end(), signature, signature + 8);
+    std::vector<std::uint8_t> header;
+    putBE32(header, static_cast<std::uint32_t>(width));
+    putBE32(header, static_cast<std::uint32_t>(height));
+    header.insert(
+        header.end(),
+        {8, static_cast<std::uint8_t>(encoding.alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB), 0, 0, 0});
+    putChunk(out, "IHDR", header.data(), header.size());
+    if (encoding.sRGB) {
+        const std::uint8_t intent = PNG_sRGB_INTENT_PERCEPTUAL;
+        putChunk(out, "sRGB", &intent, 1);
+    }
+    // The zlib header (deflate, 32 KiB window, default level) starts the first half's data; the
+    // checksum of all the filtered rows ends the second's.
+    const std::uint8_t zlibHeader[2] = {0x78, 0x9C};
+    putChunk(out, "IDAT", zlibHeader, 2, halves[0].deflated.data(), halves[0].deflated.size());
+    std::vector<std::uint8_t> checksum;
+    putBE32(checksum, static_cast<std::uint32_t>(
+                          adler32_combine(halves[0].adler, halves[1].adler, static_cast<z_off_t>(halves[1].rawSize))));
+    putChunk(out, "IDAT", halves[1].deflated.data(), halves[1].deflated.size(), checksum.data(), checksum.size());
+    putChunk(out, "IEND", nullptr, 0);
+    return true;
+}
+
 }  // namespace
 
 bool PNGEncoder::encode(const std::uint8_t* pixels, int strideBytes, int width, int height, const PNGEncoding& encoding,
                         std::vector<std::uint8_t>& out) {
     if (!pixels || width <= 0 || height <= 0) return false;
+    if (encoding.effort == PNGEncoding::Effort::Kept && height >= 2 &&
+        static_cast<long long>(width) * height >= kSplitPixels &&
+        encodeInHalves(pixels, strideBytes, width, height, encoding, out))
+        return true;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {

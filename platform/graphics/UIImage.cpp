@@ -13,6 +13,7 @@
 #include "platform/foundation/Process.h"
 #include "platform/foundation/SystemLog.h"
 #include "platform/graphics/CGContext.h"
+#include "platform/graphics/JpegError.h"
 #include "platform/graphics/PNGEncoder.h"
 #include "platform/graphics/UIGraphics.h"
 
@@ -29,14 +30,6 @@ constexpr int kMaxDimension = 32767;
 bool acceptableSize(long long w, long long h) {
     return w > 0 && h > 0 && w <= kMaxDimension && h <= kMaxDimension && w * h <= kMaxPixels;
 }
-
-struct JpegError {
-    jpeg_error_mgr manager;
-    std::jmp_buf jump;
-};
-
-void jpegErrorExit(j_common_ptr info) { std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1); }
-void jpegQuiet(j_common_ptr) {}
 
 void logImage(const std::string& line) {
     if (Process* process = Process::current()) process->log().write("Image: " + line);
@@ -81,25 +74,21 @@ void UIImage::init(std::shared_ptr<cairo_surface_t> surface, CGFloat scale, UIIm
     m_orientation = orientation;
 }
 
-namespace {
-
-objc::Ref<UIImage> imageFromDecoding(ImageDecoder::Result result, CGFloat scale) {
+objc::Ref<UIImage> UIImage::imageWithDecoding(ImageDecoder::Result result, CGFloat scale) {
     if (!result.error.empty()) logImage(result.surface ? result.error : "cannot decode: " + result.error);
     if (!result.surface) return nullptr;
     return objc::make<UIImage>(adoptSurface(result.surface), scale, UIImageRenderingMode::Automatic,
                                result.orientation);
 }
 
-}  // namespace
-
 objc::Ref<UIImage> UIImage::imageWithData(const std::uint8_t* bytes, std::size_t size, CGFloat scale) {
     if (!bytes || size == 0) return nullptr;
-    return imageFromDecoding(ImageDecoder::decode(bytes, size), scale);
+    return imageWithDecoding(ImageDecoder::decode(bytes, size), scale);
 }
 
 objc::Ref<UIImage> UIImage::thumbnailWithData(const std::uint8_t* bytes, std::size_t size, int minimumSide) {
     if (!bytes || size == 0) return nullptr;
-    return imageFromDecoding(ImageDecoder::decodeThumbnail(bytes, size, minimumSide), 1);
+    return imageWithDecoding(ImageDecoder::decodeThumbnail(bytes, size, minimumSide), 1);
 }
 
 objc::Ref<UIImage> UIImage::thumbnailWithContentsOfHostFile(const std::filesystem::path& path, int minimumSide) {
@@ -318,9 +307,7 @@ UIImage::Data UIImage::jpegRepresentation(CGFloat quality) const {
 
     jpeg_compress_struct info;
     JpegError error;
-    info.err = jpeg_std_error(&error.manager);
-    error.manager.error_exit = jpegErrorExit;
-    error.manager.output_message = jpegQuiet;
+    info.err = error.install();
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     std::vector<JSAMPLE> row(static_cast<std::size_t>(w) * 3);

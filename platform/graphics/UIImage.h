@@ -47,6 +47,10 @@ public:
     // Reduced at decoding so the shorter side is about `minimumSide` pixels (scale 1).
     static objc::Ref<UIImage> thumbnailWithData(const std::uint8_t* bytes, std::size_t size, int minimumSide);
     static objc::Ref<UIImage> thumbnailWithContentsOfHostFile(const std::filesystem::path& path, int minimumSide);
+    // The image of a decode done elsewhere (on another thread, say), adopting its surface; a
+    // refusal or a note (an ignored colour profile) is logged as imageWithData logs it. None when
+    // the decode was refused.
+    static objc::Ref<UIImage> imageWithDecoding(ImageDecoder::Result result, CGFloat scale = 1);
     // Adopts a new reference to an image surface (ARGB32 or RGB24); none for anything else.
     // The caller must not draw into the surface afterwards.
     static objc::Ref<UIImage> imageWithSurface(cairo_surface_t* surface, CGFloat scale,

@@ -77,6 +77,11 @@ MockupStudio::MockupStudio(std::string profile) : m_profile(std::move(profile)) 
 
 MockupStudio::~MockupStudio() = default;
 
+void MockupStudio::readAhead(const MockupJob& job) {
+    if (!job.problem.empty() || job.screenshot.empty() || (m_ahead && m_ahead->path() == job.screenshot)) return;
+    m_ahead = std::make_unique<ImageFileAhead>(job.screenshot);
+}
+
 void MockupStudio::pass(double seconds) { m_device->process().runLoop().advanceBy(seconds); }
 
 bool MockupStudio::boot(std::string& error) {
@@ -121,12 +126,16 @@ bool MockupStudio::openEditor(const MockupJob& job, std::string& error) {
 
 bool MockupStudio::pick(const std::filesystem::path& file, const char* action, const char* pickerProperty,
                         const std::string& what, std::string& error) {
-    auto image = readImageFile(file, error);
+    // The screenshot may be on its way already (readAhead).
+    std::unique_ptr<ImageFileAhead> ahead;
+    if (m_ahead && m_ahead->path() == file) ahead = std::move(m_ahead);
+    std::optional<ios::UIImageRef> decoded;
+    auto image = ahead ? ahead->take(decoded.emplace(), error) : readImageFile(file, error);
     if (!image) {
         error = what + " " + error;
         return false;
     }
-    auto photo = addToPhotoLibrary(*image, what + " " + file.string(), error);
+    auto photo = addToPhotoLibrary(*image, decoded, what + " " + file.string(), error);
     if (photo.empty()) return false;
     m_added.push_back(photo);
     act(action);
@@ -236,14 +245,18 @@ bool MockupStudio::typeCaption(const MockupJob& job, std::string& notes, std::st
 }
 
 ios::UIImageRef MockupStudio::compose(const MockupJob& job, std::string& notes, std::string& error) {
+    // The job's photos leave the library again, and a screenshot read ahead but never picked
+    // is not kept for a later job.
     struct Cleanup {
         std::vector<std::filesystem::path>& added;
+        std::unique_ptr<ImageFileAhead>& ahead;
         ~Cleanup() {
             std::error_code ec;
             for (const auto& p : added) std::filesystem::remove(p, ec);
             added.clear();
+            ahead.reset();
         }
-    } cleanup{m_added};
+    } cleanup{m_added, m_ahead};
     if (!m_device) {
         error = "the device is not booted";
         return nullptr;
@@ -256,6 +269,8 @@ ios::UIImageRef MockupStudio::compose(const MockupJob& job, std::string& notes, 
         error = job.problem;
         return nullptr;
     }
+    // The screenshot is read and decoded on another core while the editor opens.
+    readAhead(job);
     if (!openEditor(job, error)) return nullptr;
     if (!pick(job.screenshot, "pickScreenshotImage", "screenshotImagePickerController", "screenshot", error))
         return nullptr;

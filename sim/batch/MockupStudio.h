@@ -21,6 +21,7 @@
 namespace flint::sim {
 
 class Device;
+class ImageFileAhead;
 
 class MockupStudio {
 public:
@@ -32,6 +33,10 @@ public:
     const std::string& profile() const { return m_profile; }
     // Boots the device, loads the library and brings up the home screen; false with the reason.
     bool boot(std::string& error);
+    // Starts reading and decoding the job's screenshot on another thread, so that booting and
+    // opening the editor go on meanwhile; compose takes it from there (and starts it itself when
+    // this was not called).
+    void readAhead(const MockupJob& job);
 
     // Composes the job in the editor and renders the export; none with the reason. `notes` gets
     // what the composer did other than asked (a colour moved to its slider's nearest hue).
@@ -50,6 +55,7 @@ private:
     std::string m_profile;
     std::unique_ptr<Device> m_device;
     std::vector<std::filesystem::path> m_added;  // photos this job put into the library
+    std::unique_ptr<ImageFileAhead> m_ahead;     // the screenshot being read ahead
 };
 
 }  // namespace flint::sim

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <utility>
 
 #include "platform/uikit/UIPhotoLibrary.h"
 
@@ -134,9 +135,32 @@ void installPartialFileCleanup() {
     for (int s : {SIGINT, SIGTERM, SIGHUP}) signal(s, removePartial);
 }
 
-std::filesystem::path addToPhotoLibrary(const ImageFile& file, const std::string& what, std::string& error) {
+ImageFileAhead::ImageFileAhead(std::filesystem::path path) : m_path(std::move(path)) {
+    m_thread = std::thread([this] {
+        m_file = readImageFile(m_path, m_error);
+        if (m_file) m_decoded = ios::ImageDecoder::decode(m_file->bytes.data(), m_file->bytes.size());
+    });
+}
+
+ImageFileAhead::~ImageFileAhead() {
+    if (m_thread.joinable()) m_thread.join();
+    if (m_decoded.surface) cairo_surface_destroy(m_decoded.surface);
+}
+
+std::optional<ImageFile> ImageFileAhead::take(ios::UIImageRef& image, std::string& error) {
+    if (m_thread.joinable()) m_thread.join();
+    if (!m_file) {
+        error = m_error.empty() ? m_path.string() + ": already taken" : m_error;
+        return std::nullopt;
+    }
+    image = ios::UIImage::imageWithDecoding(std::exchange(m_decoded, {}));
+    return std::exchange(m_file, std::nullopt);
+}
+
+std::filesystem::path addToPhotoLibrary(const ImageFile& file, std::optional<ios::UIImageRef> decoded,
+                                        const std::string& what, std::string& error) {
     auto& library = ios::UIPhotoLibrary::shared();
-    auto image = ios::UIImage::imageWithData(file.bytes);
+    auto image = decoded ? *decoded : ios::UIImage::imageWithData(file.bytes);
     if (!image) {
         error = what + ": the image cannot be decoded";
         return {};

@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <thread>
 
+#include "platform/graphics/ImageDecoder.h"
 #include "platform/graphics/UIImage.h"
 
 namespace flint::sim {
@@ -24,10 +26,35 @@ struct ImageFile {
 // any pixel is decoded; none with the reason ("not found", "9000 × 200 pixels, more than …").
 std::optional<ImageFile> readImageFile(const std::filesystem::path& path, std::string& error);
 
+// An image file read and decoded on a thread of its own, started at construction, so that the
+// caller can go on meanwhile (boot a device, open the editor). The decode is the one
+// UIImage::imageWithData makes.
+class ImageFileAhead {
+public:
+    explicit ImageFileAhead(std::filesystem::path path);
+    ~ImageFileAhead();  // waits for the thread
+    ImageFileAhead(const ImageFileAhead&) = delete;
+    ImageFileAhead& operator=(const ImageFileAhead&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+    // Waits for the thread. The file with its image in `image` (null when the pixels do not
+    // decode), or none with readImageFile's reason. Once only: afterwards, none.
+    std::optional<ImageFile> take(ios::UIImageRef& image, std::string& error);
+
+private:
+    std::filesystem::path m_path;
+    std::optional<ImageFile> m_file;
+    std::string m_error;
+    ios::ImageDecoder::Result m_decoded;
+    std::thread m_thread;
+};
+
 // Adds an image file read by readImageFile to the current process's photo library as its newest
-// photo: a PNG with its own bytes (decoded only when picked), a JPEG as the PNG of its pixels.
-// The photo's path, or empty with the reason, which starts with `what`.
-std::filesystem::path addToPhotoLibrary(const ImageFile& file, const std::string& what, std::string& error);
+// photo: a PNG with its own bytes, a JPEG as the PNG of its pixels. `decoded` is the file's image
+// when the caller has decoded it already (null: it does not decode); without it the file is
+// decoded here. The photo's path, or empty with the reason, which starts with `what`.
+std::filesystem::path addToPhotoLibrary(const ImageFile& file, std::optional<ios::UIImageRef> decoded,
+                                        const std::string& what, std::string& error);
 
 // Writes bytes to a temporary file beside `target` and renames it over the target, so the target
 // is never seen half written; false with the reason.

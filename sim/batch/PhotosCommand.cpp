@@ -21,7 +21,8 @@ int add(const std::vector<std::string>& files, std::ostream& out, std::ostream& 
         std::string error;
         auto image = readImageFile(file, error);
         if (image && !ios::UIImage::imageWithData(image->bytes)) error = file + ": the image cannot be decoded";
-        const auto photo = image && error.empty() ? addToPhotoLibrary(*image, file, error) : std::filesystem::path();
+        const auto photo =
+            image && error.empty() ? addToPhotoLibrary(*image, std::nullopt, file, error) : std::filesystem::path();
         if (photo.empty()) {
             err << "flint-sim photos: " << error << "\n";
             ++failures;

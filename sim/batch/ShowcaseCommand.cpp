@@ -124,6 +124,7 @@ int runShowcaseCommand(const std::vector<std::string>& arguments, std::ostream& 
     case ShowcaseRequest::Mode::One: {
         installPartialFileCleanup();
         MockupStudio studio(request.job.profile);
+        studio.readAhead(request.job);
         std::string notes;
         if (!studio.boot(error) || !studio.make(request.job, notes, error)) {
             err << "flint-sim showcase: " << error << "\n";

@@ -142,7 +142,7 @@ std::string labelText(Booted& booted, const char* name) {
     return label && label->text() ? *label->text() : std::string();
 }
 
-std::string describe(const ios::SBOpenRecord& r) {
+std::string openedText(const ios::SBOpenRecord& r) {
     using Result = ios::SBOpenRecord::Result;
     switch (r.result) {
     case Result::Application: return "application " + r.target + " opened";
@@ -189,14 +189,14 @@ int exercise(const std::string& backend, const std::filesystem::path& dir, std::
         << labelText(booted, "wifiIPLabel").substr(0, labelText(booted, "wifiIPLabel").find('\n')) << ", carrier "
         << labelText(booted, "cellularNameLabel") << " at " << labelText(booted, "cellularIPLabel") << "\n";
     tapProperty(booted, "appButton1");
-    if (!home.openRecords().empty()) out << "shortcut app 1: " << describe(home.openRecords().back()) << "\n";
+    if (!home.openRecords().empty()) out << "shortcut app 1: " << openedText(home.openRecords().back()) << "\n";
     out << "  haptics fired: " << haptics() << ", panel "
         << (objc::cast<ios::UIWindow>(hostProperty("flintWindow"))->isHidden() ? "closed" : "open") << "\n";
     home.goHome();
 
     if (!openPanel(booted, out)) return 1;
     tapProperty(booted, "twitterButton");
-    if (!home.openRecords().empty()) out << "shortcut social: " << describe(home.openRecords().back()) << "\n";
+    if (!home.openRecords().empty()) out << "shortcut social: " << openedText(home.openRecords().back()) << "\n";
     home.goHome();
 
     if (!openPanel(booted, out)) return 1;

@@ -49,13 +49,19 @@ void printSystemLog(std::ostream& out, ios::Process& process) {
     for (const std::string& line : lines) out << "  " << line << "\n";
 }
 
-void installBundle(const std::filesystem::path& root) {
+void installBundle(const std::filesystem::path& root, bool linked) {
     auto target = root / "Library/Application Support/Flint.bundle";
     std::error_code ec;
     std::filesystem::create_directories(target, ec);
     for (const auto& entry : std::filesystem::directory_iterator(FLINT_BUNDLE_DIR, ec)) {
         auto destination = target / entry.path().filename();
-        if (!std::filesystem::exists(destination)) std::filesystem::copy_file(entry.path(), destination, ec);
+        if (std::filesystem::exists(destination)) continue;
+        if (linked) {
+            std::error_code linkError;
+            std::filesystem::create_hard_link(entry.path(), destination, linkError);
+            if (!linkError) continue;
+        }
+        std::filesystem::copy_file(entry.path(), destination, ec);
     }
 }
 
@@ -98,7 +104,7 @@ Device::Device(BootOptions options) : m_options(std::move(options)) {
     if (m_options.appearance) processOptions.profile.userInterfaceStyle = *m_options.appearance;
     processOptions.startedBySimulator = true;
     m_process = std::make_unique<ios::Process>(std::move(processOptions));
-    installBundle(m_root);
+    installBundle(m_root, m_temporaryRoot);
 
     if (m_options.simulatedNetwork) {
         auto file = bsd::DeviceNetwork::fileIn(m_root);

@@ -83,9 +83,11 @@ private:
 // Writes the process's system log under a "System log:" heading; nothing when it is empty.
 void printSystemLog(std::ostream& out, ios::Process& process);
 
-// Copies the bundle images this build drew into a device root's
-// "/Library/Application Support/Flint.bundle/", keeping images already there.
-void installBundle(const std::filesystem::path& root);
+// Puts the bundle images this build drew into a device root's
+// "/Library/Application Support/Flint.bundle/", keeping images already there. Copied, or, when
+// `linked` (for a root that lives only as long as its device), hard-linked where the file system
+// allows: the system only ever reads its bundle, and a link costs no new file.
+void installBundle(const std::filesystem::path& root, bool linked = false);
 
 // The current process, or, when there is none, a process of its own on a temporary device root
 // for as long as this object lives (the root is removed with it).

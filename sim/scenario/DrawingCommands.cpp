@@ -31,13 +31,6 @@ bool run(Scenario& s, const std::string& command, std::string* reply = nullptr) 
     return true;
 }
 
-std::optional<double> number(const std::string& text) {
-    char* end = nullptr;
-    double value = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || !std::isfinite(value)) return std::nullopt;
-    return value;
-}
-
 // The frontmost text box as the sandbox describes it: centre x and y (screen points), width,
 // height, font size.
 bool frontBox(Scenario& s, const std::string& check, std::vector<double>& values) {
@@ -62,7 +55,7 @@ bool compareBox(Scenario& s, const Args& args, const std::string& usage, std::si
     if (args.size() != count + 1 && args.size() != count + 2) return s.fail("expected: " + usage);
     std::vector<double> want;
     for (std::size_t i = 1; i < args.size(); ++i) {
-        auto v = number(args[i]);
+        auto v = scenarioNumber(args[i]);
         if (!v) return s.fail("expected: " + usage + " (numbers)");
         want.push_back(*v);
     }

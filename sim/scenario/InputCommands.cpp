@@ -28,16 +28,8 @@ constexpr double kDefaultDragSeconds = 0.5;
 constexpr double kDefaultSliderTolerance = 0.01;
 constexpr int kMaxTaps = 10;
 
-std::optional<double> number(const std::string& text) {
-    if (text.empty()) return std::nullopt;
-    char* end = nullptr;
-    double value = std::strtod(text.c_str(), &end);
-    if (*end != '\0' || !std::isfinite(value)) return std::nullopt;
-    return value;
-}
-
 std::optional<int> count(const std::string& text) {
-    auto value = number(text);
+    auto value = scenarioNumber(text);
     if (!value || *value < 0 || *value != std::floor(*value) || *value > 1e6) return std::nullopt;
     return static_cast<int>(*value);
 }
@@ -47,7 +39,7 @@ std::optional<std::vector<ios::CGPoint>> points(const Args& words) {
     if (words.empty() || words.size() % 2 != 0) return std::nullopt;
     std::vector<ios::CGPoint> result;
     for (std::size_t i = 0; i < words.size(); i += 2) {
-        auto x = number(words[i]), y = number(words[i + 1]);
+        auto x = scenarioNumber(words[i]), y = scenarioNumber(words[i + 1]);
         if (!x || !y) return std::nullopt;
         result.push_back(ios::CGPointMake(*x, *y));
     }
@@ -157,7 +149,7 @@ void registerTouchCommands(Scenario& scenario) {
                                       if (args.size() != 4 && args.size() != 5)
                                           return s.fail("expected: swipe X1 Y1 X2 Y2 [SECONDS]");
                                       auto path = points({args.begin(), args.begin() + 4});
-                                      auto seconds = args.size() == 5 ? number(args[4])
+                                      auto seconds = args.size() == 5 ? scenarioNumber(args[4])
                                                                       : std::optional<double>(kDefaultSwipeSeconds);
                                       if (!path) return s.fail("swipe: the coordinates are screen points");
                                       if (!seconds || *seconds <= 0)
@@ -173,7 +165,7 @@ void registerTouchCommands(Scenario& scenario) {
                              Args coordinates = args;
                              double seconds = kDefaultDragSeconds;
                              if (coordinates.size() >= 2 && coordinates[coordinates.size() - 2] == "--seconds") {
-                                 auto given = number(coordinates.back());
+                                 auto given = scenarioNumber(coordinates.back());
                                  if (!given || *given <= 0) return s.fail("drag: --seconds takes a number above 0");
                                  seconds = *given;
                                  coordinates.resize(coordinates.size() - 2);
@@ -192,7 +184,7 @@ void registerTouchCommands(Scenario& scenario) {
                              Args coordinates = args;
                              double seconds = kDefaultDragSeconds;
                              if (coordinates.size() >= 2 && coordinates[coordinates.size() - 2] == "--seconds") {
-                                 auto given = number(coordinates.back());
+                                 auto given = scenarioNumber(coordinates.back());
                                  if (!given || *given <= 0) return s.fail("hold: --seconds takes a number above 0");
                                  seconds = *given;
                                  coordinates.resize(coordinates.size() - 2);
@@ -317,28 +309,30 @@ void registerInputExpectations(Scenario& scenario) {
                                     (seen.empty() ? " (no text field is visible)" : " (they hold " + seen + ")"));
                   },
                   true});
-    scenario.addExpectation(
-        "slider",
-        {"expect slider VALUE [TOLERANCE]",
-         [](Scenario& s, const Args& args) {
-             if (args.size() != 1 && args.size() != 2) return s.fail("expected: expect slider VALUE [TOLERANCE]");
-             auto wanted = number(args[0]);
-             auto tolerance = args.size() == 2 ? number(args[1]) : std::optional<double>(kDefaultSliderTolerance);
-             if (!wanted || !tolerance || *tolerance < 0)
-                 return s.fail("expect slider: VALUE and TOLERANCE are numbers");
-             std::string seen;
-             for (const auto& v : visibleViewsTopFirst()) {
-                 auto* slider = dynamic_cast<ios::UISlider*>(v.view);
-                 if (!slider) continue;
-                 if (std::abs(slider->value() - *wanted) <= *tolerance) return true;
-                 char text[32];
-                 std::snprintf(text, sizeof text, "%g", slider->value());
-                 seen += (seen.empty() ? "" : ", ") + std::string(text);
-             }
-             return s.fail("expect slider " + args[0] + ": " +
-                           (seen.empty() ? std::string("no slider is visible") : "the visible sliders are at " + seen));
-         },
-         true});
+    scenario.addExpectation("slider", {"expect slider VALUE [TOLERANCE]",
+                                       [](Scenario& s, const Args& args) {
+                                           if (args.size() != 1 && args.size() != 2)
+                                               return s.fail("expected: expect slider VALUE [TOLERANCE]");
+                                           auto wanted = scenarioNumber(args[0]);
+                                           auto tolerance = args.size() == 2
+                                                                ? scenarioNumber(args[1])
+                                                                : std::optional<double>(kDefaultSliderTolerance);
+                                           if (!wanted || !tolerance || *tolerance < 0)
+                                               return s.fail("expect slider: VALUE and TOLERANCE are numbers");
+                                           std::string seen;
+                                           for (const auto& v : visibleViewsTopFirst()) {
+                                               auto* slider = dynamic_cast<ios::UISlider*>(v.view);
+                                               if (!slider) continue;
+                                               if (std::abs(slider->value() - *wanted) <= *tolerance) return true;
+                                               char text[32];
+                                               std::snprintf(text, sizeof text, "%g", slider->value());
+                                               seen += (seen.empty() ? "" : ", ") + std::string(text);
+                                           }
+                                           return s.fail("expect slider " + args[0] + ": " +
+                                                         (seen.empty() ? std::string("no slider is visible")
+                                                                       : "the visible sliders are at " + seen));
+                                       },
+                                       true});
     scenario.addExpectation(
         "haptics",
         {"expect haptics N [light|medium|heavy]",
@@ -400,7 +394,6 @@ std::string describePoint(ios::CGPoint p) {
     return text;
 }
 
-std::optional<double> scenarioNumber(const std::string& word) { return number(word); }
 std::optional<int> scenarioCount(const std::string& word) { return count(word); }
 
 void registerInputScenarioCommands(Scenario& scenario) {

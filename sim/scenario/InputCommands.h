@@ -43,9 +43,8 @@ namespace flint::sim {
 
 void registerInputScenarioCommands(Scenario& scenario);
 
-// A word of a scenario line read as a finite decimal number, or as a whole number from 0 to a
-// million; none for anything else.
-std::optional<double> scenarioNumber(const std::string& word);
+// A word of a scenario line read as a whole number from 0 to a million; none for anything else.
+// (scenarioNumber, in Scenario.h, reads any finite number.)
 std::optional<int> scenarioCount(const std::string& word);
 // For the lines' messages: TEXT in double quotes; a point as "(x, y)".
 std::string quote(const std::string& text);

@@ -1,10 +1,20 @@
 #include "sim/scenario/Scenario.h"
 
+#include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <ostream>
 #include <sstream>
 
 namespace flint::sim {
+
+std::optional<double> scenarioNumber(const std::string& word) {
+    if (word.empty()) return std::nullopt;
+    char* end = nullptr;
+    double value = std::strtod(word.c_str(), &end);
+    if (*end != '\0' || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
 
 std::optional<std::vector<std::string>> splitScenarioLine(const std::string& line, std::string& error) {
     std::vector<std::string> words;

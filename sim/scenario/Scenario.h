@@ -24,6 +24,9 @@ namespace flint::sim {
 // Splits a line into words; none (with a message) for an unterminated quote.
 std::optional<std::vector<std::string>> splitScenarioLine(const std::string& line, std::string& error);
 
+// A whole word as a finite number; none for anything else ("", "12px", "nan").
+std::optional<double> scenarioNumber(const std::string& word);
+
 class Scenario;
 
 struct ScenarioStep {

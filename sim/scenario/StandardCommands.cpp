@@ -67,20 +67,12 @@ bool bootDevice(BootOptions options, std::unique_ptr<Device>& device, std::strin
     return true;
 }
 
-std::optional<double> parseNumber(const std::string& text) {
-    if (text.empty()) return std::nullopt;
-    char* end = nullptr;
-    double value = std::strtod(text.c_str(), &end);
-    if (*end != '\0' || !std::isfinite(value)) return std::nullopt;
-    return value;
-}
-
 bool needArguments(Scenario& s, const Args& args, std::size_t count, const std::string& usage) {
     if (args.size() == count) return true;
     return s.fail("expected: " + usage);
 }
 
-std::string describe(const ios::SBOpenRecord& r) {
+std::string describeOpen(const ios::SBOpenRecord& r) {
     std::string what = r.operation == ios::SBOpenRecord::Operation::Launch ? "launch " : "open ";
     what += "\"" + r.request + "\" → ";
     switch (r.result) {
@@ -153,7 +145,7 @@ void registerDeviceCommands(Scenario& scenario) {
                                  }});
     scenario.addCommand("scale", {"scale N", [](Scenario& s, const Args& args) {
                                       if (!needArguments(s, args, 1, "scale N")) return false;
-                                      auto scale = parseNumber(args[0]);
+                                      auto scale = scenarioNumber(args[0]);
                                       if (!scale || *scale <= 0 || *scale > 8)
                                           return s.fail("scale must be a number above 0 and at most 8");
                                       s.renderScale() = *scale;
@@ -190,7 +182,7 @@ void registerDeviceCommands(Scenario& scenario) {
     scenario.addCommand("wait", {"wait SECONDS",
                                  [](Scenario& s, const Args& args) {
                                      if (!needArguments(s, args, 1, "wait SECONDS")) return false;
-                                     auto seconds = parseNumber(args[0]);
+                                     auto seconds = scenarioNumber(args[0]);
                                      if (!seconds || *seconds < 0)
                                          return s.fail("wait needs a number of seconds, 0 or more");
                                      s.device()->process().runLoop().advanceBy(*seconds);
@@ -272,11 +264,11 @@ void registerExpectations(Scenario& scenario) {
              if (!needArguments(s, args, 1, "expect opened BUNDLE_ID|ADDRESS|nothing")) return false;
              const auto& records = ios::HomeScreen::shared().openRecords();
              std::vector<std::string> seen;
-             for (const auto& r : records) seen.push_back(describe(r));
+             for (const auto& r : records) seen.push_back(describeOpen(r));
              if (args[0] == "nothing") {
                  for (const auto& r : records)
                      if (r.result != ios::SBOpenRecord::Result::Nothing)
-                         return s.fail("expect opened nothing: " + describe(r));
+                         return s.fail("expect opened nothing: " + describeOpen(r));
                  return true;
              }
              for (const auto& r : records)
@@ -338,9 +330,9 @@ void registerExpectations(Scenario& scenario) {
                   [](Scenario& s, const Args& args) {
                       if (args.size() != 3 && args.size() != 4)
                           return s.fail("expected: expect pixel X Y #RRGGBB [TOLERANCE]");
-                      auto x = parseNumber(args[0]), y = parseNumber(args[1]);
+                      auto x = scenarioNumber(args[0]), y = scenarioNumber(args[1]);
                       auto rgb = ios::parseHexColor(args[2]);
-                      auto tolerance = args.size() == 4 ? parseNumber(args[3]) : std::optional<double>(24);
+                      auto tolerance = args.size() == 4 ? scenarioNumber(args[3]) : std::optional<double>(24);
                       if (!x || !y || !rgb || !tolerance)
                           return s.fail("expect pixel: X and Y are points, the colour is #RRGGBB");
                       auto image = ios::HomeScreen::shared().snapshot(s.renderScale().value_or(0));

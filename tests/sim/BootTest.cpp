@@ -118,3 +118,40 @@ TEST(SimValues, AssignmentsParseIntoPropertyListKinds) {
 }
 
 }  // namespace
+
+namespace {
+
+// A device on a temporary root links the build's bundle images instead of copying them (a copy
+// per image made each one-off run slow); a device on a root of the user's own gets copies, so
+// nothing done there can reach the build. Removing the temporary root leaves the build's images.
+TEST_F(TempRoot, TheBundleIsLinkedIntoATemporaryRootAndCopiedIntoOneOfTheUsers) {
+    const std::string bundle = "Library/Application Support/Flint.bundle";
+    std::filesystem::path built, fromTemporary;
+    {
+        flint::sim::BootOptions options;
+        flint::sim::Device device(options);
+        ASSERT_TRUE(device.temporaryRoot());
+        for (const auto& entry : std::filesystem::directory_iterator(device.root() / bundle)) {
+            fromTemporary = entry.path();
+            break;
+        }
+        ASSERT_FALSE(fromTemporary.empty());
+        EXPECT_GE(std::filesystem::hard_link_count(fromTemporary), 2u) << fromTemporary;
+        // The file it links: the same image in <build>/resources, where flint-sim reads them.
+        built = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "resources/Flint.bundle" /
+                fromTemporary.filename();
+        EXPECT_TRUE(std::filesystem::equivalent(fromTemporary, built)) << built;
+    }
+    EXPECT_FALSE(std::filesystem::exists(fromTemporary));
+    EXPECT_TRUE(std::filesystem::exists(built));
+
+    flint::sim::BootOptions options;
+    options.root = root;
+    flint::sim::Device device(options);
+    const auto copy = root / bundle / built.filename();
+    ASSERT_TRUE(std::filesystem::exists(copy));
+    EXPECT_FALSE(std::filesystem::equivalent(copy, built));
+    EXPECT_EQ(std::filesystem::file_size(copy), std::filesystem::file_size(built));
+}
+
+}  // namespace

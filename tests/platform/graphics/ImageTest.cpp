@@ -1,5 +1,7 @@
 #include <fstream>
 
+#include <zlib.h>
+
 #include <gtest/gtest.h>
 
 #include "tests/support/TestProcess.h"
@@ -92,6 +94,62 @@ TEST(UIImage, PNGKeepsEveryAlphaLevelAndSaysItIsSRGB) {
     auto back = UIImage::imageWithData(rgb);
     ASSERT_TRUE(back);
     EXPECT_TRUE(pixelNear(back->pixelAt(1, 1), opaque->pixelAt(1, 1), 0));
+}
+
+// A large image is written as two halves deflated side by side: the file must still be one valid
+// zlib stream (the checksum of the whole at its end), every chunk's CRC right, and the rows on
+// both sides of the seam predicted from their true neighbours.
+TEST(UIImage, ALargePNGWrittenInTwoHalvesIsOneValidImage) {
+    auto parse = [](const UIImage::Data& png, std::vector<std::uint8_t>& idat) {
+        int idats = 0;
+        for (std::size_t at = 8; at + 12 <= png.size();) {
+            const std::uint32_t length = (png[at] << 24) | (png[at + 1] << 16) | (png[at + 2] << 8) | png[at + 3];
+            if (at + 12 + length > png.size()) return -1;
+            const std::uint32_t crc = (png[at + 8 + length] << 24) | (png[at + 9 + length] << 16) |
+                                      (png[at + 10 + length] << 8) | png[at + 11 + length];
+            if (crc32(0, &png[at + 4], 4 + length) != crc) return -1;
+            if (std::string(png.begin() + at + 4, png.begin() + at + 8) == "IDAT") {
+                idat.insert(idat.end(), png.begin() + at + 8, png.begin() + at + 8 + length);
+                ++idats;
+            }
+            at += 12 + length;
+        }
+        return idats;
+    };
+    for (bool opaque : {false, true}) {
+        const int w = 600, h = 501;  // an odd height: the halves differ by a row
+        auto image = UIImage::imageWithSize(
+            {double(w), double(h)}, 1,
+            [&](CGContext& c) {
+                // Bands seven rows high, so one ends right at the seam, with a column ramp of alpha.
+                for (int y = 0; y < h; y += 7) {
+                    c.setFillColor((y * 37 % 255) / 255.0, (y * 11 % 255) / 255.0, 0.5, 1);
+                    c.fillRect(CGRectMake(0, y, w, 7));
+                }
+                for (int x = 0; x < w; x += 3) {
+                    c.setFillColor(0.1, 0.8, (x % 256) / 255.0, opaque ? 1 : (x % 256) / 255.0);
+                    c.fillRect(CGRectMake(x, h / 3, 2, h / 3));
+                }
+            },
+            opaque);
+        const auto png = image->pngRepresentation();
+        EXPECT_EQ(png, image->pngRepresentation()) << "the same bytes every time";
+        std::vector<std::uint8_t> idat;
+        ASSERT_EQ(parse(png, idat), 2) << "a chunk's CRC is wrong, or not two halves";
+        const std::size_t rowBytes = std::size_t(w) * (opaque ? 3 : 4) + 1;
+        std::vector<std::uint8_t> rows(rowBytes * h + 1);
+        uLongf size = rows.size();
+        ASSERT_EQ(uncompress(rows.data(), &size, idat.data(), idat.size()), Z_OK) << "not one zlib stream";
+        EXPECT_EQ(size, rowBytes * h);
+
+        auto decoded = UIImage::imageWithData(png);
+        ASSERT_TRUE(decoded);
+        ASSERT_EQ(decoded->pixelWidth(), w);
+        for (int y : {0, 1, 167, 249, 250, 251, 334, 500})
+            for (int x = 0; x < w; x += 7)
+                ASSERT_TRUE(pixelNear(decoded->pixelAt(x, y), image->pixelAt(x, y), opaque ? 0 : 1))
+                    << x << "," << y << (opaque ? " opaque" : "");
+    }
 }
 
 TEST(UIImage, JPEGRoundTripIsCloseAndOpaque) {
