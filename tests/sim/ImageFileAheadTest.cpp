@@ -75,8 +75,8 @@ TEST_F(ImageFileAheadTest, ReportsAMissingFileAndAFileWhosePixelsDoNotDecode) {
     // A whole header and the first half of the image data: the size is known, the pixels are not.
     auto bytes = bytesOf(picture("whole.png"));
     bytes.resize(bytes.size() / 2);
-    std::ofstream(dir / "cut.png", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                           static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(dir / "cut.png", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     ImageFileAhead ahead(dir / "cut.png");
     ios::UIImageRef image;
     std::string error;
@@ -89,8 +89,8 @@ TEST_F(ImageFileAheadTest, ReportsAMissingFileAndAFileWhosePixelsDoNotDecode) {
 TEST_F(ImageFileAheadTest, AScreenshotWhosePixelsDoNotDecodeFailsItsMockupWithTheReason) {
     auto bytes = bytesOf(picture("whole.png"));
     bytes.resize(bytes.size() / 2);
-    std::ofstream(dir / "cut.png", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                           static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(dir / "cut.png", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     auto r = flint::testing::runSim("showcase --screenshot " + (dir / "cut.png").string() + " --template 1 -o " +
                                     (dir / "out.png").string());
     EXPECT_EQ(r.status, 1) << r.out;
