@@ -2,6 +2,7 @@
 
 #include <array>
 #include <csetjmp>
+#include <system_error>
 #include <cstdlib>
 #include <thread>
 
@@ -126,7 +127,13 @@ bool encodeInHalves(const std::uint8_t* pixels, int stride, int width, int heigh
                     std::vector<std::uint8_t>& out) {
     const int middle = height / 2;
     std::array<Half, 2> halves;
-    std::thread second([&] { deflateRows(pixels, stride, width, middle, height, encoding.alpha, true, halves[1]); });
+    std::thread second;
+    try {
+        second =
+            std::thread([&] { deflateRows(pixels, stride, width, middle, height, encoding.alpha, true, halves[1]); });
+    } catch (const std::system_error&) {
+        return false;  // no thread to be had: libpng writes it on this one
+    }
     deflateRows(pixels, stride, width, 0, middle, encoding.alpha, false, halves[0]);
     second.join();
     if (!halves[0].ok || !halves[1].ok) return false;

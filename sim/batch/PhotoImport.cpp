@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <system_error>
 #include <utility>
 
 #include "platform/uikit/UIPhotoLibrary.h"
@@ -136,10 +137,15 @@ void installPartialFileCleanup() {
 }
 
 ImageFileAhead::ImageFileAhead(std::filesystem::path path) : m_path(std::move(path)) {
-    m_thread = std::thread([this] {
+    auto work = [this] {
         m_file = readImageFile(m_path, m_error);
         if (m_file) m_decoded = ios::ImageDecoder::decode(m_file->bytes.data(), m_file->bytes.size());
-    });
+    };
+    try {
+        m_thread = std::thread(work);
+    } catch (const std::system_error&) {
+        work();  // no thread to be had: read it now
+    }
 }
 
 ImageFileAhead::~ImageFileAhead() {
