@@ -15,8 +15,9 @@ struct PNGEncoding {
     bool sRGB = false;   // an sRGB chunk (perceptual intent) says how the colours are meant
     // Kept: each row predicted from its neighbours (Paeth) and deflated as runs only; on screens
     // and mock-ups (flat areas, repeated rows) about as small as zlib's full search in a quarter of
-    // its time. An image of 512 × 512 pixels or more is encoded in two halves on two threads. Quick: the left neighbour and zlib's fastest level, larger but about twice as
-    // quick to write and to read back, for frames on the loopback and the library's thumbnails.
+    // its time; an image of 512 × 512 pixels or more is encoded in two halves on two threads.
+    // Quick: the left neighbour and zlib's fastest level, larger but about twice as quick to write
+    // and to read back, for frames on the loopback and the library's thumbnails.
     enum class Effort { Kept, Quick } effort = Effort::Kept;
 };
 

@@ -79,8 +79,6 @@ void wakeAnimationClock() {
     if (AnimationClock* clock = animationClock()) clock->scheduleAt(CACurrentMediaTime());
 }
 
-CATransform3D translation(double x, double y, double z = 0) { return CATransform3DMakeTranslation(x, y, z); }
-
 CGRect boxOfCorners(const CATransform3D& t, const CGRect& r) {
     double xs[2] = {r.origin.x, r.origin.x + r.size.width};
     double ys[2] = {r.origin.y, r.origin.y + r.size.height};
@@ -169,10 +167,10 @@ void CALayer::setSublayerTransform(const CATransform3D& t) {
 }
 
 CGRect CALayer::frame() const {
-    CATransform3D own = translation(-(m_bounds.origin.x + m_anchorPoint.x * m_bounds.size.width),
-                                    -(m_bounds.origin.y + m_anchorPoint.y * m_bounds.size.height));
+    CATransform3D own = CATransform3DMakeTranslation(-(m_bounds.origin.x + m_anchorPoint.x * m_bounds.size.width),
+                                                     -(m_bounds.origin.y + m_anchorPoint.y * m_bounds.size.height), 0);
     own = CATransform3DConcat(own, m_transform);
-    own = CATransform3DConcat(own, translation(m_position.x, m_position.y));
+    own = CATransform3DConcat(own, CATransform3DMakeTranslation(m_position.x, m_position.y, 0));
     return boxOfCorners(CATransform3DFlatten(own), m_bounds);
 }
 
@@ -420,16 +418,16 @@ std::vector<objc::Ref<CALayer>> CALayer::sublayersInDrawingOrder() const {
 // --- coordinates ------------------------------------------------------------------------------
 
 CATransform3D CALayer::transformToSuperlayer() const {
-    CATransform3D t = translation(-(m_bounds.origin.x + m_anchorPoint.x * m_bounds.size.width),
-                                  -(m_bounds.origin.y + m_anchorPoint.y * m_bounds.size.height));
+    CATransform3D t = CATransform3DMakeTranslation(-(m_bounds.origin.x + m_anchorPoint.x * m_bounds.size.width),
+                                                   -(m_bounds.origin.y + m_anchorPoint.y * m_bounds.size.height), 0);
     t = CATransform3DConcat(t, m_transform);
-    t = CATransform3DConcat(t, translation(m_position.x, m_position.y, m_zPosition));
+    t = CATransform3DConcat(t, CATransform3DMakeTranslation(m_position.x, m_position.y, m_zPosition));
     if (const CALayer* parent = m_superlayer; parent && !CATransform3DIsIdentity(parent->m_sublayerTransform)) {
         double ax = parent->m_bounds.origin.x + parent->m_anchorPoint.x * parent->m_bounds.size.width;
         double ay = parent->m_bounds.origin.y + parent->m_anchorPoint.y * parent->m_bounds.size.height;
-        t = CATransform3DConcat(t, translation(-ax, -ay));
+        t = CATransform3DConcat(t, CATransform3DMakeTranslation(-ax, -ay, 0));
         t = CATransform3DConcat(t, parent->m_sublayerTransform);
-        t = CATransform3DConcat(t, translation(ax, ay));
+        t = CATransform3DConcat(t, CATransform3DMakeTranslation(ax, ay, 0));
     }
     return t;
 }

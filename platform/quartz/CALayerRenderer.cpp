@@ -22,8 +22,6 @@ namespace ios {
 
 namespace {
 
-CATransform3D translationBy(double x, double y, double z = 0) { return CATransform3DMakeTranslation(x, y, z); }
-
 bool isAffine(const CATransform3D& t) { return std::fabs(t.m14) < 1e-12 && std::fabs(t.m24) < 1e-12 && t.m44 == 1; }
 
 double linearDeterminant(const CATransform3D& t) { return t.m11 * t.m22 - t.m12 * t.m21; }
@@ -36,15 +34,16 @@ CGPoint anchorIn(const CALayer& l) {
 // The part of the map from a layer to its superlayer that belongs to the layer itself.
 CATransform3D ownTransform(const CALayer& l) {
     CGPoint a = anchorIn(l);
-    CATransform3D t = CATransform3DConcat(translationBy(-a.x, -a.y), l.transform());
-    return CATransform3DConcat(t, translationBy(l.position().x, l.position().y, l.zPosition()));
+    CATransform3D t = CATransform3DConcat(CATransform3DMakeTranslation(-a.x, -a.y, 0), l.transform());
+    return CATransform3DConcat(t, CATransform3DMakeTranslation(l.position().x, l.position().y, l.zPosition()));
 }
 
 // A transform applied about a layer's anchor point.
 CATransform3D aboutAnchor(const CALayer& l, const CATransform3D& t) {
     if (CATransform3DIsIdentity(t)) return t;
     CGPoint a = anchorIn(l);
-    return CATransform3DConcat(CATransform3DConcat(translationBy(-a.x, -a.y), t), translationBy(a.x, a.y));
+    return CATransform3DConcat(CATransform3DConcat(CATransform3DMakeTranslation(-a.x, -a.y, 0), t),
+                               CATransform3DMakeTranslation(a.x, a.y, 0));
 }
 
 void setSourceColor(cairo_t* cr, const UIColor& c, double alpha = 1) {
@@ -552,8 +551,8 @@ void CALayerRenderer::drawProjected(CALayer& model, const CALayer& layer, const 
     int h = std::min(4096, static_cast<int>(std::ceil(e.size.height * s)));
     double sx = w / e.size.width, sy = h / e.size.height;
     cairo_surface_t* flat = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-    CATransform3D flatDevice =
-        CATransform3DConcat(translationBy(-e.origin.x, -e.origin.y), CATransform3DMakeScale(sx, sy, 1));
+    CATransform3D flatDevice = CATransform3DConcat(CATransform3DMakeTranslation(-e.origin.x, -e.origin.y, 0),
+                                                   CATransform3DMakeScale(sx, sy, 1));
     bool cull = m_cull;
     m_cull = false;  // the flat picture has coordinates of its own
     withTarget(flat, [&] { drawBody(model, layer, flatDevice); });

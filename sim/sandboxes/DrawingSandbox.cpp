@@ -22,8 +22,6 @@ namespace flint::sim {
 
 namespace {
 
-UIColorRef rgb(double r, double g, double b) { return UIColor::colorWithRed(r, g, b, 1); }
-
 // A canvas point in screen points (the window fills the screen).
 CGPoint onCanvas(const DrawingSandbox& box, double x, double y) {
     CGPoint origin = box.canvas->frame().origin;
@@ -55,7 +53,7 @@ DrawingSandbox makeDrawingSandbox() {
     box.window->setWindowLevel(UIWindowLevelStatusBar + 10);
 
     box.background = objc::make<UIView>(screen);
-    box.background->setBackgroundColor(rgb(0.96, 0.95, 0.92));
+    box.background->setBackgroundColor(UIColor::colorWithRed(0.96, 0.95, 0.92, 1));
     box.window->addSubview(box.background);
 
     box.canvas =
@@ -69,7 +67,7 @@ DrawingSandbox makeDrawingSandbox() {
 
     const double dragHeight = 200;
     box.dragView = objc::make<FlintDragView>(CGRect{{0, h - 90}, {w, dragHeight}});
-    box.dragView->setBackgroundColor(rgb(1, 1, 1));
+    box.dragView->setBackgroundColor(UIColor::colorWithRed(1, 1, 1, 1));
     box.dragView->setClosedCenter({w / 2, h - 90 + dragHeight / 2});
     box.dragView->setOpenedCenter({w / 2, h - dragHeight / 2});
     box.background->addSubview(box.dragView);
@@ -116,14 +114,14 @@ int runDrawingDemo(const std::string& outDir, std::ostream& out) {
 
         canvas.setLineWidth(8);
         drawWith(box, FlintDrawingToolTypePen, {{40, 60}, {90, 30}, {140, 80}, {190, 40}, {240, 90}});
-        canvas.setLineColor(rgb(0.1, 0.3, 0.8));
+        canvas.setLineColor(UIColor::colorWithRed(0.1, 0.3, 0.8, 1));
         drawWith(box, FlintDrawingToolTypeRectangleStroke, {{40, 140}, {100, 160}, {160, 230}});
-        canvas.setLineColor(rgb(0.1, 0.65, 0.3));
+        canvas.setLineColor(UIColor::colorWithRed(0.1, 0.65, 0.3, 1));
         drawWith(box, FlintDrawingToolTypeEllipseFill, {{200, 140}, {260, 200}, {320, 230}});
-        canvas.setLineColor(rgb(0.85, 0.4, 0.05));
+        canvas.setLineColor(UIColor::colorWithRed(0.85, 0.4, 0.05, 1));
         canvas.setLineWidth(6);
         drawWith(box, FlintDrawingToolTypeArrow, {{60, 320}, {150, 330}, {260, 340}});
-        canvas.setLineColor(rgb(0.15, 0.15, 0.15));
+        canvas.setLineColor(UIColor::colorWithRed(0.15, 0.15, 0.15, 1));
         canvas.setDrawTool(FlintDrawingToolTypeDraggableText);
         tap(onCanvas(box, 120, 400));
         typeText("Flint");

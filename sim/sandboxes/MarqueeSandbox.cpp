@@ -27,14 +27,12 @@ constexpr double kRowPitch = 100;
 constexpr double kSide = 24;
 constexpr double kLabelHeight = 36;
 
-UIColorRef opaqueColour(double r, double g, double b) { return UIColor::colorWithRed(r, g, b, 1); }
-
 class SandboxController : public UIViewController {
 public:
     void loadView() override {
         const CGRect screen = UIScreen::mainScreen()->bounds();
         auto root = objc::make<UIView>(screen);
-        root->setBackgroundColor(opaqueColour(0.95, 0.95, 0.97));
+        root->setBackgroundColor(UIColor::colorWithRed(0.95, 0.95, 0.97, 1));
         setView(root);
 
         auto title = objc::make<UILabel>(CGRect{{kSide, 50}, {screen.size.width - 2 * kSide, 40}});
@@ -48,7 +46,7 @@ public:
             auto caption = objc::make<UILabel>(CGRect{{kSide, top}, {width, 22}});
             caption->setText(std::string(kTypeNames[type]) + "  ·  fade 24, buffers 12 / 30");
             caption->setFont(UIFont::systemFontOfSize(13));
-            caption->setTextColor(opaqueColour(0.35, 0.35, 0.4));
+            caption->setTextColor(UIColor::colorWithRed(0.35, 0.35, 0.4, 1));
             root->addSubview(caption);
 
             // Leg of 3 s after a 1 s wait, so that a few frames a second show each phase.
@@ -57,8 +55,8 @@ public:
             label->setMarqueeType(type);
             label->setLeadingBuffer(12);
             label->setTrailingBuffer(30);
-            label->setBackgroundColor(opaqueColour(1, 1, 1));
-            label->setTextColor(opaqueColour(0.1 + 0.12 * type, 0.2, 0.55 - 0.06 * type));
+            label->setBackgroundColor(UIColor::colorWithRed(1, 1, 1, 1));
+            label->setTextColor(UIColor::colorWithRed(0.1 + 0.12 * type, 0.2, 0.55 - 0.06 * type, 1));
             label->setFont(UIFont::systemFontOfSize(20));
             label->setText("Scroll type " + std::to_string(type) + ": " + kTypeNames[type] +
                            " — the quick brown fox jumps over the lazy dog");
