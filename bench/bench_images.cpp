@@ -1,8 +1,9 @@
 // Images as people have them: decoding a phone screenshot (1125 × 2436, untagged and with a
-// Display P3 profile), and the image picker over a library of 1,000 such screenshots: opening it
-// (the grid's first frame, then until the thumbnails on screen are decoded, with the memory that
-// adds) and scrolling it by a screenful (placing the cells, then decoding the screenful). The
-// counters are processor time of the process, so other work on the machine does not inflate them.
+// Display P3 profile) and reducing it into a bezel's screen; and the image picker over a library
+// of 1,000 such screenshots: opening it (the grid's first frame, then until the thumbnails on
+// screen are decoded, with the memory that adds) and scrolling it by a screenful (placing the
+// cells, then decoding the screenful). The counters are processor time of the process, so other
+// work on the machine does not inflate them.
 
 #include <benchmark/benchmark.h>
 #include <lcms2.h>
@@ -19,6 +20,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "tests/support/TestProcess.h"
 #include "platform/graphics/CGContext.h"
+#include "platform/graphics/ImageResample.h"
 #include "platform/graphics/UIImage.h"
 #include "platform/uikit/UIImagePickerController.h"
 #include "platform/uikit/UIPhotoLibrary.h"
@@ -127,6 +129,18 @@ void BM_ScreenshotThumbnail(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(UIImage::thumbnailWithData(bytes.data(), bytes.size(), 273));
 }
 BENCHMARK(BM_ScreenshotThumbnail)->Unit(benchmark::kMillisecond);
+
+// The screenshot area-averaged into an edge-to-edge bezel's screen at 3x (753 × 1626 pixels), as
+// a mock-up's render draws it.
+void BM_FitScreenshotIntoBezel(benchmark::State& state) {
+    static const objc::Ref<UIImage> picture = screenshot();
+    for (auto _ : state) {
+        cairo_surface_t* fitted = areaAveraged(picture->surface(), 753, 1626);
+        if (!fitted) state.SkipWithError("not reduced");
+        cairo_surface_destroy(fitted);
+    }
+}
+BENCHMARK(BM_FitScreenshotIntoBezel)->Unit(benchmark::kMillisecond);
 
 double residentMegabytes() {
     long pages = 0, resident = 0;

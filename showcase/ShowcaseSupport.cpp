@@ -10,28 +10,6 @@
 
 namespace flint::showcase {
 
-const std::array<BezelStyle, 10>& bezelStyles() {
-    static const std::array<BezelStyle, 10> styles = {{
-        {"IphoneXSilver", "iPhoneX-silver.png", BezelFamily::EdgeToEdge},
-        {"IphoneXBlack", "iPhoneX-black.png", BezelFamily::EdgeToEdge},
-        {"IphoneXBlue", "iPhoneX-blue.png", BezelFamily::EdgeToEdge},
-        {"IphoneXYellow", "iPhoneX-yellow.png", BezelFamily::EdgeToEdge},
-        {"IphoneXCoral", "iPhoneX-coral.png", BezelFamily::EdgeToEdge},
-        {"IphoneXRed", "iPhoneX-red.png", BezelFamily::EdgeToEdge},
-        {"IphoneSilver", "iPhone-silver.png", BezelFamily::HomeButton},
-        {"IphoneRoseGold", "iPhone-rosegold.png", BezelFamily::HomeButton},
-        {"IphoneGold", "iPhone-gold.png", BezelFamily::HomeButton},
-        {"IphoneBlack", "iPhone-black.png", BezelFamily::HomeButton},
-    }};
-    return styles;
-}
-
-const BezelStyle* bezelStyleForKey(std::string_view key) {
-    for (const auto& style : bezelStyles())
-        if (key == style.key) return &style;
-    return nullptr;
-}
-
 ios::UIImageRef originalImage(const std::string& name) {
     auto image = screens::bundleImage(name);
     return image ? image->imageWithRenderingMode(ios::UIImageRenderingMode::AlwaysOriginal) : nullptr;

@@ -47,9 +47,28 @@ struct BezelStyle {
 };
 
 // The ten templates in picker order (page k is row k - 1).
-const std::array<BezelStyle, 10>& bezelStyles();
+inline const std::array<BezelStyle, 10>& bezelStyles() {
+    static const std::array<BezelStyle, 10> styles = {{
+        {"IphoneXSilver", "iPhoneX-silver.png", BezelFamily::EdgeToEdge},
+        {"IphoneXBlack", "iPhoneX-black.png", BezelFamily::EdgeToEdge},
+        {"IphoneXBlue", "iPhoneX-blue.png", BezelFamily::EdgeToEdge},
+        {"IphoneXYellow", "iPhoneX-yellow.png", BezelFamily::EdgeToEdge},
+        {"IphoneXCoral", "iPhoneX-coral.png", BezelFamily::EdgeToEdge},
+        {"IphoneXRed", "iPhoneX-red.png", BezelFamily::EdgeToEdge},
+        {"IphoneSilver", "iPhone-silver.png", BezelFamily::HomeButton},
+        {"IphoneRoseGold", "iPhone-rosegold.png", BezelFamily::HomeButton},
+        {"IphoneGold", "iPhone-gold.png", BezelFamily::HomeButton},
+        {"IphoneBlack", "iPhone-black.png", BezelFamily::HomeButton},
+    }};
+    return styles;
+}
+
 // The style of a key; null for a name that is none of them.
-const BezelStyle* bezelStyleForKey(std::string_view key);
+inline const BezelStyle* bezelStyleForKey(std::string_view key) {
+    for (const auto& style : bezelStyles())
+        if (key == style.key) return &style;
+    return nullptr;
+}
 
 inline constexpr const char* kDefaultFrameImage = "iPhoneX-silver.png";
 

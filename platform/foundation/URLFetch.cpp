@@ -2,8 +2,10 @@
 
 #include <curl/curl.h>
 
+#include <dlfcn.h>
+
 #include <cmath>
-#include <mutex>
+#include <string>
 
 namespace ios {
 
@@ -60,14 +62,57 @@ bool validUTF8(const std::string& text) {
     return true;
 }
 
+// libcurl, loaded on the first fetch rather than with every process: it and the TLS, Kerberos
+// and LDAP libraries it needs would add a third to the start of each process that never fetches.
+struct Curl {
+    CURLcode (*globalInit)(long);
+    CURL* (*easyInit)();
+    CURLcode (*easySetopt)(CURL*, CURLoption, ...);
+    CURLcode (*easyPerform)(CURL*);
+    CURLcode (*easyGetinfo)(CURL*, CURLINFO, ...);
+    void (*easyCleanup)(CURL*);
+    const char* (*easyStrerror)(CURLcode);
+    std::string error;  // why it could not be loaded
+};
+
+template <class F>
+bool bind(void* library, const char* name, F& function) {
+    function = reinterpret_cast<F>(dlsym(library, name));
+    return function != nullptr;
+}
+
+const Curl& curlLibrary() {
+    static const Curl curl = [] {
+        Curl c{};
+        void* library = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+        if (!library) {
+            const char* why = dlerror();
+            c.error = std::string("libcurl cannot be loaded: ") + (why ? why : "not found");
+            return c;
+        }
+        if (!bind(library, "curl_global_init", c.globalInit) || !bind(library, "curl_easy_init", c.easyInit) ||
+            !bind(library, "curl_easy_setopt", c.easySetopt) || !bind(library, "curl_easy_perform", c.easyPerform) ||
+            !bind(library, "curl_easy_getinfo", c.easyGetinfo) || !bind(library, "curl_easy_cleanup", c.easyCleanup) ||
+            !bind(library, "curl_easy_strerror", c.easyStrerror)) {
+            c.error = "libcurl lacks a function it should have";
+            return c;
+        }
+        c.globalInit(CURL_GLOBAL_DEFAULT);
+        return c;
+    }();
+    return curl;
+}
+
 }  // namespace
 
 URLFetchResult fetchURL(const std::string& url, double timeoutSeconds, std::size_t maxBytes) {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-
     URLFetchResult result;
-    CURL* curl = curl_easy_init();
+    const Curl& lib = curlLibrary();
+    if (!lib.error.empty()) {
+        result.error = lib.error;
+        return result;
+    }
+    CURL* curl = lib.easyInit();
     if (!curl) {
         result.error = "cannot start a transfer";
         return result;
@@ -77,26 +122,26 @@ URLFetchResult fetchURL(const std::string& url, double timeoutSeconds, std::size
                          : 1;
     Sink sink{&result.body, maxBytes};
     char message[CURL_ERROR_SIZE] = {};
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, timeoutMs);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, timeoutMs);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, message);
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, "Flint/1.0");
-    CURLcode code = curl_easy_perform(curl);
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &result.status);
-    curl_easy_cleanup(curl);
+    lib.easySetopt(curl, CURLOPT_URL, url.c_str());
+    lib.easySetopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    lib.easySetopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    lib.easySetopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    lib.easySetopt(curl, CURLOPT_MAXREDIRS, 5L);
+    lib.easySetopt(curl, CURLOPT_TIMEOUT_MS, timeoutMs);
+    lib.easySetopt(curl, CURLOPT_CONNECTTIMEOUT_MS, timeoutMs);
+    lib.easySetopt(curl, CURLOPT_NOSIGNAL, 1L);
+    lib.easySetopt(curl, CURLOPT_WRITEFUNCTION, collect);
+    lib.easySetopt(curl, CURLOPT_WRITEDATA, &sink);
+    lib.easySetopt(curl, CURLOPT_ERRORBUFFER, message);
+    lib.easySetopt(curl, CURLOPT_USERAGENT, "Flint/1.0");
+    CURLcode code = lib.easyPerform(curl);
+    lib.easyGetinfo(curl, CURLINFO_RESPONSE_CODE, &result.status);
+    lib.easyCleanup(curl);
 
     if (sink.overflowed) {
         result.error = "the response is larger than " + std::to_string(maxBytes) + " bytes";
     } else if (code != CURLE_OK) {
-        result.error = message[0] ? message : curl_easy_strerror(code);
+        result.error = message[0] ? message : lib.easyStrerror(code);
     } else if (result.status >= 400) {
         result.error = "HTTP status " + std::to_string(result.status);
     } else {

@@ -73,9 +73,23 @@ void putChunk(std::vector<std::uint8_t>& out, const char type[4], const std::uin
     putBE32(out, static_cast<std::uint32_t>(crc32(0, out.data() + start, static_cast<uInt>(out.size() - start))));
 }
 
-std::uint8_t paeth(int a, int b, int c) {
-    const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-    return static_cast<std::uint8_t>(pa <= pb && pa <= pc ? a : pb <= pc ? b : c);
+// x less its Paeth prediction from a (left), b (above) and c (above left).
+std::uint8_t paethFiltered(int x, int a, int b, int c) {
+    const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
+    return static_cast<std::uint8_t>(x - (pa <= pb && pa <= pc ? a : pb <= pc ? b : c));
+}
+
+// A row Paeth-filtered, `bpp` bytes a pixel; the first pixel has nothing to its left. Bytes go
+// in blocks of a fixed size, which compilers vectorise.
+void paethRow(const std::uint8_t* __restrict row, const std::uint8_t* __restrict above, std::uint8_t* __restrict out,
+              std::size_t size, std::size_t bpp) {
+    constexpr std::size_t kBlock = 16;
+    for (std::size_t i = 0; i < bpp && i < size; ++i) out[i] = static_cast<std::uint8_t>(row[i] - above[i]);
+    std::size_t i = bpp;
+    for (; i + kBlock <= size; i += kBlock)
+        for (std::size_t k = 0; k < kBlock; ++k)
+            out[i + k] = paethFiltered(row[i + k], row[i + k - bpp], above[i + k], above[i + k - bpp]);
+    for (; i < size; ++i) out[i] = paethFiltered(row[i], row[i - bpp], above[i], above[i - bpp]);
 }
 
 struct Half {
@@ -104,11 +118,7 @@ void deflateRows(const std::uint8_t* pixels, int stride, int width, int first, i
         convertRow(reinterpret_cast<const std::uint32_t*>(pixels + std::size_t(y) * stride), width, alpha,
                    current.data());
         filtered[0] = PNG_FILTER_VALUE_PAETH;
-        for (std::size_t i = 0; i < rowBytes; ++i) {
-            const int a = i >= std::size_t(bpp) ? current[i - bpp] : 0;
-            const int c = i >= std::size_t(bpp) ? previous[i - bpp] : 0;
-            filtered[i + 1] = static_cast<std::uint8_t>(current[i] - paeth(a, previous[i], c));
-        }
+        paethRow(current.data(), previous.data(), filtered.data() + 1, rowBytes, std::size_t(bpp));
         half.adler = static_cast<std::uint32_t>(adler32(half.adler, filtered.data(), static_cast<uInt>(rowBytes + 1)));
         half.rawSize += rowBytes + 1;
         z.next_in = filtered.data();

@@ -1,10 +1,16 @@
 #include "platform/graphics/UIImage.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <future>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <thread>
 #include <iterator>
 #include <vector>
 
@@ -13,6 +19,7 @@
 #include "platform/foundation/Process.h"
 #include "platform/foundation/SystemLog.h"
 #include "platform/graphics/CGContext.h"
+#include "platform/graphics/ImageResample.h"
 #include "platform/graphics/JpegError.h"
 #include "platform/graphics/PNGEncoder.h"
 #include "platform/graphics/UIGraphics.h"
@@ -131,29 +138,132 @@ objc::Ref<UIImage> UIImage::imageWithSize(CGSize size, CGFloat scale, const std:
     return objc::make<UIImage>(adoptSurface(surface), scale, UIImageRenderingMode::Automatic);
 }
 
-objc::Ref<UIImage> UIImage::imageWithContentsOfHostFile(const std::filesystem::path& path, CGFloat screenScale) {
-    std::string stem = path.stem().string();
-    std::string ext = path.extension().string();
-    std::filesystem::path dir = path.parent_path();
-    Data bytes;
-    auto load = [&](const std::filesystem::path& file, CGFloat scale) -> objc::Ref<UIImage> {
-        if (!readFile(file, bytes)) return nullptr;
-        return imageWithData(bytes, scale);
-    };
-    if (int n = scaleSuffix(stem)) return load(path, n);
+namespace {
+
+// The files a load of `path` tries, in order, with the scale each gives.
+std::vector<std::pair<std::filesystem::path, int>> variantsOf(const std::filesystem::path& path, CGFloat screenScale) {
+    const std::string stem = path.stem().string(), ext = path.extension().string();
+    if (int n = scaleSuffix(stem)) return {{path, n}};
+    std::vector<std::pair<std::filesystem::path, int>> variants;
     // A 1x screen takes the plain file first; others their own variant first.
-    int screen = static_cast<int>(std::lround(screenScale));
-    if (screen <= 1)
-        if (auto image = load(path, 1)) return image;
+    const int screen = static_cast<int>(std::lround(screenScale));
+    if (screen <= 1) variants.emplace_back(path, 1);
     std::vector<int> scales;
     if (screen > 1) scales.push_back(screen);
     for (int s : {3, 2})
         if (s != screen) scales.push_back(s);
-    for (int s : scales) {
-        auto variant = dir / (stem + "@" + std::to_string(s) + "x" + ext);
-        if (auto image = load(variant, s)) return image;
+    for (int s : scales) variants.emplace_back(path.parent_path() / (stem + "@" + std::to_string(s) + "x" + ext), s);
+    if (screen > 1) variants.emplace_back(path, 1);
+    return variants;
+}
+
+// What identifies a file's contents cheaply: a file written again since differs in one of them.
+struct FileStamp {
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type modified{};
+    bool operator==(const FileStamp&) const = default;
+};
+
+std::optional<FileStamp> stampOf(const std::filesystem::path& file) {
+    std::error_code ec;
+    FileStamp stamp;
+    stamp.size = std::filesystem::file_size(file, ec);
+    if (ec) return std::nullopt;
+    stamp.modified = std::filesystem::last_write_time(file, ec);
+    if (ec) return std::nullopt;
+    return stamp;
+}
+
+// Files of the process being decoded ahead, by host path. One thread per request decodes its
+// files in the order given; each file's decode is handed over through its own future.
+struct DecodesAhead {
+    struct Decode {
+        std::optional<FileStamp> stamp;  // none: the file could not be read
+        ImageDecoder::Result result;
+    };
+    std::mutex mutex;
+    std::map<std::filesystem::path, std::shared_future<Decode>> pending;
+    std::vector<std::thread> threads;
+
+    // The decode of `file`, waited for, when one was started; it is handed over once.
+    std::optional<Decode> take(const std::filesystem::path& file) {
+        std::shared_future<Decode> future;
+        {
+            std::lock_guard lock(mutex);
+            auto it = pending.find(file);
+            if (it == pending.end()) return std::nullopt;
+            future = std::move(it->second);
+            pending.erase(it);
+        }
+        return future.get();
     }
-    return load(path, 1);
+    ~DecodesAhead() {
+        for (auto& thread : threads) thread.join();
+        for (auto& [file, future] : pending)
+            if (cairo_surface_t* surface = future.get().result.surface) cairo_surface_destroy(surface);
+    }
+};
+
+}  // namespace
+
+void UIImage::decodeContentsOfFilesAhead(const std::vector<std::string>& paths) {
+    Process* process = Process::current();
+    if (!process || paths.empty()) return;
+    auto& ahead = process->attached<DecodesAhead>();
+    std::vector<std::pair<std::filesystem::path, std::promise<DecodesAhead::Decode>>> work;
+    {
+        std::lock_guard lock(ahead.mutex);
+        for (const auto& path : paths) {
+            if (path.empty()) continue;
+            // The first variant there is the one a load will read.
+            for (auto& [file, scale] : variantsOf(devicePath(path), process->profile().scale)) {
+                std::error_code ec;
+                if (!std::filesystem::is_regular_file(file, ec)) continue;
+                if (ahead.pending.count(file)) break;
+                work.emplace_back(file, std::promise<DecodesAhead::Decode>());
+                ahead.pending.emplace(file, work.back().second.get_future().share());
+                break;
+            }
+        }
+    }
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : work) files.push_back(entry.first);
+    auto decodeAll = [work = std::move(work)]() mutable {
+        for (auto& [file, promise] : work) {
+            DecodesAhead::Decode decode;
+            decode.stamp = stampOf(file);
+            UIImage::Data bytes;
+            if (decode.stamp && readFile(file, bytes) && !bytes.empty())
+                decode.result = ImageDecoder::decode(bytes.data(), bytes.size());
+            else
+                decode.stamp.reset();
+            promise.set_value(std::move(decode));
+        }
+    };
+    try {
+        ahead.threads.emplace_back(std::move(decodeAll));
+    } catch (const std::system_error&) {
+        // No thread to be had: the loads read the files themselves.
+        std::lock_guard lock(ahead.mutex);
+        for (const auto& file : files) ahead.pending.erase(file);
+    }
+}
+
+objc::Ref<UIImage> UIImage::imageWithContentsOfHostFile(const std::filesystem::path& path, CGFloat screenScale) {
+    DecodesAhead* ahead = Process::current() ? &Process::current()->attached<DecodesAhead>() : nullptr;
+    for (const auto& [file, scale] : variantsOf(path, screenScale)) {
+        // A decode done ahead is taken when the file is still as it was read.
+        std::optional<DecodesAhead::Decode> decoded = ahead ? ahead->take(file) : std::nullopt;
+        if (decoded && decoded->stamp && decoded->stamp == stampOf(file)) {
+            if (auto image = imageWithDecoding(std::exchange(decoded->result, {}), scale)) return image;
+            continue;
+        }
+        if (decoded && decoded->result.surface) cairo_surface_destroy(decoded->result.surface);
+        Data bytes;
+        if (!readFile(file, bytes)) continue;
+        if (auto image = imageWithData(bytes, scale)) return image;
+    }
+    return nullptr;
 }
 
 objc::Ref<UIImage> UIImage::imageWithContentsOfFile(const std::string& path) {
@@ -192,14 +302,27 @@ void UIImage::drawAtPoint(const CGPoint& point) const { drawInRect({point, size(
 
 namespace {
 
-// Halved copies of an immutable image surface, made on first use and kept with the surface.
+// Reduced copies of an immutable image surface, made on first use and kept with the surface:
+// halvings for drawings at an angle, and the sizes it was last drawn at upright.
 struct Reductions {
     std::vector<cairo_surface_t*> levels;  // levels[0] is half the size, levels[1] a quarter, …
+    struct Fit {
+        int width, height;
+        cairo_surface_t* surface;
+    };
+    std::vector<Fit> fits;  // the most recently used first
     ~Reductions() {
         for (auto* level : levels) cairo_surface_destroy(level);
+        for (auto& fit : fits) cairo_surface_destroy(fit.surface);
     }
 };
 const cairo_user_data_key_t kReductionsKey{};
+// An image drawn at several sizes (a thumbnail, a preview, the canvas) keeps a copy for each of
+// the last few.
+constexpr std::size_t kKeptFits = 3;
+// Below this scale Cairo's good filter samples through a kernel per pixel, which is slow; an
+// upright drawing takes an area-averaged copy at its size instead.
+constexpr double kKernelScale = 0.75;
 
 // Each pixel the average of a 2 × 2 block: bilinear sampling at exactly half scale lands on the
 // corner the four pixels share.
@@ -218,23 +341,49 @@ cairo_surface_t* halved(cairo_surface_t* source) {
     return half;
 }
 
-cairo_surface_t* reducedSurface(cairo_surface_t* source, int levels) {
+Reductions* reductionsOf(cairo_surface_t* source) {
     auto* cache = static_cast<Reductions*>(cairo_surface_get_user_data(source, &kReductionsKey));
-    if (!cache) {
-        cache = new Reductions;
-        if (cairo_surface_set_user_data(source, &kReductionsKey, cache,
-                                        [](void* p) { delete static_cast<Reductions*>(p); }) != CAIRO_STATUS_SUCCESS) {
-            delete cache;
-            return source;
-        }
+    if (cache) return cache;
+    cache = new Reductions;
+    if (cairo_surface_set_user_data(source, &kReductionsKey, cache,
+                                    [](void* p) { delete static_cast<Reductions*>(p); }) != CAIRO_STATUS_SUCCESS) {
+        delete cache;
+        return nullptr;
     }
+    return cache;
+}
+
+// The source area-averaged to `width` × `height`, kept for the next drawing at that size.
+cairo_surface_t* fittedSurface(cairo_surface_t* source, int width, int height) {
+    Reductions* cache = reductionsOf(source);
+    if (!cache) return source;
+    auto& fits = cache->fits;
+    auto it = std::find_if(fits.begin(), fits.end(),
+                           [&](const Reductions::Fit& f) { return f.width == width && f.height == height; });
+    if (it == fits.end()) {
+        cairo_surface_t* surface = areaAveraged(source, width, height);
+        if (!surface) return source;
+        if (fits.size() == kKeptFits) {
+            cairo_surface_destroy(fits.back().surface);
+            fits.pop_back();
+        }
+        fits.insert(fits.begin(), {width, height, surface});
+    } else if (it != fits.begin()) {
+        std::rotate(fits.begin(), it, it + 1);
+    }
+    return fits.front().surface;
+}
+
+cairo_surface_t* reducedSurface(cairo_surface_t* source, int levels) {
+    Reductions* cache = reductionsOf(source);
+    if (!cache) return source;
     while (static_cast<int>(cache->levels.size()) < levels)
         cache->levels.push_back(halved(cache->levels.empty() ? source : cache->levels.back()));
     return cache->levels[static_cast<std::size_t>(levels - 1)];
 }
 
 // How many halvings bring a drawing `scale` (device pixels per image pixel) into (1/2, 1]: the
-// good filter is both fast and sharp there, and costly at stronger reductions.
+// good filter is sharp there, and far more costly at stronger reductions.
 int reductionLevelsForScale(double scale) {
     int levels = 0;
     while (scale > 0 && scale * 2 <= 1 && levels < 12) {
@@ -258,13 +407,21 @@ void UIImage::paint(cairo_t* cr, const CGRect& rect, CGFloat alpha, const UIColo
     cairo_clip(cr);
     cairo_translate(cr, r.origin.x, r.origin.y);
 
-    // A strong reduction draws from a halved copy of the image.
+    // A strong reduction draws from a reduced copy of the image: upright, one area-averaged to
+    // the pixels it covers; at an angle, a halved one.
     cairo_surface_t* source = m_surface.get();
     cairo_matrix_t ctm;
     cairo_get_matrix(cr, &ctm);
     const double sx = std::hypot(ctm.xx, ctm.yx) * r.size.width / pw,
                  sy = std::hypot(ctm.xy, ctm.yy) * r.size.height / ph;
-    if (int levels = reductionLevelsForScale(std::max(sx, sy)); levels > 0) {
+    const bool upright = ctm.xy == 0 && ctm.yx == 0;
+    if (upright && std::min(sx, sy) < kKernelScale) {
+        const int fw = std::clamp(static_cast<int>(std::lround(sx * pw)), 1, pw),
+                  fh = std::clamp(static_cast<int>(std::lround(sy * ph)), 1, ph);
+        source = fittedSurface(source, fw, fh);
+        pw = cairo_image_surface_get_width(source);
+        ph = cairo_image_surface_get_height(source);
+    } else if (int levels = reductionLevelsForScale(std::max(sx, sy)); levels > 0) {
         source = reducedSurface(source, levels);
         pw = cairo_image_surface_get_width(source);
         ph = cairo_image_surface_get_height(source);

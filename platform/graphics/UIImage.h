@@ -41,6 +41,11 @@ public:
     static objc::Ref<UIImage> imageWithContentsOfFile(const std::string& path);
     // Host path with an explicit screen scale for the @Nx lookup.
     static objc::Ref<UIImage> imageWithContentsOfHostFile(const std::filesystem::path& path, CGFloat screenScale);
+    // Starts reading and decoding the files imageWithContentsOfFile would load for these device
+    // paths, one after the other on a thread of the current process, so that the process can go
+    // on meanwhile; a later load of such a file waits for its decode and takes it (once; a file
+    // changed since it was read is read again). Without a current process, nothing.
+    static void decodeContentsOfFilesAhead(const std::vector<std::string>& paths);
     // PNG or JPEG bytes; none when they are not a decodable image.
     static objc::Ref<UIImage> imageWithData(const Data& bytes, CGFloat scale = 1);
     static objc::Ref<UIImage> imageWithData(const std::uint8_t* bytes, std::size_t size, CGFloat scale = 1);
@@ -78,7 +83,8 @@ public:
     // Paints into cr, in cr's user space: the whole image scaled into rect. With a tint the image
     // is drawn as a template: its alpha as a mask filled with the tint colour. Callers pass a tint
     // only when they want template rendering (an image view whose image is AlwaysTemplate, a
-    // layer with a template tint).
+    // layer with a template tint). A strong reduction draws from a reduced copy kept with the
+    // pixels: area-averaged to the size drawn when upright, halved when at an angle.
     void paint(cairo_t* cr, const CGRect& rect, CGFloat alpha = 1, const UIColor* templateTint = nullptr) const;
 
     // Encoded bytes; empty when encoding fails. quality is 0 ... 1. PNGs say they are sRGB.

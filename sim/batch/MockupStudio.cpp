@@ -5,7 +5,7 @@
 
 #include "platform/foundation/Process.h"
 #include "platform/foundation/RunLoop.h"
-#include "platform/graphics/UIGraphics.h"
+#include "platform/graphics/CGContext.h"
 #include "platform/springboard/HomeScreen.h"
 #include "platform/uikit/TouchInjection.h"
 #include "platform/uikit/UIHitTesting.h"
@@ -17,6 +17,7 @@
 #include "platform/uikit/UIWindow.h"
 #include "sim/device/Device.h"
 #include "sim/scenario/ShowcaseCommands.h"
+#include "startup/ScreenSupport.h"
 #include "sim/batch/PhotoImport.h"
 
 namespace flint::sim {
@@ -80,6 +81,17 @@ MockupStudio::~MockupStudio() = default;
 void MockupStudio::readAhead(const MockupJob& job) {
     if (!job.problem.empty() || job.screenshot.empty() || (m_ahead && m_ahead->path() == job.screenshot)) return;
     m_ahead = std::make_unique<ImageFileAhead>(job.screenshot);
+    if (!m_device) m_firstTemplate = job.mockupTemplate;
+}
+
+void MockupStudio::decodeTemplateAhead(const MockupTemplate& mockup) {
+    // The bundle images the editor decodes on opening with this template: its first bezel, the
+    // template's own, and the mask of the template's family.
+    const showcase::BezelStyle* style = showcase::bezelStyleForKey(mockup.key);
+    if (!style) return;
+    const std::string bundle = screens::kBundleFolder;
+    ios::UIImage::decodeContentsOfFilesAhead({bundle + showcase::kDefaultFrameImage, bundle + style->frameImage,
+                                              bundle + showcase::maskImageOf(style->family)});
 }
 
 void MockupStudio::pass(double seconds) { m_device->process().runLoop().advanceBy(seconds); }
@@ -94,6 +106,9 @@ bool MockupStudio::boot(std::string& error) {
         error = e.what();
         return false;
     }
+    // The first job's bundle images are decoded on another core while the library loads and the
+    // home screen and the editor come up; later jobs find them in the library's cache.
+    if (m_firstTemplate) decodeTemplateAhead(*m_firstTemplate);
     if (!m_device->loadLibrary(error)) {
         error = "cannot load the library: " + error;
         return false;
@@ -295,13 +310,13 @@ ios::UIImageRef MockupStudio::compose(const MockupJob& job, std::string& notes, 
     if (job.caption && !job.caption->empty() && !typeCaption(job, notes, error)) return nullptr;
 
     // The export as the editor's save renders it: the canvas layer into a bitmap of the canvas's
-    // size in points, not opaque, here at the asked pixels per point.
+    // size in points, not opaque, here at the asked pixels per point (drawn straight into the
+    // image's own pixels rather than copied out of a context).
     auto canvas = property<ios::UIView>("showcaseCanvasView");
     const double scale = job.resolution.value_or(ios::Process::shared().profile().scale);
-    ios::UIGraphicsBeginImageContextWithOptions(canvas->frame().size, false, scale);
-    if (auto context = ios::UIGraphicsGetCurrentContext()) canvas->layer()->renderInContext(*context);
-    auto image = ios::UIGraphicsGetImageFromCurrentImageContext();
-    ios::UIGraphicsEndImageContext();
+    auto image = ios::UIImage::imageWithSize(
+        canvas->frame().size, scale, [&](ios::CGContext& context) { canvas->layer()->renderInContext(context); },
+        false);
     if (!image) error = "the canvas could not be rendered";
     return image;
 }

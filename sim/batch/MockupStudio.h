@@ -35,7 +35,7 @@ public:
     bool boot(std::string& error);
     // Starts reading and decoding the job's screenshot on another thread, so that booting and
     // opening the editor go on meanwhile; compose takes it from there (and starts it itself when
-    // this was not called).
+    // this was not called). Before boot, boot also decodes the job's template images ahead.
     void readAhead(const MockupJob& job);
 
     // Composes the job in the editor and renders the export; none with the reason. `notes` gets
@@ -51,11 +51,13 @@ private:
     bool applyTransform(const MockupJob& job, std::string& error);
     bool typeCaption(const MockupJob& job, std::string& notes, std::string& error);
     void pass(double seconds);
+    void decodeTemplateAhead(const MockupTemplate& mockup);
 
     std::string m_profile;
     std::unique_ptr<Device> m_device;
-    std::vector<std::filesystem::path> m_added;  // photos this job put into the library
-    std::unique_ptr<ImageFileAhead> m_ahead;     // the screenshot being read ahead
+    std::vector<std::filesystem::path> m_added;       // photos this job put into the library
+    std::unique_ptr<ImageFileAhead> m_ahead;          // the screenshot being read ahead
+    const MockupTemplate* m_firstTemplate = nullptr;  // the template of a job read ahead before boot
 };
 
 }  // namespace flint::sim

@@ -6,6 +6,7 @@
 
 #include "tests/support/TestProcess.h"
 #include "tests/support/PixelProbe.h"
+#include "platform/graphics/ImageResample.h"
 #include "platform/graphics/UIGraphics.h"
 
 using namespace ios;
@@ -223,6 +224,55 @@ TEST(UIImage, ContentsOfFilePrefersTheScreenScaleVariant) {
     EXPECT_FALSE(UIImage::imageWithContentsOfFile(folder));
 }
 
+TEST(UIImage, FilesDecodedAheadAreTakenOnceAndOnlyWhileUnchanged) {
+    ios::testing::TestProcess process;  // scale 3
+    const std::string folder = "/Library/Application Support/Flint.bundle/";
+    writeFile(devicePath(folder + "bezel@3x.png"), solidPNG(30, 0, 0, 1));
+    writeFile(devicePath(folder + "mask.png"), solidPNG(10, 1, 0, 0));
+    writeFile(devicePath(folder + "broken.png"), {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 1, 2, 3});
+    writeFile(devicePath(folder + "changed.png"), solidPNG(10, 1, 0, 0));
+    UIImage::decodeContentsOfFilesAhead({folder + "bezel.png", folder + "mask.png", folder + "missing.png",
+                                         folder + "broken.png", folder + "changed.png", folder + "unclaimed.png", ""});
+    writeFile(devicePath(folder + "unclaimed.png"), solidPNG(4, 0, 1, 0));
+
+    // The variant a load prefers is the one decoded ahead, at its own scale.
+    auto bezel = UIImage::imageWithContentsOfFile(folder + "bezel.png");
+    ASSERT_TRUE(bezel);
+    EXPECT_EQ(bezel->scale(), 3);
+    EXPECT_EQ(bezel->size(), (CGSize{10, 10}));
+    EXPECT_TRUE(pixelNear(bezel->pixelAt(5, 5), kOpaqueBlue, 0));
+    auto mask = UIImage::imageWithContentsOfFile(folder + "mask.png");
+    ASSERT_TRUE(mask);
+    EXPECT_TRUE(pixelNear(mask->pixelAt(5, 5), kOpaqueRed, 0));
+    // A second load reads the file again, and gets the same image.
+    auto again = UIImage::imageWithContentsOfFile(folder + "bezel.png");
+    ASSERT_TRUE(again);
+    EXPECT_NE(again->surface(), bezel->surface());
+    EXPECT_TRUE(pixelNear(again->pixelAt(5, 5), kOpaqueBlue, 0));
+
+    EXPECT_FALSE(UIImage::imageWithContentsOfFile(folder + "missing.png"));
+    EXPECT_FALSE(UIImage::imageWithContentsOfFile(folder + "broken.png"));
+
+    // A file written again after it was read is read again: its new size tells.
+    writeFile(devicePath(folder + "changed.png"), solidPNG(12, 0, 1, 0));
+    auto changed = UIImage::imageWithContentsOfFile(folder + "changed.png");
+    ASSERT_TRUE(changed);
+    EXPECT_EQ(changed->pixelWidth(), 12);
+    EXPECT_TRUE(pixelNear(changed->pixelAt(5, 5), {0, 255, 0, 255}, 0));
+    // A file that did not exist when the decodes started was never among them.
+    auto late = UIImage::imageWithContentsOfFile(folder + "unclaimed.png");
+    ASSERT_TRUE(late);
+    EXPECT_EQ(late->pixelWidth(), 4);
+}
+
+TEST(UIImage, DecodesAheadNotTakenEndWithTheProcess) {
+    // Run under the leak checker: the decoded pixels nobody asked for are freed with the process.
+    ios::testing::TestProcess process;
+    const std::string file = "/Library/Application Support/Flint.bundle/big.png";
+    writeFile(devicePath(file), solidPNG(300, 1, 0, 0));
+    UIImage::decodeContentsOfFilesAhead({file, file});
+}
+
 TEST(UIImage, JPEGFilesAreRecognisedByContent) {
     ios::testing::TestProcess process;
     auto jpeg = sampleImage()->jpegRepresentation(0.8);
@@ -288,6 +338,74 @@ TEST(UIImage, StrongReductionsAverageAndKeepEdgesInPlace) {
     auto out = UIGraphicsGetImageFromCurrentImageContext();
     UIGraphicsEndImageContext();
     EXPECT_TRUE(pixelNear(out->pixelAt(25, 50), {128, 128, 128, 255}, 12));
+}
+
+TEST(UIImage, UprightReductionsAreAreaAveragedToThePixelsCovered) {
+    // Columns of 2 white and 1 black pixel, 600 wide, beside a red block 300 wide, all drawn into
+    // 600 pixels: at two thirds each drawn pixel covers one and a half source pixels, so the
+    // stripes give greys of a third and two thirds, and nothing at all of the red.
+    auto image = UIImage::imageWithSize({900, 300}, 1, [](CGContext& c) {
+        c.setFillColor(1, 1, 1, 1);
+        c.fillRect(CGRectMake(0, 0, 600, 300));
+        c.setFillColor(0, 0, 0, 1);
+        for (int x = 2; x < 600; x += 3) c.fillRect(CGRectMake(x, 0, 1, 300));
+        c.setFillColor(1, 0, 0, 1);
+        c.fillRect(CGRectMake(600, 0, 300, 300));
+    });
+    for (int pass = 0; pass < 2; ++pass) {  // the second draws from the copy kept with the image
+        auto out = UIImage::imageWithSize({600, 200}, 1,
+                                          [&](CGContext& c) { image->paint(c.cairo(), CGRectMake(0, 0, 600, 200)); });
+        // Pixel 2k covers source 3k to 3k + 1.5 (white, half of white); 2k + 1 the rest.
+        for (int x : {0, 100, 398}) {
+            EXPECT_TRUE(pixelNear(out->pixelAt(x, 100), kOpaqueWhite, 1)) << x;
+            EXPECT_TRUE(pixelNear(out->pixelAt(x + 1, 100), {85, 85, 85, 255}, 1)) << x + 1;
+        }
+        EXPECT_TRUE(pixelNear(out->pixelAt(399, 0), {85, 85, 85, 255}, 1));
+        EXPECT_TRUE(pixelNear(out->pixelAt(400, 199), kOpaqueRed, 0));
+        EXPECT_TRUE(pixelNear(out->pixelAt(599, 100), kOpaqueRed, 0));
+    }
+}
+
+TEST(ImageResample, FlatAreasStayExactAndTranslucencyStaysPremultiplied) {
+    auto image = UIImage::imageWithSize({101, 37}, 1, [](CGContext& c) {
+        c.setFillColor(0.2, 0.6, 0.9, 0.5);
+        c.fillRect(CGRectMake(0, 0, 101, 37));
+        c.setFillColor(1, 1, 1, 1);
+        c.fillRect(CGRectMake(0, 0, 1, 1));
+    });
+    const UIImage::RGBA flat = image->pixelAt(50, 20);
+    cairo_surface_t* reduced = areaAveraged(image->surface(), 33, 13);
+    ASSERT_TRUE(reduced);
+    auto out = UIImage::imageWithSurface(reduced, 1);
+    cairo_surface_destroy(reduced);
+    ASSERT_TRUE(out);
+    EXPECT_EQ(out->pixelWidth(), 33);
+    EXPECT_EQ(out->pixelHeight(), 13);
+    for (int y = 1; y < 13; ++y)
+        for (int x = 1; x < 33; ++x) ASSERT_TRUE(pixelNear(out->pixelAt(x, y), flat, 0)) << x << "," << y;
+    // The white pixel is a ninth-odd of the first: lighter than the rest, and still translucent
+    // colour no stronger than its alpha allows.
+    const unsigned char* data = cairo_image_surface_get_data(out->surface());
+    for (int i = 0; i < 33 * 4; i += 4) {
+        const std::uint32_t p = *reinterpret_cast<const std::uint32_t*>(data + i);
+        const unsigned a = p >> 24;
+        EXPECT_LE((p >> 16) & 0xFF, a);
+        EXPECT_LE((p >> 8) & 0xFF, a);
+        EXPECT_LE(p & 0xFF, a);
+    }
+    EXPECT_GT(out->pixelAt(0, 0).r, flat.r);
+    EXPECT_GT(out->pixelAt(0, 0).a, flat.a);
+
+    // Only reductions of image surfaces are made.
+    EXPECT_FALSE(areaAveraged(image->surface(), 102, 37));
+    EXPECT_FALSE(areaAveraged(image->surface(), 0, 10));
+    EXPECT_FALSE(areaAveraged(nullptr, 1, 1));
+    cairo_surface_t* same = areaAveraged(image->surface(), 101, 37);
+    ASSERT_TRUE(same);
+    auto copy = UIImage::imageWithSurface(same, 1);
+    cairo_surface_destroy(same);
+    EXPECT_TRUE(pixelNear(copy->pixelAt(0, 0), image->pixelAt(0, 0), 0));
+    EXPECT_TRUE(pixelNear(copy->pixelAt(70, 30), flat, 0));
 }
 
 TEST(UIImage, OpaqueContextsGiveOpaqueImages) {
