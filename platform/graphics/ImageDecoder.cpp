@@ -17,6 +17,7 @@
 
 #include "platform/graphics/ColorConversion.h"
 #include "platform/graphics/JpegError.h"
+#include "platform/graphics/PNGQuickDecoder.h"
 
 namespace ios {
 
@@ -100,8 +101,9 @@ void pngColorSpace(PngState& s) {
     if (gamma != 0 || chrm) s.conversion = ColorConversion::fromGamma(gamma, chrm, s.colorError);
 }
 
-// Everything that may longjmp lives in `s`, so no destructor is skipped.
-bool readPNG(PngState& s, std::string& error) {
+// Everything that may longjmp lives in `s`, so no destructor is skipped. The chunks before the
+// image data: its size and its colour space.
+bool readPNGInfo(PngState& s, std::string& error) {
     if (setjmp(png_jmpbuf(s.png))) {
         error = s.message[0] ? s.message : "corrupt PNG";
         return false;
@@ -109,8 +111,18 @@ bool readPNG(PngState& s, std::string& error) {
     png_read_info(s.png, s.info);
     const png_uint_32 w = png_get_image_width(s.png, s.info), h = png_get_image_height(s.png, s.info);
     if (!acceptable(w, h, error)) return false;
-    const int depth = png_get_bit_depth(s.png, s.info), type = png_get_color_type(s.png, s.info);
     pngColorSpace(s);
+    return true;
+}
+
+// Then the pixels, as B, G, R, A bytes not yet premultiplied.
+bool readPNGPixels(PngState& s, std::string& error) {
+    if (setjmp(png_jmpbuf(s.png))) {
+        error = s.message[0] ? s.message : "corrupt PNG";
+        return false;
+    }
+    const png_uint_32 w = png_get_image_width(s.png, s.info), h = png_get_image_height(s.png, s.info);
+    const int depth = png_get_bit_depth(s.png, s.info), type = png_get_color_type(s.png, s.info);
 
     if (type == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(s.png);
     if (type == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(s.png);
@@ -189,20 +201,39 @@ void convertSurface(cairo_surface_t* surface, const ColorConversion& conversion)
     cairo_surface_mark_dirty(surface);
 }
 
-Decoded decodePNG(const std::uint8_t* bytes, std::size_t size, bool deferColour) {
-    Decoded decoded;
-    ImageDecoder::Result& result = decoded.result;
+std::unique_ptr<PngState> pngReader(const std::uint8_t* bytes, std::size_t size) {
     auto state = std::make_unique<PngState>();
     state->bytes = bytes;
     state->size = size;
     state->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, state.get(), pngError, pngWarning);
     if (state->png) state->info = png_create_info_struct(state->png);
-    if (!state->png || !state->info) {
+    if (!state->png || !state->info) return nullptr;
+    png_set_read_fn(state->png, state.get(), pngRead);
+    return state;
+}
+
+Decoded decodePNG(const std::uint8_t* bytes, std::size_t size, bool deferColour) {
+    Decoded decoded;
+    ImageDecoder::Result& result = decoded.result;
+    auto state = pngReader(bytes, size);
+    if (!state) {
         result.error = "out of memory";
         return decoded;
     }
-    png_set_read_fn(state->png, state.get(), pngRead);
-    if (!readPNG(*state, result.error)) return decoded;
+    // Most files' pixels take the quick path, their colour chunks read by libpng as any file's
+    // are; libpng decodes everything else, and reports what is wrong.
+    if (cairo_surface_t* quick = decodePlainPNG(bytes, size, ImageDecoder::kMaxSide, ImageDecoder::kMaxPixels)) {
+        state->surface = quick;
+        if (!readPNGInfo(*state, result.error)) {
+            result.error.clear();
+            state = pngReader(bytes, size);
+            if (!state) {
+                result.error = "out of memory";
+                return decoded;
+            }
+        }
+    }
+    if (!state->surface && !(readPNGInfo(*state, result.error) && readPNGPixels(*state, result.error))) return decoded;
     if (!state->colorError.empty()) result.error = "colour profile ignored: " + state->colorError;
     if (deferColour) decoded.conversion = state->conversion;
     finishARGB(state->surface, deferColour ? nullptr : state->conversion.get());

@@ -16,8 +16,11 @@
 #include <jpeglib.h>
 #include <lcms2.h>
 #include <png.h>
+#include <zlib.h>
 
 #include "platform/foundation/SystemLog.h"
+#include "platform/graphics/ImageDecoder.h"
+#include "platform/graphics/PNGQuickDecoder.h"
 #include "tests/support/TestProcess.h"
 #include "tests/support/PixelProbe.h"
 #include "platform/graphics/UIGraphics.h"
@@ -206,6 +209,169 @@ TEST(ImageDecoderTest, PNGSuite) {
             EXPECT_EQ(seeThrough, keyed) << name;
         }
     }
+}
+
+namespace {
+
+// 8-bit RGB or RGBA rows of noise over gradients, so that every filter is worth choosing somewhere.
+RawPNG patterned(png_uint_32 width, png_uint_32 height, bool alpha) {
+    RawPNG raw;
+    raw.width = width;
+    raw.height = height;
+    raw.depth = 8;
+    raw.type = alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB;
+    std::uint32_t seed = 12345;
+    const int channels = alpha ? 4 : 3;
+    for (png_uint_32 y = 0; y < height; ++y) {
+        std::vector<std::uint8_t> row(width * channels);
+        for (png_uint_32 x = 0; x < width; ++x)
+            for (int c = 0; c < channels; ++c) {
+                seed = seed * 1103515245 + 12345;
+                const unsigned noise = (y / 7 + x / 5) % 3 == 0 ? (seed >> 16) & 0xFF : (seed >> 16) & 3;
+                row[x * channels + c] = static_cast<std::uint8_t>(x * (c + 1) + y * 2 + noise);
+            }
+        raw.rows.push_back(row);
+    }
+    return raw;
+}
+
+// The raw image through libpng with one filter (or all, adaptively), in IDAT chunks of at most
+// `chunk` bytes.
+UIImage::Data writeFiltered(const RawPNG& raw, int filters, std::size_t chunk) {
+    UIImage::Data out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_set_write_fn(png, &out, appendBytes, nullptr);
+    png_set_IHDR(png, info, raw.width, raw.height, 8, raw.type, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, filters);
+    png_set_compression_buffer_size(png, chunk);
+    std::vector<png_bytep> rows;
+    for (const auto& row : raw.rows) rows.push_back(const_cast<png_bytep>(row.data()));
+    png_set_rows(png, info, rows.data());
+    png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+cairo_surface_t* quickDecode(const UIImage::Data& bytes) {
+    return decodePlainPNG(bytes.data(), bytes.size(), ImageDecoder::kMaxSide, ImageDecoder::kMaxPixels);
+}
+
+// The quick decoder's B, G, R, A bytes against the rows libpng reads.
+::testing::AssertionResult sameAsLibpng(cairo_surface_t* surface, const UIImage::Data& bytes) {
+    const RawPNG raw = readRaw(bytes);
+    const int channels = raw.type == PNG_COLOR_TYPE_RGB_ALPHA ? 4 : 3;
+    if (cairo_image_surface_get_width(surface) != int(raw.width) ||
+        cairo_image_surface_get_height(surface) != int(raw.height))
+        return ::testing::AssertionFailure() << "sizes differ";
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    for (png_uint_32 y = 0; y < raw.height; ++y)
+        for (png_uint_32 x = 0; x < raw.width; ++x) {
+            const unsigned char* p = data + y * stride + x * 4;
+            const std::uint8_t* q = raw.rows[y].data() + x * channels;
+            if (p[2] != q[0] || p[1] != q[1] || p[0] != q[2] || p[3] != (channels == 4 ? q[3] : 255))
+                return ::testing::AssertionFailure() << "pixel " << x << "," << y << " differs";
+        }
+    return ::testing::AssertionSuccess();
+}
+
+// A PNG of the given header fields whose image data is `rows` (filter bytes included), deflated.
+UIImage::Data assembled(std::uint32_t width, std::uint32_t height, std::uint8_t type, const UIImage::Data& rows) {
+    UIImage::Data out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    auto chunk = [&](const char* name, const UIImage::Data& body) {
+        for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(body.size() >> shift));
+        const std::size_t start = out.size();
+        out.insert(out.end(), name, name + 4);
+        out.insert(out.end(), body.begin(), body.end());
+        const auto crc =
+            static_cast<std::uint32_t>(crc32(0, out.data() + start, static_cast<uInt>(out.size() - start)));
+        for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(crc >> shift));
+    };
+    UIImage::Data header;
+    for (std::uint32_t v : {width, height})
+        for (int shift = 24; shift >= 0; shift -= 8) header.push_back(static_cast<std::uint8_t>(v >> shift));
+    header.insert(header.end(), {8, type, 0, 0, 0});
+    chunk("IHDR", header);
+    uLongf size = compressBound(static_cast<uLong>(rows.size()));
+    UIImage::Data deflated(size);
+    compress(deflated.data(), &size, rows.data(), static_cast<uLong>(rows.size()));
+    deflated.resize(size);
+    chunk("IDAT", deflated);
+    chunk("IEND", {});
+    return out;
+}
+
+}  // namespace
+
+// The quick path takes 8-bit RGB and RGBA files with any filters, in one or many IDAT chunks,
+// and gives exactly the bytes libpng reads; everything else, and anything irregular, it leaves
+// to libpng, which still decodes or refuses it as before.
+TEST(ImageDecoderTest, QuickPNGPathReadsExactlyWhatLibpngReads) {
+    TestProcess process;
+    for (bool alpha : {false, true})
+        for (int filters :
+             {PNG_FILTER_NONE, PNG_FILTER_SUB, PNG_FILTER_UP, PNG_FILTER_AVG, PNG_FILTER_PAETH, PNG_ALL_FILTERS})
+            for (std::size_t chunk : {std::size_t(1) << 20, std::size_t(333)}) {
+                const auto bytes = writeFiltered(patterned(61, 47, alpha), filters, chunk);
+                cairo_surface_t* quick = quickDecode(bytes);
+                ASSERT_TRUE(quick) << alpha << " " << filters << " " << chunk;
+                EXPECT_TRUE(sameAsLibpng(quick, bytes)) << alpha << " " << filters << " " << chunk;
+                cairo_surface_destroy(quick);
+            }
+    // The encoder's own kept PNGs, in two halves, are among them.
+    auto wide = UIImage::imageWithSize({600, 501}, 1, [](CGContext& c) {
+        c.setFillColor(0.2, 0.5, 0.9, 0.7);
+        c.fillRect(CGRectMake(0, 0, 600, 300));
+    });
+    const auto kept = wide->pngRepresentation();
+    cairo_surface_t* quick = quickDecode(kept);
+    ASSERT_TRUE(quick);
+    EXPECT_TRUE(sameAsLibpng(quick, kept));
+    cairo_surface_destroy(quick);
+
+    // Of the suite, the plain 8-bit colour files, and no other kind.
+    int taken = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(kSuite)) {
+        if (entry.path().extension() != ".png") continue;
+        const auto bytes = readBytes(entry.path());
+        cairo_surface_t* surface = quickDecode(bytes);
+        const std::string name = entry.path().stem().string();
+        const bool plain = name[0] != 'x' && bytes[24] == 8 && (bytes[25] == 2 || bytes[25] == 6) && bytes[28] == 0 &&
+                           !hasChunk(bytes, "tRNS") && !hasChunk(bytes, "PLTE");
+        EXPECT_EQ(surface != nullptr, plain) << name;
+        if (surface) {
+            ++taken;
+            EXPECT_TRUE(sameAsLibpng(surface, bytes)) << name;
+            cairo_surface_destroy(surface);
+        }
+    }
+    EXPECT_GE(taken, 20);
+
+    // Irregular files: a filter type that does not exist, a stream cut short, a checksum wrong,
+    // no IEND. libpng refuses the first and the third with a log line as before.
+    UIImage::Data rows;
+    for (int y = 0; y < 4; ++y) rows.insert(rows.end(), {std::uint8_t(y == 2 ? 5 : 1), 10, 20, 30, 1, 1, 1});
+    const auto badFilter = assembled(2, 4, PNG_COLOR_TYPE_RGB, rows);
+    EXPECT_FALSE(quickDecode(badFilter));
+    process.process().log().clear();
+    EXPECT_FALSE(UIImage::imageWithData(badFilter));
+    EXPECT_FALSE(process.process().log().lines().empty());
+
+    rows.resize(rows.size() - 3);
+    EXPECT_FALSE(quickDecode(assembled(2, 4, PNG_COLOR_TYPE_RGB, rows)));
+
+    auto badChecksum = writeFiltered(patterned(20, 20, false), PNG_ALL_FILTERS, 1 << 20);
+    badChecksum[50] ^= 0x40;  // inside the image data
+    EXPECT_FALSE(quickDecode(badChecksum));
+    process.process().log().clear();
+    EXPECT_FALSE(UIImage::imageWithData(badChecksum));
+    EXPECT_FALSE(process.process().log().lines().empty());
+
+    auto noEnd = writeFiltered(patterned(20, 20, true), PNG_ALL_FILTERS, 1 << 20);
+    noEnd.resize(noEnd.size() - 12);
+    EXPECT_FALSE(quickDecode(noEnd));
 }
 
 // A file gamma of 1.0 stores linear light: it is shown through the sRGB curve.

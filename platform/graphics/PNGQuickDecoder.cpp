@@ -1,0 +1,213 @@
+#include "platform/graphics/PNGQuickDecoder.h"
+
+#include <cstring>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include <libdeflate.h>
+#include <zlib.h>
+
+namespace ios {
+namespace {
+
+constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+// Larger images go through libpng, which decodes row by row instead of holding all the inflated
+// rows at once.
+constexpr std::size_t kMostInflatedBytes = 128u << 20;
+
+std::uint32_t be32(const std::uint8_t* p) {
+    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+}
+
+// What the chunks say, when they say nothing this path does not handle.
+struct Layout {
+    std::uint32_t width = 0, height = 0;
+    int bpp = 0;                                                    // 3 for RGB, 4 for RGBA
+    std::vector<std::pair<const std::uint8_t*, std::size_t>> data;  // the IDAT chunks in order
+};
+
+bool readChunks(const std::uint8_t* bytes, std::size_t size, Layout& layout) {
+    if (size < 8 || std::memcmp(bytes, kSignature, 8) != 0) return false;
+    std::size_t at = 8;
+    bool header = false, dataEnded = false;
+    while (true) {
+        if (size - at < 12) return false;  // cut short before IEND
+        const std::uint32_t length = be32(bytes + at);
+        if (length > size - at - 12) return false;
+        const std::uint8_t* type = bytes + at + 4;
+        const std::uint8_t* body = type + 4;
+        if (static_cast<std::uint32_t>(crc32(0, type, length + 4)) != be32(body + length)) return false;
+        const std::string_view name(reinterpret_cast<const char*>(type), 4);
+        at += 12 + std::size_t(length);
+        if (!header) {
+            // IHDR first: 8 bits a channel, RGB (2) or RGBA (6), deflate, adaptive filters, no
+            // interlacing.
+            if (name != "IHDR" || length != 13 || body[8] != 8 || (body[9] != 2 && body[9] != 6) || body[10] != 0 ||
+                body[11] != 0 || body[12] != 0)
+                return false;
+            layout.width = be32(body);
+            layout.height = be32(body + 4);
+            layout.bpp = body[9] == 6 ? 4 : 3;
+            header = true;
+            continue;
+        }
+        if (name == "IDAT") {
+            if (dataEnded) return false;  // image data must be one run of chunks
+            layout.data.emplace_back(body, length);
+            continue;
+        }
+        if (!layout.data.empty()) dataEnded = true;
+        if (name == "IEND") return !layout.data.empty();
+        // A transparent colour, and any critical chunk but those above (a palette, say).
+        if (name == "tRNS" || !(name[0] & 0x20)) return false;
+    }
+}
+
+// A pixel's channels side by side (up to four; the unused lanes stay zero), so that the filters
+// whose prediction depends on the pixel just decoded work a pixel at a time, without branches.
+using PixelLanes = int __attribute__((vector_size(16)));
+
+template <std::size_t bpp>
+PixelLanes load(const std::uint8_t* p) {
+    if constexpr (bpp == 4) return PixelLanes{p[0], p[1], p[2], p[3]};
+    return PixelLanes{p[0], p[1], p[2], 0};
+}
+
+template <std::size_t bpp>
+void store(std::uint8_t* p, PixelLanes v) {
+    p[0] = static_cast<std::uint8_t>(v[0]);
+    p[1] = static_cast<std::uint8_t>(v[1]);
+    p[2] = static_cast<std::uint8_t>(v[2]);
+    if constexpr (bpp == 4) p[3] = static_cast<std::uint8_t>(v[3]);
+}
+
+// Average: the mean of left and above.
+template <std::size_t bpp>
+void unfilterAverage(std::uint8_t* row, const std::uint8_t* above, std::size_t size) {
+    PixelLanes left = {0, 0, 0, 0};
+    for (std::size_t i = 0; i < size; i += bpp) {
+        left = (load<bpp>(row + i) + ((left + load<bpp>(above + i)) >> 1)) & 255;
+        store<bpp>(row + i, left);
+    }
+}
+
+// Paeth: of left (a), above (b) and above left (c), the one nearest a + b - c.
+template <std::size_t bpp>
+void unfilterPaeth(std::uint8_t* row, const std::uint8_t* above, std::size_t size) {
+    PixelLanes a = {0, 0, 0, 0}, c = {0, 0, 0, 0};
+    for (std::size_t i = 0; i < size; i += bpp) {
+        const PixelLanes b = load<bpp>(above + i);
+        PixelLanes pa = b - c, pb = a - c, pc = pa + pb;
+        pa = pa < 0 ? -pa : pa;
+        pb = pb < 0 ? -pb : pb;
+        pc = pc < 0 ? -pc : pc;
+        const PixelLanes bOrC = pb <= pc ? b : c;
+        a = (load<bpp>(row + i) + ((pa <= pb) & (pa <= pc) ? a : bOrC)) & 255;
+        store<bpp>(row + i, a);
+        c = b;
+    }
+}
+
+// Undoes a row's filter in place; `above` is the previous row, unfiltered (zeros for the first).
+bool unfilter(int filter, std::uint8_t* row, const std::uint8_t* above, std::size_t size, std::size_t bpp) {
+    switch (filter) {
+    case 0: return true;
+    case 1:
+        for (std::size_t i = bpp; i < size; ++i) row[i] = static_cast<std::uint8_t>(row[i] + row[i - bpp]);
+        return true;
+    case 2:
+        for (std::size_t i = 0; i < size; ++i) row[i] = static_cast<std::uint8_t>(row[i] + above[i]);
+        return true;
+    case 3:
+        if (bpp == 4)
+            unfilterAverage<4>(row, above, size);
+        else
+            unfilterAverage<3>(row, above, size);
+        return true;
+    case 4:
+        if (bpp == 4)
+            unfilterPaeth<4>(row, above, size);
+        else
+            unfilterPaeth<3>(row, above, size);
+        return true;
+    default: return false;
+    }
+}
+
+struct DecompressorDeleter {
+    void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
+};
+
+}  // namespace
+
+cairo_surface_t* decodePlainPNG(const std::uint8_t* bytes, std::size_t size, int maxSide, long long maxPixels) {
+    Layout layout;
+    if (!bytes || !readChunks(bytes, size, layout)) return nullptr;
+    const std::uint32_t w = layout.width, h = layout.height;
+    if (w == 0 || h == 0 || w > std::uint32_t(maxSide) || h > std::uint32_t(maxSide) ||
+        static_cast<long long>(w) * h > maxPixels)
+        return nullptr;
+    const std::size_t rowBytes = std::size_t(w) * std::size_t(layout.bpp);
+    const std::size_t inflatedSize = (rowBytes + 1) * h;
+    if (inflatedSize > kMostInflatedBytes) return nullptr;
+
+    // The image data as one zlib stream: in place when it is one chunk.
+    std::vector<std::uint8_t> joined;
+    const std::uint8_t* stream = layout.data.front().first;
+    std::size_t streamSize = layout.data.front().second;
+    if (layout.data.size() > 1) {
+        for (const auto& [chunk, length] : layout.data) joined.insert(joined.end(), chunk, chunk + length);
+        stream = joined.data();
+        streamSize = joined.size();
+    }
+    std::unique_ptr<libdeflate_decompressor, DecompressorDeleter> decompressor(libdeflate_alloc_decompressor());
+    if (!decompressor) return nullptr;
+    std::vector<std::uint8_t> inflated(inflatedSize);
+    std::size_t used = 0, made = 0;
+    // Exactly the rows, and nothing after the stream (libpng has its say on any other case).
+    if (libdeflate_zlib_decompress_ex(decompressor.get(), stream, streamSize, inflated.data(), inflated.size(), &used,
+                                      &made) != LIBDEFLATE_SUCCESS ||
+        used != streamSize || made != inflatedSize)
+        return nullptr;
+
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(w), int(h));
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        return nullptr;
+    }
+    cairo_surface_flush(surface);
+    unsigned char* pixels = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    const std::vector<std::uint8_t> zeros(rowBytes, 0);
+    const std::uint8_t* above = zeros.data();
+    for (std::uint32_t y = 0; y < h; ++y) {
+        std::uint8_t* row = inflated.data() + std::size_t(y) * (rowBytes + 1);
+        if (!unfilter(row[0], row + 1, above, rowBytes, std::size_t(layout.bpp))) {
+            cairo_surface_destroy(surface);
+            return nullptr;
+        }
+        above = row + 1;
+        // Into B, G, R, A bytes, as libpng's decoding gives them.
+        const std::uint8_t* in = row + 1;
+        std::uint8_t* out = pixels + std::size_t(y) * std::size_t(stride);
+        if (layout.bpp == 3) {
+            for (std::uint32_t x = 0; x < w; ++x, in += 3, out += 4) {
+                out[0] = in[2];
+                out[1] = in[1];
+                out[2] = in[0];
+                out[3] = 255;
+            }
+        } else {
+            for (std::uint32_t x = 0; x < w; ++x, in += 4, out += 4) {
+                out[0] = in[2];
+                out[1] = in[1];
+                out[2] = in[0];
+                out[3] = in[3];
+            }
+        }
+    }
+    return surface;
+}
+
+}  // namespace ios
