@@ -1,5 +1,6 @@
 #include "platform/graphics/PNGQuickDecoder.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -84,17 +85,17 @@ void store(std::uint8_t* p, PixelLanes v) {
 
 // Average: the mean of left and above.
 template <std::size_t bpp>
-void unfilterAverage(std::uint8_t* row, const std::uint8_t* above, std::size_t size) {
+void unfilterAverage(const std::uint8_t* in, std::uint8_t* row, const std::uint8_t* above, std::size_t size) {
     PixelLanes left = {0, 0, 0, 0};
     for (std::size_t i = 0; i < size; i += bpp) {
-        left = (load<bpp>(row + i) + ((left + load<bpp>(above + i)) >> 1)) & 255;
+        left = (load<bpp>(in + i) + ((left + load<bpp>(above + i)) >> 1)) & 255;
         store<bpp>(row + i, left);
     }
 }
 
 // Paeth: of left (a), above (b) and above left (c), the one nearest a + b - c.
 template <std::size_t bpp>
-void unfilterPaeth(std::uint8_t* row, const std::uint8_t* above, std::size_t size) {
+void unfilterPaeth(const std::uint8_t* in, std::uint8_t* row, const std::uint8_t* above, std::size_t size) {
     PixelLanes a = {0, 0, 0, 0}, c = {0, 0, 0, 0};
     for (std::size_t i = 0; i < size; i += bpp) {
         const PixelLanes b = load<bpp>(above + i);
@@ -103,33 +104,36 @@ void unfilterPaeth(std::uint8_t* row, const std::uint8_t* above, std::size_t siz
         pb = pb < 0 ? -pb : pb;
         pc = pc < 0 ? -pc : pc;
         const PixelLanes bOrC = pb <= pc ? b : c;
-        a = (load<bpp>(row + i) + ((pa <= pb) & (pa <= pc) ? a : bOrC)) & 255;
+        a = (load<bpp>(in + i) + ((pa <= pb) & (pa <= pc) ? a : bOrC)) & 255;
         store<bpp>(row + i, a);
         c = b;
     }
 }
 
-// Undoes a row's filter in place; `above` is the previous row, unfiltered (zeros for the first).
-bool unfilter(int filter, std::uint8_t* row, const std::uint8_t* above, std::size_t size, std::size_t bpp) {
+// Undoes the filter of the row `in` into `row`; `above` is the previous row, unfiltered (zeros
+// for the first).
+bool unfilter(int filter, const std::uint8_t* in, std::uint8_t* row, const std::uint8_t* above, std::size_t size,
+              std::size_t bpp) {
     switch (filter) {
-    case 0: return true;
+    case 0: std::memcpy(row, in, size); return true;
     case 1:
-        for (std::size_t i = bpp; i < size; ++i) row[i] = static_cast<std::uint8_t>(row[i] + row[i - bpp]);
+        std::memcpy(row, in, bpp);
+        for (std::size_t i = bpp; i < size; ++i) row[i] = static_cast<std::uint8_t>(in[i] + row[i - bpp]);
         return true;
     case 2:
-        for (std::size_t i = 0; i < size; ++i) row[i] = static_cast<std::uint8_t>(row[i] + above[i]);
+        for (std::size_t i = 0; i < size; ++i) row[i] = static_cast<std::uint8_t>(in[i] + above[i]);
         return true;
     case 3:
         if (bpp == 4)
-            unfilterAverage<4>(row, above, size);
+            unfilterAverage<4>(in, row, above, size);
         else
-            unfilterAverage<3>(row, above, size);
+            unfilterAverage<3>(in, row, above, size);
         return true;
     case 4:
         if (bpp == 4)
-            unfilterPaeth<4>(row, above, size);
+            unfilterPaeth<4>(in, row, above, size);
         else
-            unfilterPaeth<3>(row, above, size);
+            unfilterPaeth<3>(in, row, above, size);
         return true;
     default: return false;
     }
@@ -163,49 +167,59 @@ cairo_surface_t* decodePlainPNG(const std::uint8_t* bytes, std::size_t size, int
     }
     std::unique_ptr<libdeflate_decompressor, DecompressorDeleter> decompressor(libdeflate_alloc_decompressor());
     if (!decompressor) return nullptr;
-    std::vector<std::uint8_t> inflated(inflatedSize);
+
+    // One block holds first the inflated rows, at its end, then the pixels, from its start, so the
+    // image costs about its own memory only: each row is unfiltered aside, then written out. The
+    // inflated rows start far enough in (by a pixel's missing byte per pixel, for RGB) that the
+    // pixels written never reach a row not yet read.
+    const std::size_t stride = std::size_t(w) * 4, blockSize = (stride + 1) * h;
+    auto* block = static_cast<std::uint8_t*>(std::malloc(blockSize));
+    if (!block) return nullptr;
+    std::uint8_t* const inflated = block + (blockSize - inflatedSize);
     std::size_t used = 0, made = 0;
     // Exactly the rows, and nothing after the stream (libpng has its say on any other case).
-    if (libdeflate_zlib_decompress_ex(decompressor.get(), stream, streamSize, inflated.data(), inflated.size(), &used,
-                                      &made) != LIBDEFLATE_SUCCESS ||
-        used != streamSize || made != inflatedSize)
-        return nullptr;
-
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(w), int(h));
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
+    if (libdeflate_zlib_decompress_ex(decompressor.get(), stream, streamSize, inflated, inflatedSize, &used, &made) !=
+            LIBDEFLATE_SUCCESS ||
+        used != streamSize || made != inflatedSize) {
+        std::free(block);
         return nullptr;
     }
-    cairo_surface_flush(surface);
-    unsigned char* pixels = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    const std::vector<std::uint8_t> zeros(rowBytes, 0);
+    std::vector<std::uint8_t> rows(rowBytes * 2, 0), zeros(rowBytes, 0);
     const std::uint8_t* above = zeros.data();
     for (std::uint32_t y = 0; y < h; ++y) {
-        std::uint8_t* row = inflated.data() + std::size_t(y) * (rowBytes + 1);
-        if (!unfilter(row[0], row + 1, above, rowBytes, std::size_t(layout.bpp))) {
-            cairo_surface_destroy(surface);
+        const std::uint8_t* in = inflated + std::size_t(y) * (rowBytes + 1);
+        std::uint8_t* row = rows.data() + (y % 2) * rowBytes;
+        if (!unfilter(in[0], in + 1, row, above, rowBytes, std::size_t(layout.bpp))) {
+            std::free(block);
             return nullptr;
         }
-        above = row + 1;
+        above = row;
         // Into B, G, R, A bytes, as libpng's decoding gives them.
-        const std::uint8_t* in = row + 1;
-        std::uint8_t* out = pixels + std::size_t(y) * std::size_t(stride);
+        std::uint8_t* out = block + std::size_t(y) * stride;
         if (layout.bpp == 3) {
-            for (std::uint32_t x = 0; x < w; ++x, in += 3, out += 4) {
-                out[0] = in[2];
-                out[1] = in[1];
-                out[2] = in[0];
+            for (std::uint32_t x = 0; x < w; ++x, row += 3, out += 4) {
+                out[0] = row[2];
+                out[1] = row[1];
+                out[2] = row[0];
                 out[3] = 255;
             }
         } else {
-            for (std::uint32_t x = 0; x < w; ++x, in += 4, out += 4) {
-                out[0] = in[2];
-                out[1] = in[1];
-                out[2] = in[0];
-                out[3] = in[3];
+            for (std::uint32_t x = 0; x < w; ++x, row += 4, out += 4) {
+                out[0] = row[2];
+                out[1] = row[1];
+                out[2] = row[0];
+                out[3] = row[3];
             }
         }
+    }
+    cairo_surface_t* surface =
+        cairo_image_surface_create_for_data(block, CAIRO_FORMAT_ARGB32, int(w), int(h), static_cast<int>(stride));
+    static const cairo_user_data_key_t kBlockKey{};
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS ||
+        cairo_surface_set_user_data(surface, &kBlockKey, block, std::free) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        std::free(block);
+        return nullptr;
     }
     return surface;
 }
