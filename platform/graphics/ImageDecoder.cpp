@@ -16,6 +16,7 @@
 #include <png.h>
 
 #include "platform/graphics/ColorConversion.h"
+#include "platform/graphics/ImageResample.h"
 #include "platform/graphics/JpegError.h"
 #include "platform/graphics/PNGQuickDecoder.h"
 
@@ -160,12 +161,7 @@ void finishARGB(cairo_surface_t* surface, const ColorConversion* conversion) {
     for (int y = 0; y < h; ++y) {
         std::uint8_t* row = data + static_cast<std::size_t>(y) * stride;
         if (conversion) conversion->convertBGRA(row, static_cast<std::size_t>(w));
-        for (int x = 0; x < w; ++x) {
-            std::uint8_t* p = row + x * 4;
-            const unsigned a = p[3];
-            if (a == 255) continue;
-            for (int i = 0; i < 3; ++i) p[i] = static_cast<std::uint8_t>((p[i] * a + 127) / 255);
-        }
+        premultiplyBGRA(row, static_cast<std::size_t>(w));
     }
     cairo_surface_mark_dirty(surface);
 }
@@ -220,23 +216,21 @@ Decoded decodePNG(const std::uint8_t* bytes, std::size_t size, bool deferColour)
         result.error = "out of memory";
         return decoded;
     }
-    // Most files' pixels take the quick path, their colour chunks read by libpng as any file's
-    // are; libpng decodes everything else, and reports what is wrong.
-    if (cairo_surface_t* quick = decodePlainPNG(bytes, size, ImageDecoder::kMaxSide, ImageDecoder::kMaxPixels)) {
-        state->surface = quick;
-        if (!readPNGInfo(*state, result.error)) {
-            result.error.clear();
-            state = pngReader(bytes, size);
-            if (!state) {
-                result.error = "out of memory";
-                return decoded;
-            }
-        }
-    }
-    if (!state->surface && !(readPNGInfo(*state, result.error) && readPNGPixels(*state, result.error))) return decoded;
+    if (!readPNGInfo(*state, result.error)) return decoded;
     if (!state->colorError.empty()) result.error = "colour profile ignored: " + state->colorError;
     if (deferColour) decoded.conversion = state->conversion;
-    finishARGB(state->surface, deferColour ? nullptr : state->conversion.get());
+    // Colours are converted before premultiplying, unless they wait for a thumbnail's reduction.
+    const ColorConversion* convertNow = deferColour ? nullptr : state->conversion.get();
+    // Most files' pixels take the quick path; libpng decodes everything else, and reports what is
+    // wrong.
+    if ((state->surface = decodePlainPNG(bytes, size, ImageDecoder::kMaxSide, ImageDecoder::kMaxPixels, !convertNow))) {
+        if (convertNow) finishARGB(state->surface, convertNow);
+    } else if (readPNGPixels(*state, result.error)) {
+        finishARGB(state->surface, convertNow);
+    } else {
+        decoded.conversion.reset();
+        return decoded;
+    }
     result.surface = std::exchange(state->surface, nullptr);
     return decoded;
 }
@@ -346,55 +340,6 @@ Decoded decodeJPEG(const std::uint8_t* bytes, std::size_t size, int minimumSide,
     return decoded;
 }
 
-// A box average by a whole factor, in the surface's own format (premultiplied averages stay
-// premultiplied).
-cairo_surface_t* reduceByFactor(cairo_surface_t* source, int factor) {
-    const int sw = cairo_image_surface_get_width(source), sh = cairo_image_surface_get_height(source);
-    const int w = std::max(1, sw / factor), h = std::max(1, sh / factor);
-    cairo_surface_t* out = newSurface(cairo_image_surface_get_format(source), w, h);
-    if (!out) return nullptr;
-    const unsigned char* src = cairo_image_surface_get_data(source);
-    unsigned char* dst = cairo_image_surface_get_data(out);
-    const int sstride = cairo_image_surface_get_stride(source), dstride = cairo_image_surface_get_stride(out);
-    std::vector<std::uint32_t> sums(static_cast<std::size_t>(w) * 4);
-    const std::uint32_t count = static_cast<std::uint32_t>(factor * factor);
-    for (int y = 0; y < h; ++y) {
-        std::fill(sums.begin(), sums.end(), 0);
-        for (int dy = 0; dy < factor; ++dy) {
-            const unsigned char* row = src + static_cast<std::size_t>(y * factor + dy) * sstride;
-            for (int x = 0; x < w; ++x)
-                for (int dx = 0; dx < factor; ++dx) {
-                    const unsigned char* p = row + (x * factor + dx) * 4;
-                    for (int c = 0; c < 4; ++c) sums[static_cast<std::size_t>(x) * 4 + c] += p[c];
-                }
-        }
-        unsigned char* row = dst + static_cast<std::size_t>(y) * dstride;
-        for (std::size_t i = 0; i < sums.size(); ++i)
-            row[i] = static_cast<unsigned char>((sums[i] + count / 2) / count);
-    }
-    cairo_surface_mark_dirty(out);
-    return out;
-}
-
-// Scales down so the shorter side is `side` pixels (a mild reduction: the good filter is sharp).
-cairo_surface_t* reduceToSide(cairo_surface_t* source, int side) {
-    const int sw = cairo_image_surface_get_width(source), sh = cairo_image_surface_get_height(source);
-    const double scale = double(side) / std::min(sw, sh);
-    const int w = std::max(1, int(std::lround(sw * scale))), h = std::max(1, int(std::lround(sh * scale)));
-    cairo_surface_t* out = newSurface(cairo_image_surface_get_format(source), w, h);
-    if (!out) return nullptr;
-    cairo_t* cr = cairo_create(out);
-    cairo_scale(cr, double(w) / sw, double(h) / sh);
-    cairo_set_source_surface(cr, source, 0, 0);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
-    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
-    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-    cairo_paint(cr);
-    cairo_destroy(cr);
-    cairo_surface_flush(out);
-    return out;
-}
-
 }  // namespace
 
 bool ImageDecoder::isPNG(const std::uint8_t* b, std::size_t n) {
@@ -500,18 +445,21 @@ ImageDecoder::Result ImageDecoder::decode(const std::uint8_t* bytes, std::size_t
 
 cairo_surface_t* ImageDecoder::reduced(cairo_surface_t* surface, int minimumSide) {
     minimumSide = std::max(1, minimumSide);
-    cairo_surface_t* result = cairo_surface_reference(surface);
-    auto shorter = [&] {
-        return std::min(cairo_image_surface_get_width(result), cairo_image_surface_get_height(result));
-    };
-    auto replace = [&](cairo_surface_t* smaller) {
-        cairo_surface_destroy(result);
-        result = smaller;
-    };
-    // A box average by the whole factor first (cheap at any reduction), then the rest.
-    if (const int factor = shorter() / minimumSide; factor >= 2) replace(reduceByFactor(result, factor));
-    if (result && shorter() * 4 > minimumSide * 5) replace(reduceToSide(result, minimumSide));
-    return result;
+    // The size of a box average by the whole factor, then, when that is still more than a quarter
+    // too large, of the shorter side brought to `minimumSide`: reached in one area average.
+    int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
+    if (const int factor = std::min(w, h) / minimumSide; factor >= 2) {
+        w = std::max(1, w / factor);
+        h = std::max(1, h / factor);
+    }
+    if (std::min(w, h) * 4 > minimumSide * 5) {
+        const double scale = double(minimumSide) / std::min(w, h);
+        w = std::max(1, int(std::lround(w * scale)));
+        h = std::max(1, int(std::lround(h * scale)));
+    }
+    if (w == cairo_image_surface_get_width(surface) && h == cairo_image_surface_get_height(surface))
+        return cairo_surface_reference(surface);
+    return areaAveraged(surface, w, h);
 }
 
 ImageDecoder::Result ImageDecoder::decodeThumbnail(const std::uint8_t* bytes, std::size_t size, int minimumSide) {

@@ -11,10 +11,15 @@
 
 namespace ios {
 
-// An ARGB32 surface holding the image as B, G, R, A bytes, not premultiplied (as libpng's
-// decoding gives them; the colour chunks are left to the caller); null for any other kind of PNG
-// and for anything irregular (a bad checksum, a cut stream, an unknown filter), which libpng then
-// decodes or reports. `maxSide` and `maxPixels` bound the header's size before any allocation.
-cairo_surface_t* decodePlainPNG(const std::uint8_t* bytes, std::size_t size, int maxSide, long long maxPixels);
+// An ARGB32 surface of the image, premultiplied as Cairo draws it when `premultiply` is set,
+// otherwise B, G, R, A bytes as libpng's decoding gives them (for the colour chunks to be applied
+// before premultiplying); null for any other kind of PNG and for anything irregular (a bad
+// checksum, a cut stream, an unknown filter), which libpng then decodes or reports. `maxSide` and
+// `maxPixels` bound the header's size before any allocation.
+cairo_surface_t* decodePlainPNG(const std::uint8_t* bytes, std::size_t size, int maxSide, long long maxPixels,
+                                bool premultiply);
+
+// B, G, R, A pixels premultiplied by their alpha in place, rounding to the nearest.
+void premultiplyBGRA(std::uint8_t* pixels, std::size_t count);
 
 }  // namespace ios

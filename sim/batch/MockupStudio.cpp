@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include <malloc.h>
+
 #include "platform/foundation/Process.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/CGContext.h"
@@ -28,6 +30,8 @@ namespace {
 constexpr double kDefaultCaptionX = 20, kDefaultCaptionY = 20;
 // How far from the canvas's edges the tap that ends typing lands.
 constexpr double kEndTypingInset = 12;
+// Allocations up to this size come from the process's own heap (an 8192 × 2048 bitmap).
+constexpr int kKeptAllocation = 64 << 20;
 
 template <class T>
 objc::Ref<T> property(const std::string& name) {
@@ -74,7 +78,14 @@ bool chooseHue(const std::string& property, const ios::RGBA& colour, const std::
 
 }  // namespace
 
-MockupStudio::MockupStudio(std::string profile) : m_profile(std::move(profile)) {}
+MockupStudio::MockupStudio(std::string profile) : m_profile(std::move(profile)) {
+    // A studio makes the same large bitmaps job after job (decoded screenshots, reduced copies,
+    // the export): they are allocated from memory the process keeps rather than mapped afresh,
+    // and freed ones stay for the next job instead of going back to the system to be faulted in
+    // page by page again.
+    mallopt(M_MMAP_THRESHOLD, kKeptAllocation);
+    mallopt(M_TRIM_THRESHOLD, 4 * kKeptAllocation);
+}
 
 MockupStudio::~MockupStudio() = default;
 

@@ -255,7 +255,7 @@ UIImage::Data writeFiltered(const RawPNG& raw, int filters, std::size_t chunk) {
 }
 
 cairo_surface_t* quickDecode(const UIImage::Data& bytes) {
-    return decodePlainPNG(bytes.data(), bytes.size(), ImageDecoder::kMaxSide, ImageDecoder::kMaxPixels);
+    return decodePlainPNG(bytes.data(), bytes.size(), ImageDecoder::kMaxSide, ImageDecoder::kMaxPixels, false);
 }
 
 // The quick decoder's B, G, R, A bytes against the rows libpng reads.
