@@ -395,6 +395,14 @@ int reductionLevelsForScale(double scale) {
 
 }  // namespace
 
+void UIImage::prepareReduction(cairo_surface_t* surface, int width, int height) {
+    if (!surface || cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE) return;
+    const int pw = cairo_image_surface_get_width(surface), ph = cairo_image_surface_get_height(surface);
+    if (width < 1 || height < 1 || pw < 1 || ph < 1) return;
+    if (std::min(double(width) / pw, double(height) / ph) < kKernelScale)
+        fittedSurface(surface, std::min(width, pw), std::min(height, ph));
+}
+
 void UIImage::paint(cairo_t* cr, const CGRect& rect, CGFloat alpha, const UIColor* templateTint) const {
     int pw = pixelWidth(), ph = pixelHeight();
     if (!cr || pw == 0 || ph == 0 || !(alpha > 0)) return;

@@ -56,6 +56,11 @@ public:
     // refusal or a note (an ignored colour profile) is logged as imageWithData logs it. None when
     // the decode was refused.
     static objc::Ref<UIImage> imageWithDecoding(ImageDecoder::Result result, CGFloat scale = 1);
+    // Makes now the reduced copy that paint takes for an upright drawing of `surface` covering
+    // `width` × `height` device pixels, so that the drawing finds it made (for a decode done on
+    // another thread, say, while no one else holds the surface). Nothing when such a drawing
+    // would not use one.
+    static void prepareReduction(cairo_surface_t* surface, int width, int height);
     // Adopts a new reference to an image surface (ARGB32 or RGB24); none for anything else.
     // The caller must not draw into the surface afterwards.
     static objc::Ref<UIImage> imageWithSurface(cairo_surface_t* surface, CGFloat scale,

@@ -1,5 +1,6 @@
 #include "sim/batch/MockupStudio.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -76,6 +77,21 @@ bool chooseHue(const std::string& property, const ios::RGBA& colour, const std::
     return true;
 }
 
+// The device pixels the screenshot covers in the export when it stands upright: its screen's
+// size in points (the screenshot fills it), at the job's scale and resolution. None when the job
+// turns it.
+std::optional<std::pair<int, int>> screenshotPixels(const MockupJob& job) {
+    const auto profile = ios::deviceProfileNamed(job.profile);
+    if (!profile || !job.mockupTemplate) return std::nullopt;
+    if (job.rotate && std::any_of(job.rotate->begin(), job.rotate->end(), [](double r) { return r != 0; }))
+        return std::nullopt;
+    const double resolution = job.resolution.value_or(profile->scale);
+    const ios::CGSize screen = showcase::geometryOf(job.mockupTemplate->family).screen;
+    const double sx = job.scale ? std::fabs((*job.scale)[0]) : 1, sy = job.scale ? std::fabs((*job.scale)[1]) : 1;
+    return std::pair{static_cast<int>(std::lround(screen.width * sx * resolution)),
+                     static_cast<int>(std::lround(screen.height * sy * resolution))};
+}
+
 }  // namespace
 
 MockupStudio::MockupStudio(std::string profile) : m_profile(std::move(profile)) {
@@ -91,7 +107,7 @@ MockupStudio::~MockupStudio() = default;
 
 void MockupStudio::readAhead(const MockupJob& job) {
     if (!job.problem.empty() || job.screenshot.empty() || (m_ahead && m_ahead->path() == job.screenshot)) return;
-    m_ahead = std::make_unique<ImageFileAhead>(job.screenshot);
+    m_ahead = std::make_unique<ImageFileAhead>(job.screenshot, screenshotPixels(job));
     if (!m_device) m_firstTemplate = job.mockupTemplate;
 }
 

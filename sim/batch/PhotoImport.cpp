@@ -136,10 +136,13 @@ void installPartialFileCleanup() {
     for (int s : {SIGINT, SIGTERM, SIGHUP}) signal(s, removePartial);
 }
 
-ImageFileAhead::ImageFileAhead(std::filesystem::path path) : m_path(std::move(path)) {
-    auto work = [this] {
+ImageFileAhead::ImageFileAhead(std::filesystem::path path, std::optional<std::pair<int, int>> drawnAt)
+    : m_path(std::move(path)) {
+    auto work = [this, drawnAt] {
         m_file = readImageFile(m_path, m_error);
         if (m_file) m_decoded = ios::ImageDecoder::decode(m_file->bytes.data(), m_file->bytes.size());
+        if (m_decoded.surface && drawnAt)
+            ios::UIImage::prepareReduction(m_decoded.surface, drawnAt->first, drawnAt->second);
     };
     try {
         m_thread = std::thread(work);

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "platform/graphics/ImageDecoder.h"
 #include "platform/graphics/UIImage.h"
@@ -28,10 +29,11 @@ std::optional<ImageFile> readImageFile(const std::filesystem::path& path, std::s
 
 // An image file read and decoded on a thread of its own, started at construction, so that the
 // caller can go on meanwhile (boot a device, open the editor). The decode is the one
-// UIImage::imageWithData makes.
+// UIImage::imageWithData makes; when the caller knows how many device pixels the image will
+// cover upright (`drawnAt`), the reduced copy that drawing needs is made there too.
 class ImageFileAhead {
 public:
-    explicit ImageFileAhead(std::filesystem::path path);
+    explicit ImageFileAhead(std::filesystem::path path, std::optional<std::pair<int, int>> drawnAt = std::nullopt);
     ~ImageFileAhead();  // waits for the thread
     ImageFileAhead(const ImageFileAhead&) = delete;
     ImageFileAhead& operator=(const ImageFileAhead&) = delete;

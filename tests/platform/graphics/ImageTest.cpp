@@ -366,6 +366,30 @@ TEST(UIImage, UprightReductionsAreAreaAveragedToThePixelsCovered) {
     }
 }
 
+TEST(UIImage, AReductionPreparedAheadDrawsTheSameAsOneMadeWhenDrawn) {
+    auto stripes = [] {
+        return UIImage::imageWithSize({900, 300}, 1, [](CGContext& c) {
+            c.setFillColor(0.1, 0.8, 0.3, 1);
+            c.fillRect(CGRectMake(0, 0, 900, 300));
+            c.setFillColor(0, 0, 0, 0.5);
+            for (int x = 1; x < 900; x += 4) c.fillRect(CGRectMake(x, 0, 2, 300));
+        });
+    };
+    auto draw = [](const UIImage& image) {
+        return UIImage::imageWithSize({600, 200}, 1,
+                                      [&](CGContext& c) { image.paint(c.cairo(), CGRectMake(0, 0, 600, 200)); });
+    };
+    auto plain = stripes(), prepared = stripes(), elsewhere = stripes();
+    UIImage::prepareReduction(prepared->surface(), 600, 200);
+    UIImage::prepareReduction(elsewhere->surface(), 450, 150);  // another size: not what is drawn
+    UIImage::prepareReduction(elsewhere->surface(), 900, 300);  // no reduction: nothing made
+    auto expected = draw(*plain);
+    for (const auto& image : {prepared, elsewhere}) {
+        auto out = draw(*image);
+        for (int x = 0; x < 600; x += 7) ASSERT_EQ(out->pixelAt(x, 100), expected->pixelAt(x, 100)) << x;
+    }
+}
+
 TEST(ImageResample, FlatAreasStayExactAndTranslucencyStaysPremultiplied) {
     auto image = UIImage::imageWithSize({101, 37}, 1, [](CGContext& c) {
         c.setFillColor(0.2, 0.6, 0.9, 0.5);
