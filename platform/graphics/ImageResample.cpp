@@ -47,14 +47,14 @@ constexpr std::uint32_t kRowTotal = 1u << 12;     // then columns summed with th
 constexpr int kRowShift = 16 - kKeptShift + 12;   // and brought back to a channel
 
 using Lanes = std::uint32_t __attribute__((vector_size(16)));  // a pixel's four channels
-constexpr int kBlock = 32;  // channels summed in blocks of a fixed size, which compilers vectorise
+constexpr int kChannelBlock = 32;  // channels summed in blocks of a fixed size, which compilers vectorise
 
 // sum[c] += share × line[c] for `count` channels.
 void addRow(std::uint32_t* __restrict sum, const unsigned char* __restrict line, std::size_t count,
             std::uint32_t share) {
     std::size_t c = 0;
-    for (; c + kBlock <= count; c += kBlock)
-        for (int k = 0; k < kBlock; ++k) sum[c + k] += share * line[c + k];
+    for (; c + kChannelBlock <= count; c += kChannelBlock)
+        for (int k = 0; k < kChannelBlock; ++k) sum[c + k] += share * line[c + k];
     for (; c < count; ++c) sum[c] += share * line[c];
 }
 

@@ -108,7 +108,7 @@ void unfilterPaeth(const std::uint8_t* in, std::uint8_t* row, const std::uint8_t
         pb = pb < 0 ? -pb : pb;
         pc = pc < 0 ? -pc : pc;
         const PixelLanes bOrC = pb <= pc ? b : c;
-        a = (load<bpp>(in + i) + ((pa <= pb) & (pa <= pc) ? a : bOrC)) & 255;
+        a = (load<bpp>(in + i) + (((pa <= pb) & (pa <= pc)) ? a : bOrC)) & 255;
         store<bpp>(row + i, a);
         c = b;
     }

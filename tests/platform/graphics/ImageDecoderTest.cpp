@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -107,13 +108,17 @@ RawPNG readRaw(const UIImage::Data& bytes) {
     return raw;
 }
 
-UIImage::Data writeRaw(const RawPNG& raw) {
+// The raw image through libpng; with `filters`, only those (PNG_FILTER_…, adaptively when several),
+// and with `chunk`, in IDAT chunks of at most that many bytes.
+UIImage::Data writeRaw(const RawPNG& raw, std::optional<int> filters = std::nullopt, std::size_t chunk = 0) {
     UIImage::Data out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     png_set_write_fn(png, &out, appendBytes, nullptr);
     png_set_IHDR(png, info, raw.width, raw.height, raw.depth, raw.type, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (filters) png_set_filter(png, PNG_FILTER_TYPE_BASE, *filters);
+    if (chunk) png_set_compression_buffer_size(png, chunk);
     if (raw.gamma > 0) png_set_gAMA(png, info, raw.gamma);
     if (!raw.icc.empty())
         png_set_iCCP(png, info, "profile", PNG_COMPRESSION_TYPE_BASE, raw.icc.data(),
@@ -235,25 +240,6 @@ RawPNG patterned(png_uint_32 width, png_uint_32 height, bool alpha) {
     return raw;
 }
 
-// The raw image through libpng with one filter (or all, adaptively), in IDAT chunks of at most
-// `chunk` bytes.
-UIImage::Data writeFiltered(const RawPNG& raw, int filters, std::size_t chunk) {
-    UIImage::Data out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    png_set_write_fn(png, &out, appendBytes, nullptr);
-    png_set_IHDR(png, info, raw.width, raw.height, 8, raw.type, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, filters);
-    png_set_compression_buffer_size(png, chunk);
-    std::vector<png_bytep> rows;
-    for (const auto& row : raw.rows) rows.push_back(const_cast<png_bytep>(row.data()));
-    png_set_rows(png, info, rows.data());
-    png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return out;
-}
-
 cairo_surface_t* quickDecode(const UIImage::Data& bytes) {
     return decodePlainPNG(bytes.data(), bytes.size(), ImageDecoder::kMaxSide, ImageDecoder::kMaxPixels, false);
 }
@@ -314,7 +300,7 @@ TEST(ImageDecoderTest, QuickPNGPathReadsExactlyWhatLibpngReads) {
         for (int filters :
              {PNG_FILTER_NONE, PNG_FILTER_SUB, PNG_FILTER_UP, PNG_FILTER_AVG, PNG_FILTER_PAETH, PNG_ALL_FILTERS})
             for (std::size_t chunk : {std::size_t(1) << 20, std::size_t(333)}) {
-                const auto bytes = writeFiltered(patterned(61, 47, alpha), filters, chunk);
+                const auto bytes = writeRaw(patterned(61, 47, alpha), filters, chunk);
                 cairo_surface_t* quick = quickDecode(bytes);
                 ASSERT_TRUE(quick) << alpha << " " << filters << " " << chunk;
                 EXPECT_TRUE(sameAsLibpng(quick, bytes)) << alpha << " " << filters << " " << chunk;
@@ -362,14 +348,14 @@ TEST(ImageDecoderTest, QuickPNGPathReadsExactlyWhatLibpngReads) {
     rows.resize(rows.size() - 3);
     EXPECT_FALSE(quickDecode(assembled(2, 4, PNG_COLOR_TYPE_RGB, rows)));
 
-    auto badChecksum = writeFiltered(patterned(20, 20, false), PNG_ALL_FILTERS, 1 << 20);
+    auto badChecksum = writeRaw(patterned(20, 20, false), PNG_ALL_FILTERS, 1 << 20);
     badChecksum[50] ^= 0x40;  // inside the image data
     EXPECT_FALSE(quickDecode(badChecksum));
     process.process().log().clear();
     EXPECT_FALSE(UIImage::imageWithData(badChecksum));
     EXPECT_FALSE(process.process().log().lines().empty());
 
-    auto noEnd = writeFiltered(patterned(20, 20, true), PNG_ALL_FILTERS, 1 << 20);
+    auto noEnd = writeRaw(patterned(20, 20, true), PNG_ALL_FILTERS, 1 << 20);
     noEnd.resize(noEnd.size() - 12);
     EXPECT_FALSE(quickDecode(noEnd));
 }
