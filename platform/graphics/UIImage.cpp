@@ -182,12 +182,12 @@ struct DecodesAhead {
         ImageDecoder::Result result;
     };
     std::mutex mutex;
-    std::map<std::filesystem::path, std::shared_future<Decode>> pending;
+    std::map<std::filesystem::path, std::future<Decode>> pending;
     std::vector<std::thread> threads;
 
     // The decode of `file`, waited for, when one was started; it is handed over once.
     std::optional<Decode> take(const std::filesystem::path& file) {
-        std::shared_future<Decode> future;
+        std::future<Decode> future;
         {
             std::lock_guard lock(mutex);
             auto it = pending.find(file);
@@ -221,7 +221,7 @@ void UIImage::decodeContentsOfFilesAhead(const std::vector<std::string>& paths) 
                 if (!std::filesystem::is_regular_file(file, ec)) continue;
                 if (ahead.pending.count(file)) break;
                 work.emplace_back(file, std::promise<DecodesAhead::Decode>());
-                ahead.pending.emplace(file, work.back().second.get_future().share());
+                ahead.pending.emplace(file, work.back().second.get_future());
                 break;
             }
         }
@@ -374,6 +374,15 @@ cairo_surface_t* fittedSurface(cairo_surface_t* source, int width, int height) {
     return fits.front().surface;
 }
 
+// What an upright drawing covering `width` × `height` device pixels draws from: below the kernel
+// scale, the source area-averaged to those pixels; otherwise the source itself.
+cairo_surface_t* uprightSource(cairo_surface_t* source, double width, double height) {
+    const int pw = cairo_image_surface_get_width(source), ph = cairo_image_surface_get_height(source);
+    if (!(std::min(width / pw, height / ph) < kKernelScale)) return source;
+    return fittedSurface(source, std::clamp(static_cast<int>(std::lround(width)), 1, pw),
+                         std::clamp(static_cast<int>(std::lround(height)), 1, ph));
+}
+
 cairo_surface_t* reducedSurface(cairo_surface_t* source, int levels) {
     Reductions* cache = reductionsOf(source);
     if (!cache) return source;
@@ -399,8 +408,7 @@ void UIImage::prepareReduction(cairo_surface_t* surface, int width, int height) 
     if (!surface || cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE) return;
     const int pw = cairo_image_surface_get_width(surface), ph = cairo_image_surface_get_height(surface);
     if (width < 1 || height < 1 || pw < 1 || ph < 1) return;
-    if (std::min(double(width) / pw, double(height) / ph) < kKernelScale)
-        fittedSurface(surface, std::min(width, pw), std::min(height, ph));
+    uprightSource(surface, width, height);
 }
 
 void UIImage::paint(cairo_t* cr, const CGRect& rect, CGFloat alpha, const UIColor* templateTint) const {
@@ -422,18 +430,12 @@ void UIImage::paint(cairo_t* cr, const CGRect& rect, CGFloat alpha, const UIColo
     cairo_get_matrix(cr, &ctm);
     const double sx = std::hypot(ctm.xx, ctm.yx) * r.size.width / pw,
                  sy = std::hypot(ctm.xy, ctm.yy) * r.size.height / ph;
-    const bool upright = ctm.xy == 0 && ctm.yx == 0;
-    if (upright && std::min(sx, sy) < kKernelScale) {
-        const int fw = std::clamp(static_cast<int>(std::lround(sx * pw)), 1, pw),
-                  fh = std::clamp(static_cast<int>(std::lround(sy * ph)), 1, ph);
-        source = fittedSurface(source, fw, fh);
-        pw = cairo_image_surface_get_width(source);
-        ph = cairo_image_surface_get_height(source);
-    } else if (int levels = reductionLevelsForScale(std::max(sx, sy)); levels > 0) {
+    if (ctm.xy == 0 && ctm.yx == 0)
+        source = uprightSource(source, sx * pw, sy * ph);
+    else if (int levels = reductionLevelsForScale(std::max(sx, sy)); levels > 0)
         source = reducedSurface(source, levels);
-        pw = cairo_image_surface_get_width(source);
-        ph = cairo_image_surface_get_height(source);
-    }
+    pw = cairo_image_surface_get_width(source);
+    ph = cairo_image_surface_get_height(source);
     cairo_scale(cr, r.size.width / pw, r.size.height / ph);
     cairo_pattern_t* pattern = cairo_pattern_create_for_surface(source);
     // Pad the edges so a scaled image does not fade out towards its border.
