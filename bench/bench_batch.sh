@@ -32,6 +32,13 @@ one=$(best "$sim" showcase --screenshot "$work/shot.png" --template 2 --backgrou
 echo "flint-sim showcase, one mock-up 1125 × 2193 (boot included): $one s"
 
 if [ -n "$convert" ]; then
+    # A convert that does nothing would time as fast as anything: it must make a PNG first.
+    if ! "$convert" -size 4x4 xc:red "$work/probe.png" >/dev/null 2>&1 || [ ! -s "$work/probe.png" ]; then
+        echo "$convert does not make PNGs (is ImageMagick installed?): not compared" >&2
+        convert=""
+    fi
+fi
+if [ -n "$convert" ]; then
     # The same composite: the screenshot resized into the bezel's screen (251 × 542 pt at 3x,
     # centred in the 287 × 571 bezel, centred on the 375 × 730.8 canvas), the bezel PNG over it,
     # all over the colour.

@@ -1,12 +1,14 @@
 #include "platform/foundation/Process.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 
 #include "platform/foundation/DarwinNotifyCenter.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/SideThreads.h"
 #include "platform/foundation/SystemLog.h"
 
 namespace ios {
@@ -106,5 +108,12 @@ void NSLogLine(std::string line) {
         std::fprintf(stderr, "%s\n", line.c_str());
     }
 }
+
+namespace {
+std::atomic<bool> g_sideThreads{true};
+}  // namespace
+
+void setSideThreadsAllowed(bool allowed) { g_sideThreads.store(allowed, std::memory_order_relaxed); }
+bool sideThreadsAllowed() { return g_sideThreads.load(std::memory_order_relaxed); }
 
 }  // namespace ios

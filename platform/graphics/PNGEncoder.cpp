@@ -9,6 +9,8 @@
 #include <png.h>
 #include <zlib.h>
 
+#include "platform/foundation/SideThreads.h"
+
 namespace ios {
 namespace {
 
@@ -137,15 +139,19 @@ bool encodeInHalves(const std::uint8_t* pixels, int stride, int width, int heigh
                     std::vector<std::uint8_t>& out) {
     const int middle = height / 2;
     std::array<Half, 2> halves;
+    // The second half on a thread of its own where one may be had, otherwise after the first.
+    auto deflateSecond = [&] { deflateRows(pixels, stride, width, middle, height, encoding.alpha, true, halves[1]); };
     std::thread second;
-    try {
-        second =
-            std::thread([&] { deflateRows(pixels, stride, width, middle, height, encoding.alpha, true, halves[1]); });
-    } catch (const std::system_error&) {
-        return false;  // no thread to be had: libpng writes it on this one
+    if (sideThreadsAllowed()) {
+        try {
+            second = std::thread(deflateSecond);
+        } catch (const std::system_error&) {}
     }
     deflateRows(pixels, stride, width, 0, middle, encoding.alpha, false, halves[0]);
-    second.join();
+    if (second.joinable())
+        second.join();
+    else
+        deflateSecond();
     if (!halves[0].ok || !halves[1].ok) return false;
 
     static const std::uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};

@@ -17,6 +17,7 @@
 #include <jpeglib.h>
 
 #include "platform/foundation/Process.h"
+#include "platform/foundation/SideThreads.h"
 #include "platform/foundation/SystemLog.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/graphics/ImageResample.h"
@@ -208,7 +209,7 @@ struct DecodesAhead {
 
 void UIImage::decodeContentsOfFilesAhead(const std::vector<std::string>& paths) {
     Process* process = Process::current();
-    if (!process || paths.empty()) return;
+    if (!process || paths.empty() || !sideThreadsAllowed()) return;  // the loads read the files themselves
     auto& ahead = process->attached<DecodesAhead>();
     std::vector<std::pair<std::filesystem::path, std::promise<DecodesAhead::Decode>>> work;
     {

@@ -44,7 +44,8 @@ public:
     // Starts reading and decoding the files imageWithContentsOfFile would load for these device
     // paths, one after the other on a thread of the current process, so that the process can go
     // on meanwhile; a later load of such a file waits for its decode and takes it (once; a file
-    // changed since it was read is read again). Without a current process, nothing.
+    // changed since it was read is read again). Without a current process, or where side threads are
+    // not allowed, nothing.
     static void decodeContentsOfFilesAhead(const std::vector<std::string>& paths);
     // PNG or JPEG bytes; none when they are not a decodable image.
     static objc::Ref<UIImage> imageWithData(const Data& bytes, CGFloat scale = 1);

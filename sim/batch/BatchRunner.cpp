@@ -14,6 +14,7 @@
 #include <optional>
 #include <thread>
 
+#include "platform/foundation/SideThreads.h"
 #include "sim/batch/MockupStudio.h"
 #include "sim/batch/PhotoImport.h"
 
@@ -80,6 +81,8 @@ void serveJobs(const std::vector<MockupJob>& jobs, const std::string& profile, i
                              int resultsOut) {
     signal(SIGPIPE, SIG_IGN);
     installPartialFileCleanup();
+    // Workers share the cores among themselves, one each: side threads would only contend for them.
+    ios::setSideThreadsAllowed(false);
     try {
         serveJobs(jobs, profile, jobsIn, resultsOut);
     } catch (const std::exception&) {

@@ -8,6 +8,7 @@
 
 #include "platform/foundation/Process.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/SideThreads.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/springboard/HomeScreen.h"
 #include "platform/uikit/TouchInjection.h"
@@ -106,7 +107,10 @@ MockupStudio::MockupStudio(std::string profile) : m_profile(std::move(profile)) 
 MockupStudio::~MockupStudio() = default;
 
 void MockupStudio::readAhead(const MockupJob& job) {
-    if (!job.problem.empty() || job.screenshot.empty() || (m_ahead && m_ahead->path() == job.screenshot)) return;
+    // A process keeping to one core (a batch worker) reads it when the editor picks it.
+    if (!job.problem.empty() || job.screenshot.empty() || (m_ahead && m_ahead->path() == job.screenshot) ||
+        !ios::sideThreadsAllowed())
+        return;
     m_ahead = std::make_unique<ImageFileAhead>(job.screenshot, screenshotPixels(job));
     if (!m_device) m_firstTemplate = job.mockupTemplate;
 }

@@ -35,7 +35,8 @@ public:
     bool boot(std::string& error);
     // Starts reading and decoding the job's screenshot on another thread, so that booting and
     // opening the editor go on meanwhile; compose takes it from there (and starts it itself when
-    // this was not called). Before boot, boot also decodes the job's template images ahead.
+    // this was not called). Before boot, boot also decodes the job's template images ahead. Where
+    // side threads are not allowed, nothing: the editor's pick reads the screenshot.
     void readAhead(const MockupJob& job);
 
     // Composes the job in the editor and renders the export; none with the reason. `notes` gets

@@ -246,6 +246,13 @@ TEST_F(BatchRun, ABatchWritesTheGoodJobsNamesTheBadOnesAndRunsTheSameInParallel)
         EXPECT_TRUE(serial == parallel) << name << " differs between one worker and two";
     }
     EXPECT_EQ(filesIn(dir / "parallel").size(), 4u);
+    // Workers keep to one core each; a single mock-up reads ahead and encodes on a second one, to
+    // the same bytes.
+    SimResult single = runSim("showcase --screenshot " + (dir / "a.png").string() + " --template 1 -o " +
+                              (dir / "single.png").string());
+    ASSERT_EQ(single.status, 0) << single.out;
+    EXPECT_TRUE(bytesOf(dir / "single.png") == bytesOf(dir / "serial/one.png"))
+        << "a worker's job differs from it alone";
     // Each at its profile's scale unless the job says otherwise: the iPhone 8 canvas at 2x, the
     // iPhone X one at 3x, job 8 at 1x.
     auto three = readPNG(dir / "serial/three.png"), four = readPNG(dir / "serial/four.png"),

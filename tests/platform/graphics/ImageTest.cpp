@@ -6,6 +6,7 @@
 
 #include "tests/support/TestProcess.h"
 #include "tests/support/PixelProbe.h"
+#include "platform/foundation/SideThreads.h"
 #include "platform/graphics/ImageResample.h"
 #include "platform/graphics/UIGraphics.h"
 
@@ -135,6 +136,10 @@ TEST(UIImage, ALargePNGWrittenInTwoHalvesIsOneValidImage) {
             opaque);
         const auto png = image->pngRepresentation();
         EXPECT_EQ(png, image->pngRepresentation()) << "the same bytes every time";
+        setSideThreadsAllowed(false);
+        const auto onOneThread = image->pngRepresentation();
+        setSideThreadsAllowed(true);
+        EXPECT_EQ(png, onOneThread) << "other bytes when both halves are deflated on the calling thread";
         std::vector<std::uint8_t> idat;
         ASSERT_EQ(parse(png, idat), 2) << "a chunk's CRC is wrong, or not two halves";
         const std::size_t rowBytes = std::size_t(w) * (opaque ? 3 : 4) + 1;
