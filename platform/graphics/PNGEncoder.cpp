@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include <libdeflate.h>
 #include <png.h>
 #include <zlib.h>
 
@@ -72,7 +73,7 @@ void putChunk(std::vector<std::uint8_t>& out, const char type[4], const std::uin
     out.insert(out.end(), type, type + 4);
     if (aSize) out.insert(out.end(), a, a + aSize);
     if (bSize) out.insert(out.end(), b, b + bSize);
-    putBE32(out, static_cast<std::uint32_t>(crc32(0, out.data() + start, static_cast<uInt>(out.size() - start))));
+    putBE32(out, libdeflate_crc32(0, out.data() + start, out.size() - start));
 }
 
 // x less its Paeth prediction from a (left), b (above) and c (above left).
@@ -121,7 +122,7 @@ void deflateRows(const std::uint8_t* pixels, int stride, int width, int first, i
                    current.data());
         filtered[0] = PNG_FILTER_VALUE_PAETH;
         paethRow(current.data(), previous.data(), filtered.data() + 1, rowBytes, std::size_t(bpp));
-        half.adler = static_cast<std::uint32_t>(adler32(half.adler, filtered.data(), static_cast<uInt>(rowBytes + 1)));
+        half.adler = libdeflate_adler32(half.adler, filtered.data(), rowBytes + 1);
         half.rawSize += rowBytes + 1;
         z.next_in = filtered.data();
         z.avail_in = static_cast<uInt>(rowBytes + 1);

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include <libdeflate.h>
-#include <zlib.h>
 
 namespace ios {
 
@@ -42,7 +41,7 @@ bool readChunks(const std::uint8_t* bytes, std::size_t size, Layout& layout) {
         if (length > size - at - 12) return false;
         const std::uint8_t* type = bytes + at + 4;
         const std::uint8_t* body = type + 4;
-        if (static_cast<std::uint32_t>(crc32(0, type, length + 4)) != be32(body + length)) return false;
+        if (libdeflate_crc32(0, type, length + 4) != be32(body + length)) return false;
         const std::string_view name(reinterpret_cast<const char*>(type), 4);
         at += 12 + std::size_t(length);
         if (!header) {
