@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <optional>
@@ -60,7 +61,8 @@ void serveJobs(const std::vector<MockupJob>& jobs, const std::string& profile, i
     std::string bootError;
     const bool booted = studio.boot(bootError);
     std::string buffer, line;
-    while (readLine(jobsIn, buffer, line)) {
+    // Asked to stop, a worker finishes the job in hand and takes no other.
+    while (stopSignal() == 0 && readLine(jobsIn, buffer, line) && stopSignal() == 0) {
         const std::size_t index = std::stoul(line);
         std::string notes, error;
         bool ok = false;
@@ -75,12 +77,12 @@ void serveJobs(const std::vector<MockupJob>& jobs, const std::string& profile, i
 }
 
 // The worker's life: boot one device, then answer "INDEX" lines with
-// "INDEX\tok|failed\tNOTES\tREASON" until the parent closes the pipe. The device (and its
-// temporary root) goes before the process ends.
+// "INDEX\tok|failed\tNOTES\tREASON" until the parent closes the pipe or a stop is asked for.
+// The device (and its temporary root) goes before the process ends.
 [[noreturn]] void workerMain(const std::vector<MockupJob>& jobs, const std::string& profile, int jobsIn,
                              int resultsOut) {
     signal(SIGPIPE, SIG_IGN);
-    installPartialFileCleanup();
+    installStopHandlers();
     // Workers share the cores among themselves, one each: side threads would only contend for them.
     ios::setSideThreadsAllowed(false);
     try {
@@ -113,6 +115,8 @@ public:
         }
         const int slots = std::max(1, m_options.parallel);
         while (pendingCount() > 0 || !m_workers.empty()) {
+            // Asked to stop: no job is given out any more; the workers finish the ones in hand.
+            if (stopSignal() != 0 && !m_stopped) stop();
             while (static_cast<int>(m_workers.size()) < slots && unservedProfile()) spawn(*unservedProfile());
             for (auto& w : m_workers)
                 if (!w.busyWith && w.jobsOut >= 0) dispatch(w);
@@ -178,6 +182,14 @@ private:
         m_workers.push_back(std::move(w));
     }
 
+    void stop() {
+        m_stopped = true;
+        for (auto& [profile, queue] : m_pending) {
+            m_result.notRun += static_cast<int>(queue.size());
+            queue.clear();
+        }
+    }
+
     void failEverything(const std::string& reason) {
         for (auto& [profile, queue] : m_pending) {
             for (std::size_t i : queue) finish(i, false, "", reason);
@@ -230,8 +242,12 @@ private:
                 answer(line);
                 w.busyWith.reset();
             } else {
-                // The worker ended with a job in hand: that job fails, the others go on.
-                if (w.busyWith) finish(*w.busyWith, false, "", "the worker process ended while making it");
+                // The worker ended with a job in hand: that job fails, the others go on; when a
+                // stop was asked for, it is one not run.
+                if (w.busyWith && stopSignal() != 0)
+                    ++m_result.notRun;
+                else if (w.busyWith)
+                    finish(*w.busyWith, false, "", "the worker process ended while making it");
                 w.busyWith.reset();
                 if (w.jobsOut >= 0) close(w.jobsOut);
                 w.jobsOut = -1;
@@ -295,6 +311,7 @@ private:
         m_out << "written " << m_result.written << " of " << m_jobs.size() << ", failed " << m_result.failures.size()
               << "\n";
         for (const auto& f : m_result.failures) m_out << "  " << f << "\n";
+        if (m_stopped) m_out << "stopped (" << strsignal(stopSignal()) << "): " << m_result.notRun << " not run\n";
     }
 
     const std::vector<MockupJob>& m_jobs;
@@ -304,6 +321,7 @@ private:
     std::map<std::string, std::deque<std::size_t>> m_pending;
     std::vector<Worker> m_workers;
     std::size_t m_done = 0;
+    bool m_stopped = false;
     std::vector<std::pair<std::size_t, std::string>> m_failures;
     BatchResult m_result;
 };

@@ -6,7 +6,8 @@
 //
 // On a terminal a progress bar shows the jobs done, the rate and the time left, and failures
 // print above it; otherwise one line per job. The run ends with a summary: written, failed, and
-// each failure's reason.
+// each failure's reason. Asked to stop (installStopHandlers), the workers finish the jobs in hand
+// and the rest are counted as not run.
 
 #include <ostream>
 #include <string>
@@ -24,7 +25,8 @@ struct BatchOptions {
 struct BatchResult {
     int written = 0;
     std::vector<std::string> failures;  // "job 3 (a.png): reason"
-    int exitStatus() const { return failures.empty() ? 0 : 1; }
+    int notRun = 0;                     // jobs not given out because a stop was asked for
+    int exitStatus() const { return failures.empty() && notRun == 0 ? 0 : 1; }
 };
 
 BatchResult runBatch(const std::vector<MockupJob>& jobs, const BatchOptions& options, std::ostream& out);

@@ -57,7 +57,14 @@ bool jpegSize(const ios::UIImage::Data& b, int& width, int& height) {
 // The temporary file being written, for the signal handler.
 char g_partial[4096];
 
-void removePartial(int signal) {
+volatile sig_atomic_t g_stopSignal = 0;
+
+void onStopSignal(int signal) {
+    if (g_stopSignal == 0) {
+        g_stopSignal = signal;
+        return;
+    }
+    // Asked twice: at once.
     if (g_partial[0]) unlink(g_partial);
     ::signal(signal, SIG_DFL);
     raise(signal);
@@ -132,8 +139,26 @@ bool writeFileAtomically(const std::filesystem::path& target, const ios::UIImage
     return true;
 }
 
-void installPartialFileCleanup() {
-    for (int s : {SIGINT, SIGTERM, SIGHUP}) signal(s, removePartial);
+void installStopHandlers() {
+    for (int s : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction current {};
+        if (sigaction(s, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) continue;
+        struct sigaction action {};
+        action.sa_handler = onStopSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;  // the work in hand goes on undisturbed
+        sigaction(s, &action, nullptr);
+    }
+}
+
+int stopSignal() { return g_stopSignal; }
+
+void endIfStopped() {
+    if (const int s = g_stopSignal) {
+        std::fflush(nullptr);
+        signal(s, SIG_DFL);
+        raise(s);
+    }
 }
 
 ImageFileAhead::ImageFileAhead(std::filesystem::path path, std::optional<std::pair<int, int>> drawnAt)

@@ -61,8 +61,15 @@ std::filesystem::path addToPhotoLibrary(const ImageFile& file, std::optional<ios
 // Writes bytes to a temporary file beside `target` and renames it over the target, so the target
 // is never seen half written; false with the reason.
 bool writeFileAtomically(const std::filesystem::path& target, const ios::UIImage::Data& bytes, std::string& error);
-// From now on an interrupt or termination of this process removes the temporary file being
-// written before the process ends.
-void installPartialFileCleanup();
+// From now on an interrupt, termination or hang-up asks this process to stop: the work in hand
+// may finish, and the process then ends cleanly (stopSignal says which signal asked, and
+// endIfStopped ends the process by it once its temporary files are gone). A second such signal
+// ends the process at once, removing the temporary file being written first. A signal the process
+// was started ignoring (a background job's interrupt, nohup's hang-up) stays ignored.
+void installStopHandlers();
+// The signal that asked this process to stop, or 0.
+int stopSignal();
+// When a stop was asked for: ends the process by that signal, as if it had not been caught.
+void endIfStopped();
 
 }  // namespace flint::sim

@@ -122,16 +122,26 @@ int runShowcaseCommand(const std::vector<std::string>& arguments, std::ostream& 
     switch (request.mode) {
     case ShowcaseRequest::Mode::List: listTemplates(out); return 0;
     case ShowcaseRequest::Mode::One: {
-        installPartialFileCleanup();
-        MockupStudio studio(request.job.profile);
-        studio.readAhead(request.job);
-        std::string notes;
-        if (!studio.boot(error) || !studio.make(request.job, notes, error)) {
-            err << "flint-sim showcase: " << error << "\n";
-            return 1;
+        installStopHandlers();
+        int status = 0;
+        {
+            MockupStudio studio(request.job.profile);
+            studio.readAhead(request.job);
+            std::string notes;
+            if (!studio.boot(error) || !studio.make(request.job, notes, error)) {
+                err << "flint-sim showcase: " << error << "\n";
+                status = 1;
+            } else {
+                out << "wrote " << request.job.output.string() << (notes.empty() ? "" : " (" + notes + ")") << "\n";
+            }
         }
-        out << "wrote " << request.job.output.string() << (notes.empty() ? "" : " (" + notes + ")") << "\n";
-        return 0;
+        // Interrupted meanwhile: the mock-up in hand was finished and the device's temporary root
+        // is gone with the studio; the process ends as interrupted, so that a script running it
+        // stops too.
+        out.flush();
+        err.flush();
+        endIfStopped();
+        return status;
     }
     case ShowcaseRequest::Mode::Jobs: break;
     }
@@ -151,7 +161,11 @@ int runShowcaseCommand(const std::vector<std::string>& arguments, std::ostream& 
     BatchOptions options;
     options.parallel = request.parallel > 0 ? request.parallel : defaultParallelism();
     options.terminal = terminal;
-    return runBatch(file.jobs, options, out).exitStatus();
+    installStopHandlers();
+    const int status = runBatch(file.jobs, options, out).exitStatus();
+    out.flush();
+    endIfStopped();
+    return status;
 }
 
 }  // namespace flint::sim

@@ -1,11 +1,15 @@
 // flint-sim showcase and flint-sim photos run as a person runs them: the mock-up at one pixel per
 // point is byte for byte the editor's own save of the same steps by touch, a tilted bezel lands
 // where the transform puts it, a batch with bad jobs writes the good ones and names the bad, and
-// workers in parallel write what one worker writes.
+// workers in parallel write what one worker writes, and an interrupted batch leaves only whole files.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
+#include <csignal>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 
@@ -305,3 +309,67 @@ TEST_F(BatchRun, OnATerminalAProgressBarCountsTheJobsWithFailuresAboveIt) {
 }
 
 }  // namespace
+
+// Interrupted as by ^C: the workers finish the jobs in hand and take no more, the summary counts
+// the rest as not run, every file left is a whole PNG, no device root is left behind in the
+// temporary folder, and the command ends as interrupted, so that a script running it stops too.
+TEST_F(BatchRun, AnInterruptedBatchFinishesTheJobsInHandAndLeavesNothingBehind) {
+    screenshot("a.png");
+    constexpr int kJobs = 12;
+    std::string jobs = "[";
+    for (int i = 0; i < kJobs; ++i)
+        jobs += std::string(i ? "," : "") + R"({"screenshot": "a.png", "template": 1, "output": "out/)" +
+                std::to_string(i) + R"(.png"})";
+    write("jobs.json", jobs + "]");
+    const auto scratch = dir / "tmp";
+    std::filesystem::create_directories(scratch);
+    const std::string sim = FLINT_SIM_PATH, jobFile = (dir / "jobs.json").string();
+    int output[2];
+    ASSERT_EQ(pipe(output), 0);
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        setpgid(0, 0);
+        signal(SIGINT, SIG_DFL);
+        setenv("TMPDIR", scratch.c_str(), 1);
+        dup2(output[1], 1);
+        dup2(output[1], 2);
+        close(output[0]);
+        close(output[1]);
+        execl(sim.c_str(), sim.c_str(), "showcase", "--jobs", jobFile.c_str(), "--parallel", "2", nullptr);
+        _exit(127);
+    }
+    setpgid(pid, pid);
+    close(output[1]);
+    std::string out;
+    bool interrupted = false;
+    char buffer[4096];
+    for (ssize_t n; (n = read(output[0], buffer, sizeof buffer)) > 0;) {
+        out.append(buffer, static_cast<std::size_t>(n));
+        // The whole group, as a terminal's ^C reaches it.
+        if (!interrupted && out.find("] wrote") != std::string::npos) interrupted = kill(-pid, SIGINT) == 0;
+    }
+    close(output[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(interrupted) << out;
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << "status " << status << "\n" << out;
+
+    int written = -1, notRun = -1;
+    const auto at = out.find("written ");
+    ASSERT_NE(at, std::string::npos) << out;
+    ASSERT_EQ(
+        std::sscanf(out.c_str() + at, "written %d of 12, failed 0\nstopped (Interrupt): %d not run", &written, &notRun),
+        2)
+        << out;
+    EXPECT_GE(written, 1);
+    EXPECT_LT(written, kJobs) << "the interrupt stopped nothing";
+    EXPECT_EQ(written + notRun, kJobs) << out;
+    const auto files = filesIn(dir / "out");
+    EXPECT_EQ(files.size(), static_cast<std::size_t>(written)) << "only the jobs written, and no partial file";
+    for (const auto& file : files) {
+        auto image = readPNG(file);
+        EXPECT_TRUE(image && image->pixelWidth() == 1125) << file;
+    }
+    EXPECT_TRUE(filesIn(scratch).empty()) << "a device root was left behind: " << filesIn(scratch).front();
+}
