@@ -50,12 +50,54 @@ using Lanes = std::uint32_t __attribute__((vector_size(16)));  // a pixel's four
 constexpr int kChannelBlock = 32;  // channels summed in blocks of a fixed size, which compilers vectorise
 
 // sum[c] += share × line[c] for `count` channels.
-void addRow(std::uint32_t* __restrict sum, const unsigned char* __restrict line, std::size_t count,
-            std::uint32_t share) {
+__attribute__((always_inline)) inline void addRow(std::uint32_t* __restrict sum, const unsigned char* __restrict line,
+                                                  std::size_t count, std::uint32_t share) {
     std::size_t c = 0;
     for (; c + kChannelBlock <= count; c += kChannelBlock)
         for (int k = 0; k < kChannelBlock; ++k) sum[c + k] += share * line[c + k];
     for (; c < count; ++c) sum[c] += share * line[c];
+}
+
+// The source's pixels and the result's.
+struct Plane {
+    const unsigned char* src;
+    int sw, sstride;
+    unsigned char* dst;
+    int width, height, dstride;
+};
+
+// Every channel of a pixel is averaged alike (premultiplied averages stay premultiplied): first
+// the rows a result row covers, into `sum`, then the columns of each result pixel.
+__attribute__((always_inline)) inline void averageInto(const Plane& p, const Spans& rows, const Spans& columns) {
+    const std::size_t channels = static_cast<std::size_t>(p.sw) * 4;
+    std::vector<std::uint32_t> sum(channels);
+    std::vector<Lanes> kept(static_cast<std::size_t>(p.sw));
+    for (int y = 0; y < p.height; ++y) {
+        const Spans::Span& row = rows.spans[static_cast<std::size_t>(y)];
+        std::fill(sum.begin(), sum.end(), 0u);
+        for (int k = 0; k < row.count; ++k)
+            addRow(sum.data(), p.src + static_cast<std::size_t>(row.first + k) * p.sstride, channels,
+                   rows.shares[row.weights + static_cast<std::size_t>(k)]);
+        for (std::size_t x = 0; x < kept.size(); ++x)
+            for (int c = 0; c < 4; ++c)
+                kept[x][c] = (sum[x * 4 + static_cast<std::size_t>(c)] + (1u << (kKeptShift - 1))) >> kKeptShift;
+        unsigned char* line = p.dst + static_cast<std::size_t>(y) * p.dstride;
+        for (int x = 0; x < p.width; ++x, line += 4) {
+            const Spans::Span& column = columns.spans[static_cast<std::size_t>(x)];
+            const std::uint32_t* share = columns.shares.data() + column.weights;
+            const Lanes* from = kept.data() + column.first;
+            Lanes acc = from[0] * share[0];
+            for (int k = 1; k < column.count; ++k) acc += from[k] * share[k];
+            acc = (acc + (1u << (kRowShift - 1))) >> kRowShift;
+            for (int c = 0; c < 4; ++c) line[c] = static_cast<unsigned char>(acc[c]);
+        }
+    }
+}
+
+// The same arithmetic, so the same result, built for processors with the wider registers and a
+// four-lane 32-bit multiply, which the sums above are made of; about a quarter quicker.
+__attribute__((target("avx2"))) void averageIntoWide(const Plane& p, const Spans& rows, const Spans& columns) {
+    averageInto(p, rows, columns);
 }
 
 }  // namespace
@@ -78,31 +120,12 @@ cairo_surface_t* areaAveraged(cairo_surface_t* source, int width, int height) {
     const int sstride = cairo_image_surface_get_stride(source), dstride = cairo_image_surface_get_stride(out);
     const Spans rows = spansOf(sh, height, kColumnTotal), columns = spansOf(sw, width, kRowTotal);
 
-    // Every channel of a pixel is averaged alike (premultiplied averages stay premultiplied):
-    // first the rows a result row covers, into `sum`, then the columns of each result pixel.
-    const std::size_t channels = static_cast<std::size_t>(sw) * 4;
-    std::vector<std::uint32_t> sum(channels);
-    std::vector<Lanes> kept(static_cast<std::size_t>(sw));
-    for (int y = 0; y < height; ++y) {
-        const Spans::Span& row = rows.spans[static_cast<std::size_t>(y)];
-        std::fill(sum.begin(), sum.end(), 0u);
-        for (int k = 0; k < row.count; ++k)
-            addRow(sum.data(), src + static_cast<std::size_t>(row.first + k) * sstride, channels,
-                   rows.shares[row.weights + static_cast<std::size_t>(k)]);
-        for (std::size_t x = 0; x < kept.size(); ++x)
-            for (int c = 0; c < 4; ++c)
-                kept[x][c] = (sum[x * 4 + static_cast<std::size_t>(c)] + (1u << (kKeptShift - 1))) >> kKeptShift;
-        unsigned char* line = dst + static_cast<std::size_t>(y) * dstride;
-        for (int x = 0; x < width; ++x, line += 4) {
-            const Spans::Span& column = columns.spans[static_cast<std::size_t>(x)];
-            const std::uint32_t* share = columns.shares.data() + column.weights;
-            const Lanes* from = kept.data() + column.first;
-            Lanes acc = from[0] * share[0];
-            for (int k = 1; k < column.count; ++k) acc += from[k] * share[k];
-            acc = (acc + (1u << (kRowShift - 1))) >> kRowShift;
-            for (int c = 0; c < 4; ++c) line[c] = static_cast<unsigned char>(acc[c]);
-        }
-    }
+    const Plane plane{src, sw, sstride, dst, width, height, dstride};
+    static const bool wide = __builtin_cpu_supports("avx2");
+    if (wide)
+        averageIntoWide(plane, rows, columns);
+    else
+        averageInto(plane, rows, columns);
     cairo_surface_mark_dirty(out);
     return out;
 }
