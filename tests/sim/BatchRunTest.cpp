@@ -10,6 +10,7 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -324,6 +325,18 @@ TEST_F(BatchRun, AnInterruptedBatchFinishesTheJobsInHandAndLeavesNothingBehind) 
     const auto scratch = dir / "tmp";
     std::filesystem::create_directories(scratch);
     const std::string sim = FLINT_SIM_PATH, jobFile = (dir / "jobs.json").string();
+    // Everything the child needs is made before the fork: between fork and exec it may only make
+    // calls that are safe in a copy of a process with threads.
+    std::vector<std::string> environment{"TMPDIR=" + scratch.string()};
+    for (char** e = environ; *e; ++e)
+        if (std::strncmp(*e, "TMPDIR=", 7) != 0) environment.emplace_back(*e);
+    std::vector<char*> envp;
+    for (auto& e : environment) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::vector<std::string> args{sim, "showcase", "--jobs", jobFile, "--parallel", "2"};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
     int output[2];
     ASSERT_EQ(pipe(output), 0);
     const pid_t pid = fork();
@@ -331,12 +344,11 @@ TEST_F(BatchRun, AnInterruptedBatchFinishesTheJobsInHandAndLeavesNothingBehind) 
     if (pid == 0) {
         setpgid(0, 0);
         signal(SIGINT, SIG_DFL);
-        setenv("TMPDIR", scratch.c_str(), 1);
         dup2(output[1], 1);
         dup2(output[1], 2);
         close(output[0]);
         close(output[1]);
-        execl(sim.c_str(), sim.c_str(), "showcase", "--jobs", jobFile.c_str(), "--parallel", "2", nullptr);
+        execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
     setpgid(pid, pid);
