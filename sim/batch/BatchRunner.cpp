@@ -116,7 +116,7 @@ public:
         const int slots = std::max(1, m_options.parallel);
         while (pendingCount() > 0 || !m_workers.empty()) {
             // Asked to stop: no job is given out any more; the workers finish the ones in hand.
-            if (stopSignal() != 0 && !m_stopped) stop();
+            if (stopSignal() != 0) stop();
             while (static_cast<int>(m_workers.size()) < slots && unservedProfile()) spawn(*unservedProfile());
             for (auto& w : m_workers)
                 if (!w.busyWith && w.jobsOut >= 0) dispatch(w);
@@ -183,7 +183,6 @@ private:
     }
 
     void stop() {
-        m_stopped = true;
         for (auto& [profile, queue] : m_pending) {
             m_result.notRun += static_cast<int>(queue.size());
             queue.clear();
@@ -311,7 +310,8 @@ private:
         m_out << "written " << m_result.written << " of " << m_jobs.size() << ", failed " << m_result.failures.size()
               << "\n";
         for (const auto& f : m_result.failures) m_out << "  " << f << "\n";
-        if (m_stopped) m_out << "stopped (" << strsignal(stopSignal()) << "): " << m_result.notRun << " not run\n";
+        if (stopSignal() != 0)
+            m_out << "stopped (" << strsignal(stopSignal()) << "): " << m_result.notRun << " not run\n";
     }
 
     const std::vector<MockupJob>& m_jobs;
@@ -321,7 +321,6 @@ private:
     std::map<std::string, std::deque<std::size_t>> m_pending;
     std::vector<Worker> m_workers;
     std::size_t m_done = 0;
-    bool m_stopped = false;
     std::vector<std::pair<std::size_t, std::string>> m_failures;
     BatchResult m_result;
 };

@@ -110,41 +110,21 @@ int parseShowcaseArguments(const std::vector<std::string>& arguments, ShowcaseRe
     return 0;
 }
 
-int runShowcaseCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, bool terminal) {
-    ShowcaseRequest request;
-    std::string error;
-    const int parsed = parseShowcaseArguments(arguments, request, error, out);
-    if (parsed < 0) return 0;
-    if (parsed != 0) {
-        err << "flint-sim showcase: " << error << "\n(flint-sim showcase --help lists the options)\n";
-        return 2;
+namespace {
+
+int makeOne(const MockupJob& job, std::ostream& out, std::ostream& err) {
+    MockupStudio studio(job.profile);
+    studio.readAhead(job);
+    std::string notes, error;
+    if (!studio.boot(error) || !studio.make(job, notes, error)) {
+        err << "flint-sim showcase: " << error << "\n";
+        return 1;
     }
-    switch (request.mode) {
-    case ShowcaseRequest::Mode::List: listTemplates(out); return 0;
-    case ShowcaseRequest::Mode::One: {
-        installStopHandlers();
-        int status = 0;
-        {
-            MockupStudio studio(request.job.profile);
-            studio.readAhead(request.job);
-            std::string notes;
-            if (!studio.boot(error) || !studio.make(request.job, notes, error)) {
-                err << "flint-sim showcase: " << error << "\n";
-                status = 1;
-            } else {
-                out << "wrote " << request.job.output.string() << (notes.empty() ? "" : " (" + notes + ")") << "\n";
-            }
-        }
-        // Interrupted meanwhile: the mock-up in hand was finished and the device's temporary root
-        // is gone with the studio; the process ends as interrupted, so that a script running it
-        // stops too.
-        out.flush();
-        err.flush();
-        endIfStopped();
-        return status;
-    }
-    case ShowcaseRequest::Mode::Jobs: break;
-    }
+    out << "wrote " << job.output.string() << (notes.empty() ? "" : " (" + notes + ")") << "\n";
+    return 0;
+}
+
+int runJobs(const ShowcaseRequest& request, std::ostream& out, std::ostream& err, bool terminal) {
     JobFile file = readJobFile(request.jobFile, request.outDir);
     if (!file.error.empty()) {
         err << "flint-sim showcase: " << file.error << "\n";
@@ -161,9 +141,32 @@ int runShowcaseCommand(const std::vector<std::string>& arguments, std::ostream& 
     BatchOptions options;
     options.parallel = request.parallel > 0 ? request.parallel : defaultParallelism();
     options.terminal = terminal;
+    return runBatch(file.jobs, options, out).exitStatus();
+}
+
+}  // namespace
+
+int runShowcaseCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, bool terminal) {
+    ShowcaseRequest request;
+    std::string error;
+    const int parsed = parseShowcaseArguments(arguments, request, error, out);
+    if (parsed < 0) return 0;
+    if (parsed != 0) {
+        err << "flint-sim showcase: " << error << "\n(flint-sim showcase --help lists the options)\n";
+        return 2;
+    }
+    if (request.mode == ShowcaseRequest::Mode::List) {
+        listTemplates(out);
+        return 0;
+    }
     installStopHandlers();
-    const int status = runBatch(file.jobs, options, out).exitStatus();
+    const int status = request.mode == ShowcaseRequest::Mode::One ? makeOne(request.job, out, err)
+                                                                  : runJobs(request, out, err, terminal);
+    // Interrupted meanwhile: the mock-ups in hand were finished and the devices' temporary roots
+    // are gone with their studios; the process ends as interrupted, so that a script running it
+    // stops too.
     out.flush();
+    err.flush();
     endIfStopped();
     return status;
 }
